@@ -1,0 +1,57 @@
+#include "app/Application.h"
+
+#include "app/EditorError.h"
+#include "platform/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+Dialogs* installedDialogs = nullptr;
+} // namespace
+
+namespace Application {
+
+QString titleFromExecutableName(const QString& fileName)
+{
+    const QString stem = fileName.section(QLatin1Char('.'), 0, 0);
+    if (stem.isEmpty())
+        return stem;
+    return stem.left(1).toUpper() + stem.mid(1).toLower();
+}
+
+QString title()
+{
+    if (!QCoreApplication::instance())
+        return QStringLiteral("Skinedit");
+    return titleFromExecutableName(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+}
+
+Dialogs& dialogs()
+{
+    Q_ASSERT_X(installedDialogs, "Application::dialogs", "no dialogs installed");
+    return *installedDialogs;
+}
+
+void setDialogs(Dialogs* dialogs)
+{
+    installedDialogs = dialogs;
+}
+
+void runBehaviour(const std::function<void()>& behaviour)
+{
+    QString error;
+    try {
+        behaviour();
+        return;
+    } catch (const EditorError& e) {
+        error = e.text();
+    } catch (const std::exception& e) {
+        // Anything else that escapes (memory exhausted, a library's own
+        // exception) is shown the same way instead of ending the program.
+        error = QString::fromLocal8Bit(e.what());
+    }
+    dialogs().showError(errorBoxText(error));
+}
+
+} // namespace Application

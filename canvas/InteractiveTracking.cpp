@@ -1,0 +1,80 @@
+#include "canvas/InteractiveTracking.h"
+
+#include "canvas/ElementGeometry.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+InteractiveTracking* current = nullptr;
+} // namespace
+
+void InteractiveTracking::start(QWidget* element, Mode mode)
+{
+    delete current; // one interactive operation at a time
+    current = new InteractiveTracking(element, mode, QCursor::pos());
+}
+
+bool InteractiveTracking::active()
+{
+    return current != nullptr;
+}
+
+InteractiveTracking::InteractiveTracking(QWidget* element, Mode mode, QPoint pointer)
+    : element_(element), mode_(mode), startPointer_(pointer), startBounds_(element->geometry())
+{
+    current = this;
+    qApp->installEventFilter(this);
+    element_->grabMouse(mode == Mode::Move ? Qt::SizeAllCursor : Qt::SizeFDiagCursor);
+}
+
+InteractiveTracking::~InteractiveTracking()
+{
+    qApp->removeEventFilter(this);
+    if (QWidget::mouseGrabber() == element_)
+        element_->releaseMouse();
+    if (current == this)
+        current = nullptr;
+}
+
+bool InteractiveTracking::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        follow(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonRelease:
+        follow(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        finish();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void InteractiveTracking::follow(QPoint pointer)
+{
+    const QPoint offset = pointer - startPointer_;
+    if (mode_ == Mode::Move) {
+        Element::applyBounds(element_, startBounds_.x() + offset.x(), startBounds_.y() + offset.y(),
+                             startBounds_.width(), startBounds_.height());
+    } else {
+        Element::setBounds(element_, element_->x(), element_->y(), std::max(0, startBounds_.width() + offset.x()),
+                           std::max(0, startBounds_.height() + offset.y()));
+    }
+}
+
+void InteractiveTracking::finish()
+{
+    deleteLater();
+    qApp->removeEventFilter(this);
+    if (QWidget::mouseGrabber() == element_)
+        element_->releaseMouse();
+    current = nullptr;
+}

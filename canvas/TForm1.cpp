@@ -1,0 +1,246 @@
+#include "canvas/TForm1.h"
+
+#include "app/Application.h"
+#include "app/ProgramFolder.h"
+#include "canvas/ElementGeometry.h"
+#include "canvas/ElementMouse.h"
+#include "canvas/TImage.h"
+#include "canvas/WindowedControls.h"
+#include "options/TfrmSize.h"
+#include "platform/ShockwaveFlash.h"
+#include "platform/TSpeedButton.h"
+#include "settings/SkinFile.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    return font;
+}
+
+QFont boldFont(const QString& family)
+{
+    QFont font(family);
+    font.setPixelSize(11);
+    font.setBold(true);
+    return font;
+}
+
+template <typename Element>
+Element* place(Element* element, int left, int top, int width, int height)
+{
+    element->setGeometry(left, top, width, height);
+    return element;
+}
+
+} // namespace
+
+TForm1::TForm1()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("....::::Corvadine::::...."));
+    setFont(windowFont());
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, displayColour(Colours::FormFace));
+    colours.setColor(QPalette::WindowText, displayColour(Colours::WindowText));
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    createElements();
+    routeMouseEvents();
+
+    // The layout's own place (209, 130) asks for default placement, which
+    // puts a borderless window at the screen's origin.
+    move(0, 0);
+    resize(500, 400);
+    building_ = false;
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createElements()
+{
+    imgBckGround = place(new TImage(this), 0, 0, 500, 400);
+    imgWel = place(new TImage(this), 120, 8, 266, 65);
+    imgList = place(new TImage(this), 12, 84, 168, 25);
+    imgInfo = place(new TImage(this), 328, 87, 83, 25);
+    imgExit = place(new TImage(this), 416, 312, 75, 31);
+    imgSetup = place(new TImage(this), 240, 312, 103, 34);
+    imgBrow = place(new TImage(this), 343, 312, 73, 31);
+    imgPatch = place(new TImage(this), 352, 352, 66, 31);
+    imgRuss = place(new TImage(this), 240, 352, 112, 31);
+    imgPic = place(new TImage(this), 416, 352, 73, 33);
+    imgPic->unsetCursor(); // the default pointer, the others the arrow
+
+    Label1 = place(new TSpeedButton(QStringLiteral("?"), this), 16, 0, 23, 22);
+    Label1->setFont(boldFont(QStringLiteral("MS Sans Serif")));
+    btnMinimize = place(new TSpeedButton(QStringLiteral("_"), this), 48, 0, 23, 22);
+    btnMinimize->setFont(boldFont(QStringLiteral("MS Sans Serif")));
+    btnInfo = place(new TSpeedButton(QStringLiteral("i"), this), 16, 24, 23, 22);
+    btnInfo->setFont(boldFont(QStringLiteral("Courier")));
+
+    txtInfo = place(new TMemo(this), 248, 112, 241, 193);
+    txtInfo->setReadOnly(true);
+    txtInfo->setColor(Colours::Cream);
+
+    lstDir = place(new TTreeView(this), 16, 112, 217, 265);
+    lstDir->setColor(Colours::MoneyGreen);
+    lstDir->setIndentation(19);
+    auto* item = new QTreeWidgetItem(lstDir, {QStringLiteral("Item")});
+    new QTreeWidgetItem(item, {QStringLiteral("SubItem")});
+
+    FlashPlayer = place(new TShockwaveFlash(this), 64, 40, 57, 33);
+    FlashPlayer->hide();
+
+    TmpFlash = place(new TListView(this), 128, 24, 265, 65);
+    TmpFlash->setColor(Colours::Olive);
+    TmpFlash->hide();
+
+    imgLogo = place(new TMemo(this), 416, 32, 65, 49);
+    imgLogo->setColor(Colours::Window);
+
+    const QList<QWidget*> names = {imgBckGround, imgWel, imgList, imgInfo, imgExit, imgSetup, imgBrow,
+                                   imgPatch, imgRuss, imgPic, Label1, btnMinimize, btnInfo,
+                                   txtInfo, lstDir, FlashPlayer, TmpFlash, imgLogo};
+    const QStringList objectNames = {"imgBckGround", "imgWel", "imgList", "imgInfo", "imgExit", "imgSetup",
+                                     "imgBrow", "imgPatch", "imgRuss", "imgPic", "Label1", "btnMinimize",
+                                     "btnInfo", "txtInfo", "lstDir", "FlashPlayer", "TmpFlash", "imgLogo"};
+    for (int i = 0; i < names.size(); ++i)
+        names[i]->setObjectName(objectNames[i]);
+    elements_ = names;
+
+    setTabOrder(txtInfo, lstDir);
+    setTabOrder(lstDir, FlashPlayer);
+    setTabOrder(FlashPlayer, TmpFlash);
+    setTabOrder(TmpFlash, imgLogo);
+}
+
+void TForm1::FormCreate()
+{
+    setClientHeight(imgBckGround->height());
+    setClientWidth(imgBckGround->width());
+
+    const struct {
+        TImage* element;
+        const char* file;
+    } optionalBitmaps[] = {{imgWel, "\\data\\welcome.bmp"}, {imgList, "\\data\\list.bmp"}, {imgInfo, "\\data\\info.bmp"}};
+    for (const auto& bitmap : optionalBitmaps) {
+        const QString path = ProgramFolder::file(QLatin1String(bitmap.file));
+        if (QFileInfo(path).isFile())
+            bitmap.element->loadBitmapFromFile(path);
+    }
+
+    const struct {
+        TImage* element;
+        const char* file;
+    } pictures[] = {{imgExit, "\\data\\ButtonUp.jpg"}, {imgSetup, "\\data\\SetupUp.jpg"},
+                    {imgBrow, "\\data\\Brow.jpg"},     {imgPatch, "\\data\\PatchUp.JPG"},
+                    {imgRuss, "\\data\\RussUp.jpg"},   {imgPic, "\\data\\PicUp.jpg"},
+                    {imgBckGround, "\\data\\BackGround.bmp"}};
+    for (const auto& picture : pictures)
+        picture.element->loadFromFile(ProgramFolder::file(QLatin1String(picture.file)));
+
+    setClientHeight(imgBckGround->height());
+    setClientWidth(imgBckGround->width());
+}
+
+void TForm1::FormShow()
+{
+    const QString skinPath = ProgramFolder::file(QStringLiteral("\\data\\skin.ini"));
+    if (QFileInfo(skinPath).isFile())
+        SkinFile::read(skinPath, *this, *frmSize);
+    frmSize->show();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!shown_ && !event->spontaneous()) {
+        shown_ = true;
+        Application::runBehaviour([this] { FormShow(); });
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // The canvas is the main window: closing it ends the program.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::setLeft(int left)
+{
+    setWindowBounds(left, y(), width(), height());
+}
+
+void TForm1::setTop(int top)
+{
+    setWindowBounds(x(), top, width(), height());
+}
+
+void TForm1::setClientWidth(int width)
+{
+    setWindowBounds(x(), y(), width, height());
+}
+
+void TForm1::setClientHeight(int height)
+{
+    setWindowBounds(x(), y(), width(), height);
+}
+
+void TForm1::setWindowBounds(int left, int top, int width, int height)
+{
+    if (QRect(x(), y(), this->width(), this->height()) == QRect(left, top, width, height))
+        return;
+    move(left, top);
+    resize(width, height);
+    autoSize();
+}
+
+void TForm1::elementChanged()
+{
+    if (isVisible())
+        autoSize();
+}
+
+void TForm1::autoSize()
+{
+    if (building_ || autoSizing_)
+        return;
+    QScopedValueRollback guard(autoSizing_, true);
+
+    int boxLeft = INT_MAX;
+    int boxTop = INT_MAX;
+    int boxRight = 0;
+    int boxBottom = 0;
+    QList<QWidget*> visible;
+    for (QWidget* element : std::as_const(elements_)) {
+        if (!Element::isVisible(element))
+            continue;
+        visible.append(element);
+        boxLeft = std::min(boxLeft, element->x());
+        boxTop = std::min(boxTop, element->y());
+        boxRight = std::max(boxRight, element->x() + element->width());
+        boxBottom = std::max(boxBottom, element->y() + element->height());
+    }
+    if (visible.isEmpty()) {
+        resize(0, 0);
+        return;
+    }
+    // Every visible element's bounds are set again, which also gives each
+    // picture element its picture's size.
+    for (QWidget* element : std::as_const(visible))
+        Element::applyBounds(element, element->x() - boxLeft, element->y() - boxTop, element->width(), element->height());
+    resize(std::max(0, boxRight - boxLeft), std::max(0, boxBottom - boxTop));
+}

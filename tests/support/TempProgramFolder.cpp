@@ -1,0 +1,60 @@
+#include "tests/support/TempProgramFolder.h"
+
+#include "app/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTest>
+
+TempProgramFolder::TempProgramFolder()
+{
+    QVERIFY2(dir_.isValid(), "cannot make a temporary folder");
+    ProgramFolder::setPathForTesting(dir_.path());
+}
+
+TempProgramFolder::~TempProgramFolder()
+{
+    ProgramFolder::setPathForTesting(QString());
+}
+
+QString TempProgramFolder::file(const QString& relativeWindowsPath) const
+{
+    return QDir::toNativeSeparators(dir_.path()) + ProgramFolder::nativeSeparators(relativeWindowsPath);
+}
+
+void TempProgramFolder::write(const QString& relativeWindowsPath, const QByteArray& content) const
+{
+    const QString target = file(relativeWindowsPath);
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
+        QFAIL(qPrintable(QStringLiteral("cannot write %1").arg(target)));
+}
+
+void TempProgramFolder::writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour) const
+{
+    const QString target = file(relativeWindowsPath);
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString suffix = QFileInfo(target).suffix().toLower();
+    const char* format = suffix == QLatin1String("bmp") ? "BMP" : "JPG";
+    QVERIFY2(image.save(target, format), qPrintable(QStringLiteral("cannot save %1").arg(target)));
+}
+
+QString sampleSkinFolder()
+{
+    return QStringLiteral(SKINEDIT_SAMPLE_SKIN_DIR);
+}
+
+void TempProgramFolder::copySampleSkin() const
+{
+    const QDir source(sampleSkinFolder());
+    QDir().mkpath(file(QStringLiteral("\\data")));
+    const auto names = source.entryList(QDir::Files);
+    QVERIFY2(!names.isEmpty(), "the sample skin has not been built");
+    for (const QString& name : names)
+        QVERIFY(QFile::copy(source.filePath(name), file(QStringLiteral("\\data\\") + name)));
+}
