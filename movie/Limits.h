@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace movie::limits {
+
+// Bounds that keep a damaged or hostile movie from exhausting memory or time.
+constexpr qsizetype kMaxFileBytes = 64 * 1024 * 1024;
+constexpr qsizetype kMaxBodyBytes = 64 * 1024 * 1024; // after decompression
+constexpr int kMaxFrames = 16000;                     // per timeline, as players allow
+constexpr int kMaxNesting = 32;                       // sprites within sprites
+constexpr int kMaxInstances = 20000;                  // live sprite instances of a player
+constexpr int kMaxScriptsPerTick = 10000;             // frame scripts run in one step
+constexpr int kMaxDrawnObjects = 100000;              // display objects drawn for one frame
+
+} // namespace movie::limits

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "movie/ShapeDef.h"
+#include "movie/Timeline.h"
+
+#include <QColor>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <memory>
+#include <unordered_map>
+
+namespace movie {
+
+// A defined character of the movie's dictionary.
+struct Character {
+    enum class Kind { Shape, Sprite };
+    Kind kind = Kind::Shape;
+    std::shared_ptr<const ShapeDef> shape;
+    std::shared_ptr<const Timeline> sprite;
+};
+
+// A movie as read from its file: header, dictionary and main timeline.
+// Read once, then shared read-only by any number of players.
+class Movie {
+public:
+    // Throws MovieError when the file is missing, is not a movie or is
+    // damaged beyond use. A damaged movie otherwise keeps what could be read.
+    static std::shared_ptr<const Movie> load(const QString& path);
+    // `name` stands for the file in error texts.
+    static std::shared_ptr<const Movie> fromBytes(const QByteArray& bytes, const QString& name);
+
+    int version() const { return version_; }
+    QRectF stage() const { return stage_; } // twips
+    QSize stageSizePixels() const;
+    double frameRate() const { return frameRate_; }
+    int declaredFrameCount() const { return declaredFrames_; }
+    QColor background() const { return background_; }
+    const Timeline& timeline() const { return root_; }
+    const Character* character(quint16 id) const;
+    // Empty for a sound movie, else what could not be read.
+    const QString& damage() const { return damage_; }
+
+private:
+    friend class MovieParser;
+    int version_ = 0;
+    QRectF stage_;
+    double frameRate_ = 12;
+    int declaredFrames_ = 0;
+    QColor background_ = Qt::white;
+    Timeline root_;
+    std::unordered_map<quint16, Character> dictionary_;
+    QString damage_;
+};
+
+} // namespace movie

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "movie/DisplayList.h"
+
+#include <QImage>
+#include <deque>
+#include <memory>
+
+class QPainter;
+
+namespace movie {
+
+// Plays a movie: keeps the display lists of its timelines, steps them frame
+// by frame, runs their frame scripts and draws the current frame.
+class MoviePlayer {
+public:
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie);
+    ~MoviePlayer();
+
+    const Movie& movie() const { return *movie_; }
+
+    // Back to the first frame, with its scripts run, playing.
+    void rewind();
+    // One tick of the frame clock: every playing timeline moves on a frame
+    // (the movie's own loops at its end), then the scripts of the frames
+    // entered run.
+    void step();
+    void play() { root_->playing = true; }
+    void stop() { root_->playing = false; }
+    bool isPlaying() const { return root_->playing; }
+    // Whether a further step could change the picture.
+    bool isAnimating() const;
+    int currentFrame() const { return root_->frame + 1; }
+    // Changes whenever the display lists change.
+    quint64 version() const { return version_; }
+
+    // Draws the frame into `viewport`: the whole stage fitted, keeping its
+    // aspect ratio, centred, the rest in the background colour.
+    void render(QPainter& painter, const QRect& viewport) const;
+    QImage renderImage(const QSize& size) const;
+
+private:
+    std::shared_ptr<SpriteInstance> newInstance(const Timeline& timeline, int nesting);
+    void gotoFrame(SpriteInstance& instance, int frame);
+    void applyFrame(SpriteInstance& instance, int frame, std::map<int, DisplayObject>* previous);
+    void place(SpriteInstance& instance, const PlaceCommand& p, std::map<int, DisplayObject>* previous);
+    void setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id, std::shared_ptr<SpriteInstance> reuse);
+    void advance(SpriteInstance& instance);
+    void runScripts();
+    void runActions(SpriteInstance& instance, const ActionList& actions);
+
+    struct QueuedScript {
+        std::weak_ptr<SpriteInstance> instance;
+        const ActionList* actions;
+    };
+
+    std::shared_ptr<const Movie> movie_;
+    std::shared_ptr<SpriteInstance> root_;
+    std::deque<QueuedScript> scripts_;
+    quint64 step_ = 0;
+    quint64 version_ = 0;
+    std::shared_ptr<int> liveInstances_;
+};
+
+} // namespace movie

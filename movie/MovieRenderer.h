@@ -1,0 +1,20 @@
+#pragma once
+
+#include "movie/DisplayList.h"
+
+#include <QRect>
+#include <QTransform>
+
+class QPainter;
+
+namespace movie {
+
+// Twips of the stage to device pixels of `viewport`: the whole stage fitted
+// keeping its aspect ratio, centred.
+QTransform showAllTransform(const QRectF& stage, const QRect& viewport);
+
+// Draws a frame: the background over the whole viewport, then the display
+// list of `root` clipped to the stage.
+void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport);
+
+} // namespace movie

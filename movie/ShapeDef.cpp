@@ -1,0 +1,415 @@
+#include "movie/ShapeDef.h"
+
+#include "movie/SwfReader.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <unordered_map>
+
+namespace movie {
+
+namespace {
+
+constexpr double kGradientHalf = 16384.0;
+
+// A straight or quadratic edge in twips, oriented so that its fill lies on
+// one side consistently.
+struct Edge {
+    QPoint from;
+    QPoint control;
+    QPoint to;
+    bool curved = false;
+
+    Edge reversed() const { return {to, control, from, curved}; }
+};
+
+qint64 pointKey(QPoint p)
+{
+    return (static_cast<qint64>(p.x()) << 32) ^ static_cast<quint32>(p.y());
+}
+
+// Links the edges of one fill into closed contours. Edges of a region meet
+// head to tail once fill0 edges are reversed, whatever order the records
+// gave them in.
+QPainterPath assembleFill(const std::vector<Edge>& edges, Qt::FillRule rule)
+{
+    QPainterPath path;
+    path.setFillRule(rule);
+    std::unordered_map<qint64, std::vector<int>> byStart;
+    byStart.reserve(edges.size());
+    for (int i = static_cast<int>(edges.size()) - 1; i >= 0; --i)
+        byStart[pointKey(edges[static_cast<size_t>(i)].from)].push_back(i);
+    std::vector<bool> used(edges.size(), false);
+
+    auto takeFrom = [&](QPoint p) -> int {
+        auto it = byStart.find(pointKey(p));
+        if (it == byStart.end())
+            return -1;
+        auto& list = it->second;
+        while (!list.empty()) {
+            const int i = list.back();
+            list.pop_back();
+            if (!used[static_cast<size_t>(i)])
+                return i;
+        }
+        return -1;
+    };
+
+    for (size_t first = 0; first < edges.size(); ++first) {
+        if (used[first])
+            continue;
+        const QPoint start = edges[first].from;
+        path.moveTo(start);
+        int current = static_cast<int>(first);
+        while (current >= 0) {
+            used[static_cast<size_t>(current)] = true;
+            const Edge& e = edges[static_cast<size_t>(current)];
+            if (e.curved)
+                path.quadTo(e.control, e.to);
+            else
+                path.lineTo(e.to);
+            if (e.to == start)
+                break;
+            current = takeFrom(e.to);
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+QGradient::Spread spreadOf(quint32 mode)
+{
+    switch (mode) {
+    case 1: return QGradient::ReflectSpread;
+    case 2: return QGradient::RepeatSpread;
+    default: return QGradient::PadSpread;
+    }
+}
+
+FillStyle readFillStyle(SwfReader& r, int version)
+{
+    FillStyle f;
+    const int type = r.u8();
+    if (type == 0x00) {
+        f.kind = FillStyle::Kind::Solid;
+        f.color = version >= 3 ? readRgba(r) : readRgb(r);
+    } else if (type == 0x10 || type == 0x12 || type == 0x13) {
+        f.kind = type == 0x10 ? FillStyle::Kind::LinearGradient
+                              : (type == 0x12 ? FillStyle::Kind::RadialGradient : FillStyle::Kind::FocalGradient);
+        f.matrix = readMatrix(r).toTransform();
+        r.align();
+        f.spread = spreadOf(r.ub(2));
+        r.ub(2); // interpolation: Qt interpolates in sRGB only
+        const int count = static_cast<int>(r.ub(4));
+        for (int i = 0; i < count; ++i) {
+            const double ratio = r.u8() / 255.0;
+            const QColor c = version >= 3 ? readRgba(r) : readRgb(r);
+            f.stops.append({ratio, c});
+        }
+        if (type == 0x13)
+            f.focal = r.s16() / 256.0;
+        f.color = f.stops.isEmpty() ? QColor(Qt::transparent) : f.stops.first().second;
+    } else if (type >= 0x40 && type <= 0x43) {
+        f.kind = FillStyle::Kind::Bitmap;
+        f.bitmapId = r.u16();
+        f.matrix = readMatrix(r).toTransform();
+        f.color = QColor(Qt::transparent);
+    } else {
+        // An unknown fill type cannot be skipped reliably: draw nothing with it.
+        f.color = QColor(Qt::transparent);
+    }
+    f.prepare();
+    return f;
+}
+
+LineStyle readLineStyle(SwfReader& r, int version)
+{
+    LineStyle l;
+    l.width = r.u16();
+    if (version < 4) {
+        l.fill.color = version >= 3 ? readRgba(r) : readRgb(r);
+        l.fill.prepare();
+        return l;
+    }
+    static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::FlatCap, Qt::SquareCap, Qt::RoundCap};
+    static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
+    l.cap = caps[r.ub(2)];
+    const quint32 join = r.ub(2);
+    l.join = joins[join];
+    const bool hasFill = r.ub(1);
+    r.ub(3); // no-h-scale, no-v-scale, pixel hinting
+    r.ub(5);
+    l.noClose = r.ub(1);
+    r.ub(2); // end caps: Qt's pen has one cap for both ends
+    if (join == 2)
+        l.miterLimit = r.u16() / 256.0;
+    if (hasFill) {
+        l.fill = readFillStyle(r, version);
+    } else {
+        l.fill.color = readRgba(r);
+        l.fill.prepare();
+    }
+    return l;
+}
+
+// Reads a style array's count, refusing counts the remaining bytes cannot hold.
+int readCount(SwfReader& r, bool extended)
+{
+    int count = r.u8();
+    if (count == 0xFF && extended)
+        count = r.u16();
+    return static_cast<int>(std::min<qsizetype>(count, r.remaining()));
+}
+
+class ShapeBuilder {
+public:
+    ShapeBuilder(int version, Qt::FillRule rule) : version_(version), rule_(rule) {}
+
+    void readStyles(SwfReader& r)
+    {
+        fills_.clear();
+        lines_.clear();
+        const int fillCount = readCount(r, version_ >= 2);
+        for (int i = 0; i < fillCount && !r.overrun(); ++i)
+            fills_.push_back(readFillStyle(r, version_));
+        const int lineCount = readCount(r, true);
+        for (int i = 0; i < lineCount && !r.overrun(); ++i)
+            lines_.push_back(readLineStyle(r, version_));
+        fillEdges_.assign(fills_.size(), {});
+        linePaths_.assign(lines_.size(), {});
+        lineEnds_.assign(lines_.size(), QPoint(INT_MIN, INT_MIN));
+    }
+
+    void readRecords(SwfReader& r, ShapeDef& shape)
+    {
+        r.align();
+        int fillBits = static_cast<int>(r.ub(4));
+        int lineBits = static_cast<int>(r.ub(4));
+        int fill0 = 0, fill1 = 0, line = 0;
+        QPoint pen;
+        while (!r.overrun()) {
+            if (r.ub(1) == 0) {
+                const quint32 flags = r.ub(5);
+                if (flags == 0 || r.overrun())
+                    break;
+                if (flags & 0x01) {
+                    const int bits = static_cast<int>(r.ub(5));
+                    const int x = r.sb(bits);
+                    const int y = r.sb(bits);
+                    pen = QPoint(x, y);
+                }
+                const int newFill0 = (flags & 0x02) ? static_cast<int>(r.ub(fillBits)) : -1;
+                const int newFill1 = (flags & 0x04) ? static_cast<int>(r.ub(fillBits)) : -1;
+                const int newLine = (flags & 0x08) ? static_cast<int>(r.ub(lineBits)) : -1;
+                if ((flags & 0x10) && version_ >= 2) {
+                    flush(shape);
+                    readStyles(r);
+                    r.align();
+                    fillBits = static_cast<int>(r.ub(4));
+                    lineBits = static_cast<int>(r.ub(4));
+                    fill0 = fill1 = line = 0;
+                }
+                if (newFill0 >= 0)
+                    fill0 = newFill0;
+                if (newFill1 >= 0)
+                    fill1 = newFill1;
+                if (newLine >= 0)
+                    line = newLine;
+                continue;
+            }
+            Edge e;
+            e.from = pen;
+            const bool straight = r.ub(1);
+            const int bits = static_cast<int>(r.ub(4)) + 2;
+            if (straight) {
+                int dx = 0, dy = 0;
+                if (r.ub(1)) {
+                    dx = r.sb(bits);
+                    dy = r.sb(bits);
+                } else if (r.ub(1)) {
+                    dy = r.sb(bits);
+                } else {
+                    dx = r.sb(bits);
+                }
+                e.to = pen + QPoint(dx, dy);
+            } else {
+                const int cx = r.sb(bits);
+                const int cy = r.sb(bits);
+                const int ax = r.sb(bits);
+                const int ay = r.sb(bits);
+                e.control = pen + QPoint(cx, cy);
+                e.to = e.control + QPoint(ax, ay);
+                e.curved = true;
+            }
+            if (r.overrun())
+                break;
+            addEdge(e, fill0, fill1, line);
+            pen = e.to;
+        }
+        flush(shape);
+    }
+
+private:
+    void addEdge(const Edge& e, int fill0, int fill1, int line)
+    {
+        // A region's edges with the region on their right are taken as they
+        // are; those with it on their left are turned round.
+        if (fill0 > 0 && fill0 <= static_cast<int>(fillEdges_.size()))
+            fillEdges_[static_cast<size_t>(fill0 - 1)].push_back(e.reversed());
+        if (fill1 > 0 && fill1 <= static_cast<int>(fillEdges_.size()))
+            fillEdges_[static_cast<size_t>(fill1 - 1)].push_back(e);
+        if (line > 0 && line <= static_cast<int>(linePaths_.size())) {
+            const size_t i = static_cast<size_t>(line - 1);
+            QPainterPath& path = linePaths_[i];
+            if (lineEnds_[i] != e.from)
+                path.moveTo(e.from);
+            if (e.curved)
+                path.quadTo(e.control, e.to);
+            else
+                path.lineTo(e.to);
+            lineEnds_[i] = e.to;
+        }
+    }
+
+    void flush(ShapeDef& shape)
+    {
+        ShapeLayer layer;
+        for (size_t i = 0; i < fills_.size(); ++i) {
+            if (!fillEdges_[i].empty())
+                layer.fills.push_back({fills_[i], assembleFill(fillEdges_[i], rule_)});
+            fillEdges_[i].clear();
+        }
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            if (!linePaths_[i].isEmpty())
+                layer.strokes.push_back({lines_[i], closeLoops(linePaths_[i], lines_[i].noClose)});
+            linePaths_[i] = QPainterPath();
+            lineEnds_[i] = QPoint(INT_MIN, INT_MIN);
+        }
+        if (!layer.fills.empty() || !layer.strokes.empty())
+            shape.layers.push_back(std::move(layer));
+    }
+
+    // A stroke that comes back to its start is a closed loop: it is joined
+    // there instead of capped.
+    static QPainterPath closeLoops(const QPainterPath& path, bool noClose)
+    {
+        if (noClose || path.isEmpty())
+            return path;
+        QPainterPath result;
+        int start = 0;
+        for (int i = 0; i <= path.elementCount(); ++i) {
+            if (i < path.elementCount() && (i == 0 || !path.elementAt(i).isMoveTo()))
+                continue;
+            // elements [start, i) form one subpath
+            const QPointF first = path.elementAt(start);
+            const QPointF last = path.elementAt(i - 1);
+            result.moveTo(first);
+            for (int k = start + 1; k < i; ++k) {
+                const auto& el = path.elementAt(k);
+                if (el.type == QPainterPath::CurveToElement && k + 2 < i) {
+                    result.cubicTo(el, path.elementAt(k + 1), path.elementAt(k + 2));
+                    k += 2;
+                } else {
+                    result.lineTo(el);
+                }
+            }
+            if (i - start > 1 && first == last)
+                result.closeSubpath();
+            start = i;
+        }
+        return result;
+    }
+
+    int version_;
+    Qt::FillRule rule_;
+    std::vector<FillStyle> fills_;
+    std::vector<LineStyle> lines_;
+    std::vector<std::vector<Edge>> fillEdges_;
+    std::vector<QPainterPath> linePaths_;
+    std::vector<QPoint> lineEnds_;
+};
+
+QGradientStops transformedStops(const QGradientStops& stops, const ColorTransform& cx)
+{
+    QGradientStops out;
+    out.reserve(stops.size());
+    for (const auto& s : stops)
+        out.append({s.first, cx.apply(s.second)});
+    return out;
+}
+
+} // namespace
+
+QBrush FillStyle::brush(const ColorTransform& cx) const
+{
+    return cx.isIdentity() ? plainBrush : makeBrush(cx);
+}
+
+QBrush FillStyle::makeBrush(const ColorTransform& cx) const
+{
+    if (kind == Kind::Solid)
+        return QBrush(cx.apply(color));
+    if (kind == Kind::Bitmap)
+        return QBrush(Qt::NoBrush);
+    if (stops.isEmpty())
+        return QBrush(Qt::NoBrush);
+    QGradient gradient;
+    if (kind == Kind::LinearGradient) {
+        gradient = QLinearGradient(-kGradientHalf, 0, kGradientHalf, 0);
+    } else {
+        const double focus = std::clamp(focal, -0.998, 0.998) * kGradientHalf;
+        gradient = QRadialGradient(QPointF(0, 0), kGradientHalf, QPointF(focus, 0));
+    }
+    // Stops may come in any order; later stops at the same ratio win, as
+    // setColorAt keeps them sorted while inserting.
+    QGradientStops sorted = transformedStops(stops, cx);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
+    gradient.setStops(sorted);
+    gradient.setSpread(spread);
+    QBrush b(gradient);
+    b.setTransform(matrix);
+    return b;
+}
+
+QPen LineStyle::pen(const ColorTransform& cx, double scale) const
+{
+    const double deviceWidth = width * scale;
+    QPen p(fill.brush(cx), deviceWidth < 1.0 ? 1.0 : width);
+    p.setCosmetic(deviceWidth < 1.0);
+    p.setCapStyle(cap);
+    p.setJoinStyle(join == Qt::MiterJoin ? Qt::SvgMiterJoin : join);
+    p.setMiterLimit(miterLimit);
+    return p;
+}
+
+const QPainterPath& ShapeDef::outline() const
+{
+    if (!outline_) {
+        QPainterPath all;
+        for (const auto& layer : layers)
+            for (const auto& fill : layer.fills)
+                all = all.isEmpty() ? fill.path : all.united(fill.path);
+        outline_ = all;
+    }
+    return *outline_;
+}
+
+ShapeDef readShape(SwfReader& r, int version)
+{
+    ShapeDef shape;
+    shape.bounds = readRect(r);
+    Qt::FillRule rule = Qt::OddEvenFill;
+    if (version >= 4) {
+        readRect(r); // edge bounds
+        const quint8 flags = r.u8();
+        if (flags & 0x04)
+            rule = Qt::WindingFill;
+    }
+    ShapeBuilder builder(version, rule);
+    builder.readStyles(r);
+    builder.readRecords(r, shape);
+    return shape;
+}
+
+} // namespace movie

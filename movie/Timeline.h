@@ -1,0 +1,57 @@
+#pragma once
+
+#include "movie/Geometry.h"
+
+#include <QByteArray>
+#include <vector>
+
+namespace movie {
+
+// One timeline-steering action of a frame script. Scripts are reduced to
+// these; every other action is dropped when the movie is read.
+struct Action {
+    enum class Kind { Play, Stop, NextFrame, PreviousFrame, GotoFrame, GotoLabel };
+    Kind kind = Kind::Stop;
+    int frame = 0;    // GotoFrame: 0-based
+    QByteArray label; // GotoLabel
+};
+using ActionList = std::vector<Action>;
+
+// PlaceObject 1..3 reduced to what the display list uses.
+struct PlaceCommand {
+    quint16 depth = 0;
+    bool move = false;
+    bool hasCharacter = false;
+    quint16 characterId = 0;
+    bool hasMatrix = false;
+    Matrix matrix;
+    bool hasColorTransform = false;
+    ColorTransform colorTransform;
+    bool hasRatio = false;
+    quint16 ratio = 0;
+    bool hasClipDepth = false;
+    quint16 clipDepth = 0;
+};
+
+struct FrameCommand {
+    enum class Kind { Place, Remove };
+    Kind kind = Kind::Place;
+    PlaceCommand place; // for Remove only place.depth counts
+};
+
+struct Frame {
+    std::vector<FrameCommand> commands;
+    std::vector<ActionList> scripts;
+    QByteArray label;
+};
+
+// A sequence of frames: the movie's own or a sprite's.
+struct Timeline {
+    std::vector<Frame> frames;
+
+    int frameCount() const { return static_cast<int>(frames.size()); }
+    // The 0-based frame with this label, or -1.
+    int findLabel(const QByteArray& label) const;
+};
+
+} // namespace movie

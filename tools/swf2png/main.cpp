@@ -1,0 +1,81 @@
+// swf2png MOVIE OUT.png [--frame N] [--width W --height H]
+// Renders one frame of a title movie to a PNG file, the way the editor's
+// Flash player shows it: frame N is reached after N-1 frame steps with each
+// frame's scripts run; the stage is fitted whole into the picture.
+
+#include "movie/MovieError.h"
+#include "movie/MoviePlayer.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+constexpr int kMaxSide = 8192;
+constexpr int kMaxFrame = 1000000;
+
+int fail(const QString& text)
+{
+    std::fprintf(stderr, "swf2png: %s\n", qPrintable(text));
+    return 1;
+}
+
+bool readNumber(const QStringList& args, int& i, int& out, int min, int max)
+{
+    if (i + 1 >= args.size())
+        return false;
+    bool ok = false;
+    out = args.at(++i).toInt(&ok);
+    return ok && out >= min && out <= max;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QStringList files;
+    int frame = 1, width = 0, height = 0;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--frame")) {
+            if (!readNumber(args, i, frame, 1, kMaxFrame))
+                return fail(QStringLiteral("--frame needs a frame number from 1 to %1").arg(kMaxFrame));
+        } else if (a == QLatin1String("--width")) {
+            if (!readNumber(args, i, width, 1, kMaxSide))
+                return fail(QStringLiteral("--width needs a number of pixels from 1 to %1").arg(kMaxSide));
+        } else if (a == QLatin1String("--height")) {
+            if (!readNumber(args, i, height, 1, kMaxSide))
+                return fail(QStringLiteral("--height needs a number of pixels from 1 to %1").arg(kMaxSide));
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return fail(QStringLiteral("unknown option %1").arg(a));
+        } else {
+            files << a;
+        }
+    }
+    if (files.size() != 2 || (width == 0) != (height == 0))
+        return fail(QStringLiteral("usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H]"));
+
+    try {
+        movie::MoviePlayer player(movie::Movie::load(files[0]));
+        QSize size(width, height);
+        if (width == 0) {
+            size = player.movie().stageSizePixels();
+            if (size.width() > kMaxSide || size.height() > kMaxSide)
+                return fail(QStringLiteral("the stage of %1 is larger than %2 pixels; give --width and --height")
+                                .arg(files[0])
+                                .arg(kMaxSide));
+        }
+        for (int i = 1; i < frame; ++i)
+            player.step();
+        const QImage image = player.renderImage(size.expandedTo(QSize(1, 1)));
+        if (!image.save(files[1], "PNG"))
+            return fail(QStringLiteral("cannot write %1").arg(files[1]));
+    } catch (const movie::MovieError& e) {
+        return fail(e.text());
+    }
+    return 0;
+}
