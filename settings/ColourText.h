@@ -1,0 +1,33 @@
+#pragma once
+
+#include "settings/Colour.h"
+
+#include <QString>
+#include <QStringView>
+#include <span>
+
+// The text form of a colour in the settings files: a colour identifier such
+// as "clMoneyGreen", or "$" with eight upper-case hexadecimal digits.
+
+struct ColourIdentifier {
+    QStringView name;
+    TColor value;
+};
+
+// The 49 identifiers in search order: a colour is written as the first one
+// whose value equals it.
+std::span<const ColourIdentifier> colourIdentifiers();
+
+QString colourToText(TColor colour);
+
+// An identifier (any case), else an integer text as IniValues reads it
+// ("0xFF" is $000000FF). Throws EditorError "'<text>' is not a valid integer
+// value" for anything else.
+TColor textToColour(const QString& text);
+
+// A colour key read with the colour text of `current` as its default, so a
+// missing key keeps the colour. Throws as textToColour does.
+TColor readColour(const QString& path, const QString& section, const QString& key, TColor current);
+
+// Throws EditorError "Unable to write to <path>" as IniFile does.
+void writeColour(const QString& path, const QString& section, const QString& key, TColor colour);
