@@ -87,6 +87,55 @@ QGradient::Spread spreadOf(quint32 mode)
     }
 }
 
+// Stops as Qt's gradients need them to look as the file means. Ratios that
+// go back are held at the highest ratio so far; of several stops at one
+// ratio the first colours the side before it and the last the side after,
+// so they are kept apart by a hair. Linear-RGB interpolation is
+// approximated with stops in between.
+QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb)
+{
+    QGradientStops stops;
+    double highest = 0;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        highest = std::max(highest, raw[i].first);
+        const bool sameAsNext = i + 1 < raw.size() && std::max(highest, raw[i + 1].first) == highest;
+        const bool sameAsPrevious = !stops.isEmpty() && stops.last().first >= highest;
+        if (sameAsNext && sameAsPrevious)
+            continue; // a middle stop of a run: never seen
+        stops.append({highest, raw[i].second});
+    }
+    constexpr double kHair = 1.0 / 4096;
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+        if (stops[i].first > stops[i - 1].first)
+            continue;
+        if (stops[i].first + kHair <= 1.0)
+            stops[i].first += kHair;
+        else
+            stops[i - 1].first -= kHair;
+    }
+    if (!linearRgb || stops.size() < 2)
+        return stops;
+
+    auto toLinear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    auto toSrgb = [](double v) { return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055; };
+    QGradientStops smooth;
+    constexpr int kSteps = 8;
+    for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
+        const auto& [p0, c0] = stops[i];
+        const auto& [p1, c1] = stops[i + 1];
+        for (int k = 0; k < kSteps; ++k) {
+            const double t = double(k) / kSteps;
+            auto mix = [&](double a, double b) { return toSrgb(toLinear(a) + (toLinear(b) - toLinear(a)) * t); };
+            smooth.append({p0 + (p1 - p0) * t,
+                           QColor::fromRgbF(float(mix(c0.redF(), c1.redF())), float(mix(c0.greenF(), c1.greenF())),
+                                            float(mix(c0.blueF(), c1.blueF())),
+                                            float(c0.alphaF() + (c1.alphaF() - c0.alphaF()) * t))});
+        }
+    }
+    smooth.append(stops.last());
+    return smooth;
+}
+
 FillStyle readFillStyle(SwfReader& r, int version)
 {
     FillStyle f;
@@ -99,14 +148,17 @@ FillStyle readFillStyle(SwfReader& r, int version)
                               : (type == 0x12 ? FillStyle::Kind::RadialGradient : FillStyle::Kind::FocalGradient);
         f.matrix = readMatrix(r).toTransform();
         r.align();
+        // The spread bits are honoured in every shape version, as players do.
         f.spread = spreadOf(r.ub(2));
-        r.ub(2); // interpolation: Qt interpolates in sRGB only
+        const bool linearRgb = r.ub(2) == 1;
         const int count = static_cast<int>(r.ub(4));
+        QGradientStops stops;
         for (int i = 0; i < count; ++i) {
             const double ratio = r.u8() / 255.0;
             const QColor c = version >= 3 ? readRgba(r) : readRgb(r);
-            f.stops.append({ratio, c});
+            stops.append({ratio, c});
         }
+        f.stops = gradientStops(stops, linearRgb);
         if (type == 0x13)
             f.focal = r.s16() / 256.0;
         f.color = f.stops.isEmpty() ? QColor(Qt::transparent) : f.stops.first().second;
@@ -361,11 +413,7 @@ QBrush FillStyle::makeBrush(const ColorTransform& cx) const
         const double focus = std::clamp(focal, -0.998, 0.998) * kGradientHalf;
         gradient = QRadialGradient(QPointF(0, 0), kGradientHalf, QPointF(focus, 0));
     }
-    // Stops may come in any order; later stops at the same ratio win, as
-    // setColorAt keeps them sorted while inserting.
-    QGradientStops sorted = transformedStops(stops, cx);
-    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
-    gradient.setStops(sorted);
+    gradient.setStops(transformedStops(stops, cx));
     gradient.setSpread(spread);
     QBrush b(gradient);
     b.setTransform(matrix);
