@@ -43,6 +43,14 @@ public:
         std::optional<quint16> ratio;
         std::optional<quint16> clipDepth;
         bool move = false;
+
+        // A new character at a depth, or a change to what stands there.
+        static Place add(quint16 depth, quint16 character) { Place p; p.depth = depth; p.character = character; return p; }
+        static Place modify(quint16 depth) { Place p; p.depth = depth; p.move = true; return p; }
+        Place& withMatrix(const Matrix& m) { matrix = m; return *this; }
+        Place& withColor(const ColorTransform& cx) { colorTransform = cx; return *this; }
+        Place& withRatio(quint16 r) { ratio = r; return *this; }
+        Place& withClipDepth(quint16 d) { clipDepth = d; return *this; }
     };
     void placeObject(quint16 character, quint16 depth, const Matrix& m,
                      std::optional<ColorTransform> cx = std::nullopt); // PlaceObject (1)
