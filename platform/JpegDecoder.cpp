@@ -1,0 +1,128 @@
+// JPEG pictures decoded with libjpeg. libjpeg reports errors through a
+// callback that must not return; it jumps back with longjmp to the one C-style
+// function below, which keeps no C++ object alive across the jump.
+
+#include "platform/PictureDecoder.h"
+
+#include "app/EditorError.h"
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio>   // jpeglib.h needs FILE and size_t declared first
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;   // first, so libjpeg's pointer to it is a pointer to us
+    std::jmp_buf jump;
+};
+
+extern "C" void failJpeg(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
+// libjpeg pads a file that ends early with an end marker and only warns; the
+// editor treats that as the error it is. Other warnings are left alone.
+extern "C" void noteJpegMessage(j_common_ptr info, int level)
+{
+    if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF)
+        std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
+// RGB from CMYK. Files with an Adobe marker (which is how CMYK and YCCK
+// pictures are written in practice) store the inks inverted.
+void cmykRowToRgb(const JSAMPLE* src, uchar* dst, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, src += 4, dst += 3) {
+        int c = src[0], m = src[1], y = src[2], k = src[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        dst[0] = uchar(c * k / 255);
+        dst[1] = uchar(m * k / 255);
+        dst[2] = uchar(y * k / 255);
+    }
+}
+
+// Decodes into *image (made Format_RGB888 or Format_Grayscale8 here). Returns
+// 0, or libjpeg's message code of the failure. Only plain C data lives in this
+// frame between setjmp and the last libjpeg call.
+int decode(const unsigned char* data, unsigned long size, QImage* image)
+{
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = failJpeg;
+    errors.base.emit_message = noteJpegMessage;
+    if (setjmp(errors.jump) != 0) {
+        const int code = errors.base.msg_code;
+        jpeg_destroy_decompress(&info);
+        return code;
+    }
+
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, size);
+    jpeg_read_header(&info, TRUE);
+
+    // Refuse absurd sizes before libjpeg or the picture take any memory.
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > JDIMENSION(kMaxPictureSide)
+        || info.image_height > JDIMENSION(kMaxPictureSide)
+        || qint64(info.image_width) * info.image_height > kMaxPicturePixels) {
+        jpeg_destroy_decompress(&info);
+        return JERR_IMAGE_TOO_BIG;
+    }
+
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    if (cmyk)
+        info.out_color_space = JCS_CMYK;
+    else if (info.jpeg_color_space != JCS_GRAYSCALE)
+        info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+
+    *image = QImage(int(info.output_width), int(info.output_height),
+                    info.out_color_space == JCS_GRAYSCALE ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    if (image->isNull()) {
+        jpeg_destroy_decompress(&info);
+        return JERR_OUT_OF_MEMORY;
+    }
+    JSAMPARRAY cmykRow = cmyk ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                            info.output_width * 4, 1)
+                              : nullptr;
+    while (info.output_scanline < info.output_height) {
+        uchar* line = image->scanLine(int(info.output_scanline));
+        if (cmyk) {
+            jpeg_read_scanlines(&info, cmykRow, 1);
+            cmykRowToRgb(cmykRow[0], line, info.output_width, info.saw_Adobe_marker);
+        } else {
+            JSAMPROW row = line;
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return 0;
+}
+
+} // namespace
+
+QImage loadJpegFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EditorError(ErrorText::cannotOpenFile(path));
+    const QByteArray bytes = file.readAll();
+
+    QImage image;
+    const int code = decode(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                            static_cast<unsigned long>(bytes.size()), &image);
+    if (code != 0)
+        throw EditorError(QStringLiteral("JPEG error #%1").arg(code));
+    return image.convertToFormat(QImage::Format_RGB32);
+}
