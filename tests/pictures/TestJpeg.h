@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// JPEG files for the tests, written with libjpeg's own compressor.
+enum class JpegKind {
+    Rgb,
+    Grey,
+    AdobeCmyk,   // four inverted inks with an Adobe marker, as CMYK files are written in practice
+};
+
+QByteArray encodeTestJpeg(const QImage& image, JpegKind kind, int quality = 95);
+
+// The same file with the size in its frame header replaced.
+QByteArray withJpegSize(QByteArray jpeg, int width, int height);
