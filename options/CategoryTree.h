@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// The category tree of the options window: no border, no in-place editing,
+// dotted lines and expand buttons, and hot tracking (the node under the
+// pointer is underlined). Every left click anywhere in it emits clicked()
+// once the click has taken effect (a node is selected on the press), so the
+// selected node is the one after the click. Moving the selection with the
+// keyboard emits nothing.
+class CategoryTree : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    explicit CategoryTree(QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+
+private:
+    bool pressed_ = false;
+};
