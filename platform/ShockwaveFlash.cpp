@@ -1,0 +1,99 @@
+#include "platform/ShockwaveFlash.h"
+
+#include "app/EditorError.h"
+#include "movie/MovieError.h"
+#include "movie/MoviePlayer.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+TShockwaveFlash::TShockwaveFlash(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    clock_.setTimerType(Qt::PreciseTimer);
+    connect(&clock_, &QTimer::timeout, this, &TShockwaveFlash::tick);
+}
+
+TShockwaveFlash::~TShockwaveFlash() = default;
+
+void TShockwaveFlash::setMovie(const QString& path)
+{
+    clock_.stop();
+    player_.reset();
+    frame_ = QImage();
+    moviePath_ = path;
+    frameVersion_ = ~0ull;
+    if (QFileInfo::exists(path)) {
+        try {
+            player_ = std::make_unique<movie::MoviePlayer>(movie::Movie::load(path));
+        } catch (const movie::MovieError& e) {
+            update();
+            throw EditorError(e.text());
+        }
+    }
+    update();
+}
+
+void TShockwaveFlash::Play()
+{
+    if (!player_)
+        return;
+    player_->play();
+    startClock();
+}
+
+void TShockwaveFlash::Stop()
+{
+    clock_.stop();
+    if (player_)
+        player_->stop();
+}
+
+bool TShockwaveFlash::IsPlaying() const
+{
+    return player_ && clock_.isActive();
+}
+
+int TShockwaveFlash::CurrentFrame() const
+{
+    return player_ ? player_->currentFrame() : 0;
+}
+
+void TShockwaveFlash::startClock()
+{
+    const double fps = std::clamp(player_->movie().frameRate(), 1.0, 120.0);
+    clock_.start(static_cast<int>(std::lround(1000.0 / fps)));
+}
+
+void TShockwaveFlash::tick()
+{
+    if (!player_) {
+        clock_.stop();
+        return;
+    }
+    player_->step();
+    if (player_->version() != frameVersion_)
+        update();
+    // A movie that has come to rest cannot change again until Play.
+    if (!player_->isAnimating())
+        clock_.stop();
+}
+
+void TShockwaveFlash::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!player_) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(this->size()) * ratio).toSize();
+    if (frame_.size() != size || frameVersion_ != player_->version()) {
+        frame_ = player_->renderImage(size.expandedTo(QSize(1, 1)));
+        frame_.setDevicePixelRatio(ratio);
+        frameVersion_ = player_->version();
+    }
+    painter.drawImage(QPoint(0, 0), frame_);
+}

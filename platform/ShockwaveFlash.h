@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace movie {
+class MoviePlayer;
+}
+
+// The Flash player control of the canvas window: plays a title movie with
+// the editor's own movie engine. Its settings are fixed: window mode,
+// quality High (antialiased), scale ShowAll (the whole stage fitted in,
+// centred, the rest in the movie's background colour).
+class TShockwaveFlash : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TShockwaveFlash(QWidget* parent = nullptr);
+    ~TShockwaveFlash() override;
+
+    // The Movie property. Loads the file and shows its first frame, halted.
+    // A missing file leaves an empty player and is no error; a file that is
+    // not a movie, or is damaged beyond use, throws EditorError naming it.
+    void setMovie(const QString& path);
+    const QString& Movie() const { return moviePath_; }
+
+    // Runs the timeline from the current frame at the movie's frame rate.
+    void Play();
+    // Halts the timeline where it stands.
+    void Stop();
+
+    bool IsPlaying() const;
+    bool hasMovie() const { return player_ != nullptr; }
+    int CurrentFrame() const; // 1-based; 0 without a movie
+
+    QString WMode() const { return QStringLiteral("Window"); }
+    QString Quality() const { return QStringLiteral("High"); }
+    QString Scale() const { return QStringLiteral("ShowAll"); }
+    QString AllowScriptAccess() const { return QStringLiteral("always"); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void tick();
+    void startClock();
+
+    QString moviePath_;
+    std::unique_ptr<movie::MoviePlayer> player_;
+    QTimer clock_;
+    QImage frame_;               // the last drawn frame, shown on every paint
+    quint64 frameVersion_ = ~0ull; // the player's version that frame_ shows
+};
