@@ -3,19 +3,17 @@
 #include "canvas/ElementGeometry.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QWidget>
 
 namespace {
 InteractiveTracking* current = nullptr;
 } // namespace
 
-void InteractiveTracking::start(QWidget* element, Mode mode)
+void InteractiveTracking::start(QWidget* element, Mode mode, QPoint pressedAt)
 {
     delete current; // one interactive operation at a time
-    current = new InteractiveTracking(element, mode, QCursor::pos());
+    current = new InteractiveTracking(element, mode, element->mapToGlobal(pressedAt));
 }
 
 bool InteractiveTracking::active()
@@ -40,8 +38,13 @@ InteractiveTracking::~InteractiveTracking()
         current = nullptr;
 }
 
-bool InteractiveTracking::eventFilter(QObject*, QEvent* event)
+bool InteractiveTracking::eventFilter(QObject* watched, QEvent* event)
 {
+    // Mouse events reach the window first and then the widget under the
+    // grab; acting on the widget's copy leaves the window's own bookkeeping
+    // of the pressed buttons intact.
+    if (!watched->isWidgetType())
+        return false;
     switch (event->type()) {
     case QEvent::MouseMove:
         follow(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());

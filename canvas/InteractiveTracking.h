@@ -15,8 +15,9 @@ class InteractiveTracking : public QObject {
 public:
     enum class Mode { Move, ResizeBottomRight };
 
-    // Starts tracking from the pointer's current place on the screen.
-    static void start(QWidget* element, Mode mode);
+    // Starts tracking from the place of the press that asked for it, given
+    // in the element's own coordinates.
+    static void start(QWidget* element, Mode mode, QPoint pressedAt);
     // Whether a move or resize is in progress.
     static bool active();
 

@@ -93,19 +93,21 @@ void TForm1::Label1MouseMove(int x, int y) { moveByPointer(Label1, x, y); }
 void TForm1::btnMinimizeMouseMove(int x, int y) { moveByPointer(btnMinimize, x, y); }
 void TForm1::btnInfoMouseMove(int x, int y) { moveByPointer(btnInfo, x, y); }
 
-void TForm1::lstDirMouseDown(QWidget* sender, Qt::MouseButton button, int, int)
+void TForm1::lstDirMouseDown(QWidget* sender, Qt::MouseButton button, int x, int y)
 {
     // The right and the middle button both resize the tree and the info box.
-    InteractiveTracking::start(sender, button == Qt::LeftButton ? InteractiveTracking::Mode::Move
-                                                                : InteractiveTracking::Mode::ResizeBottomRight);
+    InteractiveTracking::start(sender,
+                               button == Qt::LeftButton ? InteractiveTracking::Mode::Move
+                                                        : InteractiveTracking::Mode::ResizeBottomRight,
+                               QPoint(x, y));
 }
 
-void TForm1::imgLogoMouseDown(QWidget* sender, Qt::MouseButton button, int, int)
+void TForm1::imgLogoMouseDown(QWidget* sender, Qt::MouseButton button, int x, int y)
 {
     if (button == Qt::LeftButton)
-        InteractiveTracking::start(sender, InteractiveTracking::Mode::Move);
+        InteractiveTracking::start(sender, InteractiveTracking::Mode::Move, QPoint(x, y));
     else if (button == Qt::RightButton)
-        InteractiveTracking::start(sender, InteractiveTracking::Mode::ResizeBottomRight);
+        InteractiveTracking::start(sender, InteractiveTracking::Mode::ResizeBottomRight, QPoint(x, y));
     // The middle button does nothing here.
 }
 

@@ -2,9 +2,13 @@
 
 namespace {
 
+// Canvas controls only stand for the menu's controls: no frame, the arrow
+// pointer, and no context menu (a right press resizes them instead).
 void makeBorderless(QAbstractScrollArea* control)
 {
     control->setFrameShape(QFrame::NoFrame);
+    control->setContextMenuPolicy(Qt::NoContextMenu);
+    control->viewport()->setContextMenuPolicy(Qt::NoContextMenu);
     control->setCursor(Qt::ArrowCursor);
     control->viewport()->setCursor(Qt::ArrowCursor);
 }

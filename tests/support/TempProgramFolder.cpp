@@ -33,14 +33,16 @@ void TempProgramFolder::write(const QString& relativeWindowsPath, const QByteArr
         QFAIL(qPrintable(QStringLiteral("cannot write %1").arg(target)));
 }
 
-void TempProgramFolder::writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour) const
+void TempProgramFolder::writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour,
+                                     const char* format) const
 {
     const QString target = file(relativeWindowsPath);
     QDir().mkpath(QFileInfo(target).absolutePath());
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     const QString suffix = QFileInfo(target).suffix().toLower();
-    const char* format = suffix == QLatin1String("bmp") ? "BMP" : "JPG";
+    if (!format)
+        format = suffix == QLatin1String("bmp") ? "BMP" : "JPG";
     QVERIFY2(image.save(target, format), qPrintable(QStringLiteral("cannot save %1").arg(target)));
 }
 
@@ -57,4 +59,18 @@ void TempProgramFolder::copySampleSkin() const
     QVERIFY2(!names.isEmpty(), "the sample skin has not been built");
     for (const QString& name : names)
         QVERIFY(QFile::copy(source.filePath(name), file(QStringLiteral("\\data\\") + name)));
+}
+
+void TempProgramFolder::writeAllPictures(int backgroundWidth, int backgroundHeight) const
+{
+    writePicture(QStringLiteral("\\data\\BackGround.bmp"), backgroundWidth, backgroundHeight, Qt::darkBlue);
+    writePicture(QStringLiteral("\\data\\welcome.bmp"), 266, 65, Qt::yellow);
+    writePicture(QStringLiteral("\\data\\list.bmp"), 168, 25, Qt::green);
+    writePicture(QStringLiteral("\\data\\info.bmp"), 83, 25, Qt::cyan);
+    writePicture(QStringLiteral("\\data\\ButtonUp.jpg"), 75, 31, Qt::red);
+    writePicture(QStringLiteral("\\data\\SetupUp.jpg"), 103, 34, Qt::red);
+    writePicture(QStringLiteral("\\data\\Brow.jpg"), 73, 31, Qt::red);
+    writePicture(QStringLiteral("\\data\\PatchUp.JPG"), 66, 31, Qt::red);
+    writePicture(QStringLiteral("\\data\\RussUp.jpg"), 112, 31, Qt::red);
+    writePicture(QStringLiteral("\\data\\PicUp.jpg"), 73, 33, Qt::red);
 }

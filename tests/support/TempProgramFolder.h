@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -17,8 +18,12 @@ public:
 
     // Writes a file, creating its folders.
     void write(const QString& relativeWindowsPath, const QByteArray& content) const;
-    // Writes a picture; the format follows the extension (bmp or jpg).
-    void writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour = Qt::gray) const;
+    // Writes a picture in the format given, or the one its extension names.
+    void writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour = Qt::gray,
+                      const char* format = nullptr) const;
+    // Lays out a complete set of pictures: the background of the given size
+    // and every element's picture, each a plain colour.
+    void writeAllPictures(int backgroundWidth = 500, int backgroundHeight = 400) const;
     // Copies the sample skin (built beside the tests) into data/.
     void copySampleSkin() const;
 
