@@ -1,0 +1,278 @@
+// The media player: its states through open, play, stop and close, its
+// errors, and playback of WAV and MP3 files to their end (dummy audio driver).
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/EditorError.h"
+#include "platform/MediaPlayer.h"
+
+namespace {
+
+const QString kNoDevice = QStringLiteral("No MCI device open");
+
+// Writes a sine tone with libsndfile; false when the format cannot be written.
+bool writeTone(const QString& path, int format, double seconds, int channels = 1)
+{
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = channels;
+    info.format = format;
+    if (!sf_format_check(&info))
+        return false;
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    const auto frames = sf_count_t(seconds * info.samplerate);
+    std::vector<float> samples(std::size_t(frames) * std::size_t(channels));
+    for (sf_count_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            samples[std::size_t(i * channels + c)] = 0.3f * float(std::sin(i * (0.05 + 0.01 * c)));
+    const bool ok = sf_writef_float(file, samples.data(), frames) == frames;
+    sf_close(file);
+    return ok;
+}
+
+constexpr int kMp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+constexpr int kWav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+
+// The text libsndfile itself gives for a file it cannot open.
+QString libsndfileError(const QString& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (file) {
+        sf_close(file);
+        return {};
+    }
+    return QString::fromUtf8(sf_strerror(nullptr));
+}
+
+// Runs an operation that must fail and returns the error's text.
+template <typename Operation>
+QString errorOf(Operation operation)
+{
+    try {
+        operation();
+    } catch (const EditorError& error) {
+        return error.text();
+    }
+    return QStringLiteral("<no error>");
+}
+
+// True when no further buffer reaches the device for a while.
+bool staysSilent(const TMediaPlayer& player)
+{
+    const auto before = player.buffersDelivered();
+    QTest::qWait(150);
+    return player.buffersDelivered() == before;
+}
+
+} // namespace
+
+class MediaPlayerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void startsWithNothingOpen();
+    void playAndStopNeedAnOpenFile();
+    void openPlayStopClose_data();
+    void openPlayStopClose();
+    void failedOpenLeavesNothingOpen_data();
+    void failedOpenLeavesNothingOpen();
+    void openingAnotherFileClosesTheFirst();
+    void playsOnceToTheEndAndStaysOpen_data();
+    void playsOnceToTheEndAndStaysOpen();
+    void audioDeviceFailureLeavesNothingOpen();
+
+private:
+    QTemporaryDir dir_;
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    bool haveMp3_ = false;
+};
+
+void MediaPlayerTest::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+    QVERIFY(writeTone(path("short.wav"), kWav, 0.3));
+    QVERIFY(writeTone(path("long.wav"), kWav, 20.0, 2));
+    QVERIFY(writeTone(path("six.wav"), kWav, 0.3, 6));
+    haveMp3_ = writeTone(path("short.mp3"), kMp3, 0.4, 2) && writeTone(path("long.mp3"), kMp3, 20.0, 2);
+    QFile damaged(path("damaged.wav"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("RIFF\x10\x00\x00\x00WAVEfmt this is no sound", 33);
+}
+
+void MediaPlayerTest::startsWithNothingOpen()
+{
+    TMediaPlayer player;
+    QVERIFY(player.fileName().isEmpty());
+    QVERIFY(!player.isOpen());
+    QVERIFY(!player.isPlaying());
+    player.Close(); // nothing open: nothing happens
+    QVERIFY(!player.isOpen());
+}
+
+void MediaPlayerTest::playAndStopNeedAnOpenFile()
+{
+    TMediaPlayer player;
+    player.setFileName(path("short.wav")); // only stored
+    QVERIFY(!player.isOpen());
+    QCOMPARE(errorOf([&] { player.Stop(); }), kNoDevice);
+    QCOMPARE(errorOf([&] { player.Play(); }), kNoDevice);
+    QVERIFY(!player.isOpen());
+    QCOMPARE(player.fileName(), path("short.wav"));
+}
+
+void MediaPlayerTest::openPlayStopClose_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("wav") << "long.wav";
+    QTest::newRow("mp3") << "long.mp3";
+}
+
+void MediaPlayerTest::openPlayStopClose()
+{
+    QFETCH(QString, name);
+    if (name.endsWith(QLatin1String(".mp3")) && !haveMp3_)
+        QSKIP("this libsndfile cannot write MP3 files");
+
+    TMediaPlayer player;
+    player.setFileName(dir_.filePath(name));
+    player.Open();
+    QVERIFY(player.isOpen());
+    QVERIFY(!player.isPlaying());
+    QVERIFY(staysSilent(player)); // opening does not start the sound
+
+    player.Play();
+    QVERIFY(player.isPlaying());
+    QTRY_VERIFY(player.buffersDelivered() > 0);
+
+    player.Stop();
+    QVERIFY(player.isOpen());
+    QVERIFY(!player.isPlaying());
+    QVERIFY(staysSilent(player));
+
+    // Play goes on from where Stop left it.
+    const auto before = player.buffersDelivered();
+    player.Play();
+    QTRY_VERIFY(player.buffersDelivered() > before);
+
+    player.Stop();
+    player.Close();
+    QVERIFY(!player.isOpen());
+    QCOMPARE(player.fileName(), dir_.filePath(name));
+    QCOMPARE(errorOf([&] { player.Stop(); }), kNoDevice); // a second stop
+    player.Close();
+}
+
+void MediaPlayerTest::failedOpenLeavesNothingOpen_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("damaged") << "damaged.wav";
+    QTest::newRow("missing") << "missing.wav";
+}
+
+void MediaPlayerTest::failedOpenLeavesNothingOpen()
+{
+    QFETCH(QString, name);
+    const QString file = dir_.filePath(name);
+    const QString expected = libsndfileError(file);
+    QVERIFY(!expected.isEmpty());
+
+    TMediaPlayer player;
+    player.setFileName(path("long.wav"));
+    player.Open();
+    player.Play();
+
+    player.setFileName(file);
+    QCOMPARE(errorOf([&] { player.Open(); }), expected);
+    QVERIFY(!player.isOpen()); // the sound that played was closed first
+    QVERIFY(!player.isPlaying());
+    QCOMPARE(player.fileName(), file);
+    QCOMPARE(errorOf([&] { player.Stop(); }), kNoDevice);
+    QVERIFY(staysSilent(player));
+}
+
+void MediaPlayerTest::openingAnotherFileClosesTheFirst()
+{
+    TMediaPlayer player;
+    player.setFileName(path("long.wav"));
+    player.Open();
+    player.Play();
+    QTRY_VERIFY(player.buffersDelivered() > 0);
+
+    player.setFileName(path("short.wav"));
+    player.Open();
+    QVERIFY(player.isOpen());
+    QVERIFY(!player.isPlaying());
+    QVERIFY(staysSilent(player)); // the long sound no longer plays
+
+    player.Play();
+    QTRY_VERIFY(!player.isPlaying()); // the short sound ends soon
+}
+
+void MediaPlayerTest::playsOnceToTheEndAndStaysOpen_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("wav") << "short.wav";
+    QTest::newRow("mp3") << "short.mp3";
+    QTest::newRow("six channels") << "six.wav";
+}
+
+void MediaPlayerTest::playsOnceToTheEndAndStaysOpen()
+{
+    QFETCH(QString, name);
+    if (name.endsWith(QLatin1String(".mp3")) && !haveMp3_)
+        QSKIP("this libsndfile cannot write MP3 files");
+
+    TMediaPlayer player;
+    player.setFileName(dir_.filePath(name));
+    player.Open();
+    QElapsedTimer timer;
+    timer.start();
+    player.Play();
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 5000);
+    // The dummy device takes the sound at its real pace: no skipping ahead.
+    QVERIFY2(timer.elapsed() >= 200, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(player.buffersDelivered() > 0);
+    QVERIFY(player.isOpen());
+    QVERIFY(staysSilent(player)); // played once, no loop
+
+    // Played to its end, it starts again from the beginning.
+    const auto before = player.buffersDelivered();
+    player.Play();
+    QTRY_VERIFY(player.buffersDelivered() > before);
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 5000);
+
+    player.Stop(); // still open, so no error
+    player.Close();
+    QVERIFY(!player.isOpen());
+}
+
+void MediaPlayerTest::audioDeviceFailureLeavesNothingOpen()
+{
+    // Audio starts with the first player's Open and stops with the last
+    // player, so this player meets the driver named here.
+    const QByteArray driver = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    TMediaPlayer player;
+    player.setFileName(path("short.wav"));
+    const QString text = errorOf([&] { player.Open(); });
+    qputenv("SDL_AUDIODRIVER", driver);
+
+    QVERIFY2(text.contains(QLatin1String("no-such-driver")), qPrintable(text)); // SDL's own words
+    QVERIFY(!player.isOpen());
+    QCOMPARE(errorOf([&] { player.Play(); }), kNoDevice);
+}
+
+QTEST_GUILESS_MAIN(MediaPlayerTest)
+#include "tst_mediaplayer.moc"
