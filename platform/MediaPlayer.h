@@ -36,7 +36,8 @@ public:
     bool isPlaying() const;
 
     // Closes the open file, then opens fileName() and the audio device.
-    // Throws EditorError; no file is open afterwards.
+    // On failure throws EditorError with the decoder's or SDL's own text
+    // ("Unknown error code" when there is none); no file is open afterwards.
     void Open();
     // Starts from the current position (the start, after Open or after the
     // sound ran to its end) and returns at once. Throws "No MCI device open".
