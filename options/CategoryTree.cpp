@@ -63,6 +63,10 @@ CategoryTree::CategoryTree(QWidget* parent)
 void CategoryTree::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
+    // A press below the nodes keeps the selection as it is (the view
+    // itself would clear it).
+    if (!indexAt(event->position().toPoint()).isValid())
+        return;
     QTreeWidget::mousePressEvent(event);
 }
 
