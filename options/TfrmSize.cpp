@@ -1,6 +1,7 @@
 #include "options/TfrmSize.h"
 
 #include "app/Application.h"
+#include "app/ProgramFolder.h"
 #include "canvas/ElementGeometry.h"
 #include "canvas/TForm1.h"
 #include "canvas/TImage.h"
@@ -15,6 +16,7 @@
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
+#include "settings/EditorSettings.h"
 
 #include <QShowEvent>
 
@@ -230,6 +232,10 @@ void TfrmSize::connectBehaviours()
     connect(lblInfo, &ColourSwatch::clicked, this, behaviour([this] { lblInfoClick(); }));
     connect(lblDir, &ColourSwatch::clicked, this, behaviour([this] { lblDirClick1(); }));
     chkFlash->setOnClick([this] { chkFlashClick(); });
+    chkSetka->setOnClick([this] { chkSetkaClick(); });
+    connect(lblSetka, &ColourSwatch::clicked, this, behaviour([this] { lblSetkaClick(); }));
+    connect(LbSpeedButton1, &TSpeedButton::clicked, this, behaviour([this] { LbSpeedButton1Click(); }));
+    connect(SpeedButton1, &TSpeedButton::clicked, this, behaviour([this] { SpeedButton1Click(); }));
 }
 
 void TfrmSize::setCategoryNames(const QStringList& names)
@@ -262,7 +268,9 @@ void TfrmSize::FormCreate()
     // 1. The grid's default colour, which the editor settings may replace.
     lblSetka->setColor(Colours::GridDefault);
     // 2. The editor settings (Options.ini): window places, grid and language.
+    EditorSettings::read(ProgramFolder::file(QStringLiteral("\\Options.ini")), Form1, *this);
     // 3. The grid state, applied to the canvas as a click on chkSetka does.
+    chkSetkaClick();
 }
 
 void TfrmSize::FormShow()

@@ -129,6 +129,12 @@ public:
     void lblInfoClick();
     void lblDirClick1();
     void chkFlashClick();
+    // The alignment grid (TfrmSizeGrid.cpp).
+    void chkSetkaClick();
+    void lblSetkaClick();
+    // Save and Exit (TfrmSizeSaveExit.cpp).
+    void LbSpeedButton1Click();
+    void SpeedButton1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
