@@ -145,7 +145,7 @@ void TfrmSize::createControls()
 void TfrmSize::createAboutPanel()
 {
     Image3 = picture(OptionsArtwork::aboutBanner(), pnlAbout, 8, 56, 175, 47);
-    Label2 = label(OptionsArtwork::productLine(), pnlAbout, 112, 96);
+    Label2 = label(OptionsArtwork::versionLine(), pnlAbout, 112, 96);
     Label5 = label(OptionsArtwork::purposeLine(), pnlAbout, 96, 152);
     Image4 = picture(OptionsArtwork::aboutEmblem(), pnlAbout, 0, 0, 89, 65);
     Image4->setProportional(true);
@@ -236,6 +236,12 @@ void TfrmSize::connectBehaviours()
     connect(lblSetka, &ColourSwatch::clicked, this, behaviour([this] { lblSetkaClick(); }));
     connect(LbSpeedButton1, &TSpeedButton::clicked, this, behaviour([this] { LbSpeedButton1Click(); }));
     connect(SpeedButton1, &TSpeedButton::clicked, this, behaviour([this] { SpeedButton1Click(); }));
+    connect(imgMusicPlay, &ClickableImage::clicked, this, behaviour([this] { imgMusicPlayClick(); }));
+    connect(imgMusicStop, &ClickableImage::clicked, this, behaviour([this] { imgMusicStopClick(); }));
+    connect(Image2, &ClickableImage::clicked, this, behaviour([this] { Image2Click(); }));
+    connect(Image1, &ClickableImage::clicked, this, behaviour([this] { Image1Click(); }));
+    connect(btnBrowMusic, &TSpeedButton::clicked, this, behaviour([this] { btnBrowMusicClick(); }));
+    connect(btnButtonMusic, &TSpeedButton::clicked, this, behaviour([this] { btnButtonMusicClick(); }));
 }
 
 void TfrmSize::setCategoryNames(const QStringList& names)

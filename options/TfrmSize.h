@@ -135,6 +135,14 @@ public:
     // Save and Exit (TfrmSizeSaveExit.cpp).
     void LbSpeedButton1Click();
     void SpeedButton1Click();
+    // The intro music and the button sound: play and stop
+    // (SoundPreview.cpp), import (SoundImport.cpp).
+    void imgMusicPlayClick();
+    void imgMusicStopClick();
+    void Image2Click();
+    void Image1Click();
+    void btnBrowMusicClick();
+    void btnButtonMusicClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
