@@ -82,22 +82,23 @@ QPixmap aboutBanner()
     QPixmap banner = transparentPixmap(175, 47);
     QPainter painter(&banner);
     painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, 47);
+    QLinearGradient sky(0, 0, 0, 39);
     sky.setColorAt(0, QColor(40, 70, 140));
     sky.setColorAt(1, QColor(10, 25, 70));
+    // The plate leaves the bottom rows clear for the version line below it.
     painter.setBrush(sky);
     painter.setPen(QPen(QColor(200, 210, 240), 1));
-    painter.drawRoundedRect(QRectF(0.5, 0.5, 174, 46), 8, 8);
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 174, 38), 8, 8);
 
     painter.setFont(pictureFont(24, true, true));
-    const QRect textArea(0, 0, 175, 40);
+    const QRect textArea(0, 0, 175, 34);
     painter.setPen(QColor(0, 0, 0, 140));
     painter.drawText(textArea.translated(2, 2), Qt::AlignCenter, QStringLiteral("Skinedit"));
     painter.setPen(QColor(255, 220, 120));
     painter.drawText(textArea, Qt::AlignCenter, QStringLiteral("Skinedit"));
     // A thin stripe below the name.
     painter.setPen(QPen(QColor(255, 220, 120, 160), 1));
-    painter.drawLine(QPointF(30, 38.5), QPointF(145, 38.5));
+    painter.drawLine(QPointF(30, 32.5), QPointF(145, 32.5));
     return banner;
 }
 
@@ -145,14 +146,14 @@ QPixmap aboutWordmark()
     return wordmark;
 }
 
-QString productLine()
+QString versionLine()
 {
-    return QStringLiteral("Skinedit 1.0");
+    return QStringLiteral("версия 1.0");
 }
 
 QString purposeLine()
 {
-    return QStringLiteral("Редактор оболочек");
+    return QStringLiteral("Редактор скинов");
 }
 
 } // namespace OptionsArtwork

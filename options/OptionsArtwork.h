@@ -20,7 +20,7 @@ QPixmap aboutEmblem();   // 136 x 85
 QPixmap aboutWordmark(); // 135 x 35
 
 // The About panel's two lines.
-QString productLine();
+QString versionLine();
 QString purposeLine();
 
 } // namespace OptionsArtwork

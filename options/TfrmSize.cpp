@@ -92,7 +92,12 @@ TfrmSize::TfrmSize(TForm1& form1)
     setWindowTitle(QStringLiteral("....::::Corvadine::::...."));
     setFixedSize(426, 204);
 
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
+    // Where the classic face is missing, the nearest faces of about its
+    // width, so that every caption fits its control.
+    QFont windowFont;
+    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                            QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("DejaVu Sans Condensed")});
     windowFont.setPixelSize(11);
     setFont(windowFont);
     QPalette colours = palette();
