@@ -241,6 +241,8 @@ void TfrmSize::connectBehaviours()
     connect(lblSetka, &ColourSwatch::clicked, this, behaviour([this] { lblSetkaClick(); }));
     connect(LbSpeedButton1, &TSpeedButton::clicked, this, behaviour([this] { LbSpeedButton1Click(); }));
     connect(SpeedButton1, &TSpeedButton::clicked, this, behaviour([this] { SpeedButton1Click(); }));
+    connect(imgPlay, &ClickableImage::clicked, this, behaviour([this] { imgPlayClick(); }));
+    connect(imdStop, &ClickableImage::clicked, this, behaviour([this] { imdStopClick(); }));
     connect(imgMusicPlay, &ClickableImage::clicked, this, behaviour([this] { imgMusicPlayClick(); }));
     connect(imgMusicStop, &ClickableImage::clicked, this, behaviour([this] { imgMusicStopClick(); }));
     connect(Image2, &ClickableImage::clicked, this, behaviour([this] { Image2Click(); }));

@@ -137,6 +137,8 @@ public:
     void SpeedButton1Click();
     // The intro music and the button sound: play and stop
     // (SoundPreview.cpp), import (SoundImport.cpp).
+    void imgPlayClick();
+    void imdStopClick();
     void imgMusicPlayClick();
     void imgMusicStopClick();
     void Image2Click();

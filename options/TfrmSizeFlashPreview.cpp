@@ -1,0 +1,57 @@
+// The title movie preview of the Title panel: the play picture lays the
+// Flash player over the Flash area and plays the skin's movie, the stop
+// picture brings the area back.
+#include "options/TfrmSize.h"
+
+#include "app/ProgramFolder.h"
+#include "canvas/ElementGeometry.h"
+#include "canvas/TForm1.h"
+#include "canvas/WindowedControls.h"
+#include "platform/ShockwaveFlash.h"
+#include "platform/TCheckBox.h"
+
+#include <QDir>
+
+namespace {
+
+// The program folder with a trailing separator, then "\data\logo.swf": the
+// doubled separator is harmless and kept as the menu program builds it.
+QString moviePath()
+{
+    return ProgramFolder::path() + QDir::separator() + ProgramFolder::nativeSeparators(QStringLiteral("\\data\\logo.swf"));
+}
+
+} // namespace
+
+void TfrmSize::imgPlayClick()
+{
+    if (!chkFlash->isChecked())
+        return;
+    TShockwaveFlash* player = Form1.FlashPlayer;
+    const QWidget* area = Form1.TmpFlash;
+    Element::setTop(player, Element::top(area));
+    Element::setLeft(player, Element::left(area));
+    Element::setVisible(Form1.TmpFlash, false);
+    Element::setVisible(player, true);
+    Element::setHeight(player, Element::height(area));
+    Element::setWidth(player, Element::width(area));
+    player->setMovie(moviePath());
+    player->Play();
+    player->repaint();
+}
+
+void TfrmSize::imdStopClick()
+{
+    if (!chkFlash->isChecked())
+        return;
+    TShockwaveFlash* player = Form1.FlashPlayer;
+    const QWidget* area = Form1.TmpFlash;
+    Element::setVisible(Form1.TmpFlash, true);
+    Element::setVisible(player, false);
+    Element::setTop(player, Element::top(area));
+    Element::setLeft(player, Element::left(area));
+    Element::setHeight(player, Element::height(area));
+    Element::setWidth(player, Element::width(area));
+    player->setMovie(moviePath());
+    player->Stop();
+}
