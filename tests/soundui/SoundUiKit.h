@@ -1,0 +1,30 @@
+#pragma once
+
+#include "canvas/TForm1.h"
+#include "options/TfrmSize.h"
+
+#include <QString>
+
+// Both windows, linked as at start-up and not shown: the Music panel's
+// controls are used through their signals, as a user's clicks reach them.
+struct Editor {
+    TForm1 form1;
+    TfrmSize frmSize{form1};
+    Editor() { form1.frmSize = &frmSize; }
+};
+
+namespace SoundUiKit {
+
+// A short tone written by libsndfile in the given format; false when this
+// libsndfile cannot write it.
+bool writeTone(const QString& path, int format, double seconds = 0.5);
+bool writeWav(const QString& path, double seconds = 2.0);
+bool writeMp3(const QString& path, double seconds = 2.0);
+
+// A file whose header claims a WAV file but holds no sound.
+void writeDamagedWav(const QString& path);
+
+// The file's bytes, or empty when it cannot be read.
+QByteArray contentOf(const QString& path);
+
+} // namespace SoundUiKit
