@@ -13,7 +13,7 @@ struct ContainerBody {
     bool truncated = false;     // less data than the header claims, or damaged compression
 };
 
-// Opens the uncompressed ("FWS") and zlib ("CWS") containers. Throws
+// Opens the uncompressed ("FWS"), zlib ("CWS") and LZMA ("ZWS") containers. Throws
 // MovieError naming `name` when the bytes are no movie or cannot be unpacked.
 ContainerBody openContainer(const QByteArray& file, const QString& name);
 

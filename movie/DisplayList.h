@@ -17,6 +17,8 @@ struct DisplayObject {
     ColorTransform colorTransform;
     quint16 ratio = 0;
     quint16 clipDepth = 0; // non-zero: a mask over the depths up to this one
+    quint8 blendMode = 0;  // as the file numbers them; 0 and 1 normal
+    bool visible = true;
     std::shared_ptr<SpriteInstance> sprite;
 };
 

@@ -12,5 +12,10 @@ constexpr int kMaxNesting = 32;                       // sprites within sprites
 constexpr int kMaxInstances = 20000;                  // live sprite instances of a player
 constexpr int kMaxScriptsPerTick = 10000;             // frame scripts run in one step
 constexpr int kMaxDrawnObjects = 100000;              // display objects drawn for one frame
+// Pictures: a side, the pixels one picture may have (four times the stage,
+// but never less than this), and the pixels of all pictures of a movie.
+constexpr int kMaxBitmapSide = 8192;
+constexpr qint64 kMinBitmapPixels = 1024 * 1024;
+constexpr qint64 kMaxBitmapPixelsTotal = 32 * 1024 * 1024;
 
 } // namespace movie::limits

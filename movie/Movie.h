@@ -1,5 +1,6 @@
 #pragma once
 
+#include "movie/MorphShape.h"
 #include "movie/ShapeDef.h"
 #include "movie/Timeline.h"
 
@@ -7,17 +8,21 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <unordered_map>
 
 namespace movie {
 
-// A defined character of the movie's dictionary.
+// A defined character of the movie's dictionary. Pictures, texts and
+// fields are read into shapes, buttons into one-frame sprites of their
+// normal state.
 struct Character {
-    enum class Kind { Shape, Sprite };
+    enum class Kind { Shape, Sprite, Morph };
     Kind kind = Kind::Shape;
     std::shared_ptr<const ShapeDef> shape;
     std::shared_ptr<const Timeline> sprite;
+    std::shared_ptr<const MorphShapeDef> morph;
 };
 
 // A movie as read from its file: header, dictionary and main timeline.
@@ -40,6 +45,9 @@ public:
     const Character* character(quint16 id) const;
     // Empty for a sound movie, else what could not be read.
     const QString& damage() const { return damage_; }
+    // Characters that could not be used and draw nothing, each with why;
+    // the rest of the movie plays.
+    const QStringList& warnings() const { return warnings_; }
 
 private:
     friend class MovieParser;
@@ -51,6 +59,7 @@ private:
     Timeline root_;
     std::unordered_map<quint16, Character> dictionary_;
     QString damage_;
+    QStringList warnings_;
 };
 
 } // namespace movie

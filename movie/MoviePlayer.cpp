@@ -111,6 +111,10 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p, std::ma
         object.ratio = p.ratio;
     if (p.hasClipDepth)
         object.clipDepth = p.clipDepth;
+    if (p.hasBlendMode)
+        object.blendMode = p.blendMode;
+    if (p.hasVisible)
+        object.visible = p.visible;
 }
 
 void MoviePlayer::setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id,

@@ -10,6 +10,22 @@ namespace movie {
 
 namespace {
 
+// The blend modes Qt's painter can draw; the others draw as normal.
+QPainter::CompositionMode compositionOf(quint8 blendMode)
+{
+    switch (blendMode) {
+    case 3: return QPainter::CompositionMode_Multiply;
+    case 4: return QPainter::CompositionMode_Screen;
+    case 5: return QPainter::CompositionMode_Lighten;
+    case 6: return QPainter::CompositionMode_Darken;
+    case 7: return QPainter::CompositionMode_Difference;
+    case 8: return QPainter::CompositionMode_Plus;
+    case 13: return QPainter::CompositionMode_Overlay;
+    case 14: return QPainter::CompositionMode_HardLight;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
 // The clip in force: a mask path in device pixels, or none. The id tells
 // the painter's current clip apart from a new one at the same address.
 struct Clip {
@@ -51,23 +67,41 @@ public:
 private:
     void draw(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
-        if (!object.character || (cx.am <= 0 && cx.aa <= 0))
+        if (!object.character || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
-        if (object.sprite) {
+        // A blend mode applies to the object's own drawing; the modes
+        // within a sprite that has one are the sprite's.
+        const QPainter::CompositionMode mode = compositionOf(object.blendMode);
+        const QPainter::CompositionMode outer = painter_.compositionMode();
+        if (object.blendMode > 1)
+            painter_.setCompositionMode(mode);
+        if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
-            return;
-        }
-        if (object.character->kind != Character::Kind::Shape)
-            return;
+        else if (object.character->kind == Character::Kind::Shape)
+            drawShape(*object.character->shape, t, cx, clip);
+        else if (object.character->kind == Character::Kind::Morph)
+            drawShape(*object.character->morph->at(object.ratio), t, cx, clip);
+        if (object.blendMode > 1)
+            painter_.setCompositionMode(outer);
+    }
+
+    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
         useClip(clip);
         painter_.setWorldTransform(t);
         const double scale = std::sqrt(std::abs(t.determinant()));
-        for (const ShapeLayer& layer : object.character->shape->layers) {
+        for (const ShapeLayer& layer : shape.layers) {
             if (!layer.fills.empty())
                 painter_.setPen(Qt::NoPen);
             for (const auto& fill : layer.fills) {
                 painter_.setBrush(fill.style.brush(cx));
-                painter_.drawPath(fill.path);
+                if (!fill.style.smooth) {
+                    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                    painter_.drawPath(fill.path);
+                    painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+                } else {
+                    painter_.drawPath(fill.path);
+                }
             }
             if (!layer.strokes.empty())
                 painter_.setBrush(Qt::NoBrush);
@@ -89,8 +123,12 @@ private:
                     maskPath(child, child.matrix.toTransform() * t, out, nesting + 1);
             return;
         }
-        if (object.character->kind == Character::Kind::Shape) {
-            const QPainterPath mapped = t.map(object.character->shape->outline());
+        const Character& c = *object.character;
+        const ShapeDef* shape = c.kind == Character::Kind::Shape  ? c.shape.get()
+                                : c.kind == Character::Kind::Morph ? c.morph->at(object.ratio).get()
+                                                                   : nullptr;
+        if (shape) {
+            const QPainterPath mapped = t.map(shape->outline());
             out = out.isEmpty() ? mapped : out.united(mapped);
         }
     }

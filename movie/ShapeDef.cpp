@@ -78,7 +78,9 @@ QPainterPath assembleFill(const std::vector<Edge>& edges, Qt::FillRule rule)
     return path;
 }
 
-QGradient::Spread spreadOf(quint32 mode)
+} // namespace
+
+QGradient::Spread gradientSpread(quint32 mode)
 {
     switch (mode) {
     case 1: return QGradient::ReflectSpread;
@@ -87,8 +89,7 @@ QGradient::Spread spreadOf(quint32 mode)
     }
 }
 
-// Stops as Qt's gradients need them to look as the file means. Ratios that
-// go back are held at the highest ratio so far; of several stops at one
+// Ratios that go back are held at the highest ratio so far; of several stops at one
 // ratio the first colours the side before it and the last the side after,
 // so they are kept apart by a hair. Linear-RGB interpolation is
 // approximated with stops in between.
@@ -136,6 +137,8 @@ QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb)
     return smooth;
 }
 
+namespace {
+
 FillStyle readFillStyle(SwfReader& r, int version)
 {
     FillStyle f;
@@ -149,7 +152,7 @@ FillStyle readFillStyle(SwfReader& r, int version)
         f.matrix = readMatrix(r).toTransform();
         r.align();
         // The spread bits are honoured in every shape version, as players do.
-        f.spread = spreadOf(r.ub(2));
+        f.spread = gradientSpread(r.ub(2));
         const bool linearRgb = r.ub(2) == 1;
         const int count = static_cast<int>(r.ub(4));
         QGradientStops stops;
@@ -166,6 +169,8 @@ FillStyle readFillStyle(SwfReader& r, int version)
         f.kind = FillStyle::Kind::Bitmap;
         f.bitmapId = r.u16();
         f.matrix = readMatrix(r).toTransform();
+        f.repeating = type == 0x40 || type == 0x42;
+        f.smooth = type == 0x40 || type == 0x41;
         f.color = QColor(Qt::transparent);
     } else {
         // An unknown fill type cannot be skipped reliably: draw nothing with it.
@@ -220,14 +225,21 @@ public:
 
     void readStyles(SwfReader& r)
     {
-        fills_.clear();
-        lines_.clear();
+        std::vector<FillStyle> fills;
+        std::vector<LineStyle> lines;
         const int fillCount = readCount(r, version_ >= 2);
         for (int i = 0; i < fillCount && !r.overrun(); ++i)
-            fills_.push_back(readFillStyle(r, version_));
+            fills.push_back(readFillStyle(r, version_));
         const int lineCount = readCount(r, true);
         for (int i = 0; i < lineCount && !r.overrun(); ++i)
-            lines_.push_back(readLineStyle(r, version_));
+            lines.push_back(readLineStyle(r, version_));
+        setStyles(std::move(fills), std::move(lines));
+    }
+
+    void setStyles(std::vector<FillStyle> fills, std::vector<LineStyle> lines)
+    {
+        fills_ = std::move(fills);
+        lines_ = std::move(lines);
         fillEdges_.assign(fills_.size(), {});
         linePaths_.assign(lines_.size(), {});
         lineEnds_.assign(lines_.size(), QPoint(INT_MIN, INT_MIN));
@@ -302,7 +314,6 @@ public:
         flush(shape);
     }
 
-private:
     void addEdge(const Edge& e, int fill0, int fill1, int line)
     {
         // A region's edges with the region on their right are taken as they
@@ -324,6 +335,13 @@ private:
         }
     }
 
+    // Starts a new stroke for `line` even where the last one ended.
+    void breakLine(int line)
+    {
+        if (line > 0 && line <= static_cast<int>(lineEnds_.size()))
+            lineEnds_[static_cast<size_t>(line - 1)] = QPoint(INT_MIN, INT_MIN);
+    }
+
     void flush(ShapeDef& shape)
     {
         ShapeLayer layer;
@@ -342,6 +360,7 @@ private:
             shape.layers.push_back(std::move(layer));
     }
 
+private:
     // A stroke that comes back to its start is a closed loop: it is joined
     // there instead of capped.
     static QPainterPath closeLoops(const QPainterPath& path, bool noClose)
@@ -395,15 +414,42 @@ QGradientStops transformedStops(const QGradientStops& stops, const ColorTransfor
 
 QBrush FillStyle::brush(const ColorTransform& cx) const
 {
-    return cx.isIdentity() ? plainBrush : makeBrush(cx);
+    if (cx.isIdentity())
+        return plainBrush;
+    if (kind == Kind::Solid)
+        return QBrush(cx.apply(color));
+    if (!lastBrush_ || !(lastBrush_->first == cx))
+        lastBrush_.emplace(cx, makeBrush(cx));
+    return lastBrush_->second;
 }
+
+namespace {
+// The picture with the colour transform applied to every pixel.
+QImage transformedPicture(const QImage& picture, const ColorTransform& cx)
+{
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = cx.apply(QColor::fromRgba(line[x]));
+            line[x] = qRgba(c.red(), c.green(), c.blue(), c.alpha());
+        }
+    }
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+} // namespace
 
 QBrush FillStyle::makeBrush(const ColorTransform& cx) const
 {
     if (kind == Kind::Solid)
         return QBrush(cx.apply(color));
-    if (kind == Kind::Bitmap)
-        return QBrush(Qt::NoBrush);
+    if (kind == Kind::Bitmap) {
+        if (bitmap.isNull())
+            return QBrush(Qt::NoBrush);
+        QBrush b(cx.isIdentity() ? bitmap : transformedPicture(bitmap, cx));
+        b.setTransform(matrix);
+        return b;
+    }
     if (stops.isEmpty())
         return QBrush(Qt::NoBrush);
     QGradient gradient;
@@ -435,12 +481,143 @@ const QPainterPath& ShapeDef::outline() const
 {
     if (!outline_) {
         QPainterPath all;
-        for (const auto& layer : layers)
+        all.setFillRule(Qt::WindingFill);
+        for (const auto& layer : layers) {
             for (const auto& fill : layer.fills)
                 all = all.isEmpty() ? fill.path : all.united(fill.path);
+            for (const auto& stroke : layer.strokes) {
+                QPainterPathStroker stroker;
+                stroker.setWidth(std::max(stroke.style.width, 20.0));
+                stroker.setCapStyle(stroke.style.cap);
+                stroker.setJoinStyle(stroke.style.join);
+                const QPainterPath area = stroker.createStroke(stroke.path);
+                all = all.isEmpty() ? area : all.united(area);
+            }
+        }
         outline_ = all;
     }
     return *outline_;
+}
+
+void ShapeDef::resolveBitmaps(const std::function<QImage(quint16)>& picture)
+{
+    auto resolve = [&](FillStyle& f, QPainterPath* path) {
+        if (f.kind != FillStyle::Kind::Bitmap)
+            return;
+        f.bitmap = picture(f.bitmapId);
+        if (path && !f.repeating && !f.bitmap.isNull()) {
+            QPainterPath area;
+            area.addPolygon(f.matrix.map(QPolygonF(QRectF(f.bitmap.rect()))));
+            *path = path->intersected(area);
+        }
+        f.prepare();
+    };
+    for (auto& layer : layers) {
+        for (auto& fill : layer.fills)
+            resolve(fill.style, &fill.path);
+        for (auto& stroke : layer.strokes)
+            resolve(stroke.style.fill, nullptr);
+    }
+    outline_.reset();
+}
+
+QPainterPath readGlyph(SwfReader& r)
+{
+    ShapeBuilder builder(1, Qt::WindingFill);
+    FillStyle ink;
+    ink.color = Qt::black;
+    builder.setStyles({ink}, {LineStyle{}});
+    ShapeDef glyph;
+    builder.readRecords(r, glyph);
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    for (const auto& layer : glyph.layers)
+        for (const auto& fill : layer.fills)
+            path.addPath(fill.path);
+    return path;
+}
+
+std::vector<ShapeEdge> readEdges(SwfReader& r)
+{
+    std::vector<ShapeEdge> edges;
+    r.align();
+    const int fillBits = static_cast<int>(r.ub(4));
+    const int lineBits = static_cast<int>(r.ub(4));
+    int fill0 = 0, fill1 = 0, line = 0;
+    bool moved = true;
+    QPoint pen;
+    while (!r.overrun()) {
+        if (r.ub(1) == 0) {
+            const quint32 flags = r.ub(5);
+            if (flags == 0 || (flags & 0x10) || r.overrun())
+                break;
+            if (flags & 0x01) {
+                const int bits = static_cast<int>(r.ub(5));
+                const int x = r.sb(bits);
+                const int y = r.sb(bits);
+                pen = QPoint(x, y);
+                moved = true;
+            }
+            if (flags & 0x02)
+                fill0 = static_cast<int>(r.ub(fillBits));
+            if (flags & 0x04)
+                fill1 = static_cast<int>(r.ub(fillBits));
+            if (flags & 0x08)
+                line = static_cast<int>(r.ub(lineBits));
+            continue;
+        }
+        ShapeEdge e;
+        e.from = pen;
+        const bool straight = r.ub(1);
+        const int bits = static_cast<int>(r.ub(4)) + 2;
+        if (straight) {
+            int dx = 0, dy = 0;
+            if (r.ub(1)) {
+                dx = r.sb(bits);
+                dy = r.sb(bits);
+            } else if (r.ub(1)) {
+                dy = r.sb(bits);
+            } else {
+                dx = r.sb(bits);
+            }
+            e.to = pen + QPoint(dx, dy);
+            e.control = (e.from + e.to) / 2;
+        } else {
+            e.control = pen + QPoint(r.sb(bits), r.sb(bits));
+            e.to = e.control + QPoint(r.sb(bits), r.sb(bits));
+            e.curved = true;
+        }
+        if (r.overrun())
+            break;
+        e.fill0 = fill0;
+        e.fill1 = fill1;
+        e.line = line;
+        e.moveBefore = moved;
+        moved = false;
+        edges.push_back(e);
+        pen = e.to;
+    }
+    return edges;
+}
+
+ShapeDef buildShape(const std::vector<FillStyle>& fills, const std::vector<LineStyle>& lines,
+                    const std::vector<ShapeEdge>& edges, Qt::FillRule rule)
+{
+    ShapeDef shape;
+    ShapeBuilder builder(4, rule);
+    builder.setStyles(fills, lines);
+    for (const ShapeEdge& e : edges) {
+        if (e.moveBefore)
+            builder.breakLine(e.line);
+        builder.addEdge({e.from, e.control, e.to, e.curved}, e.fill0, e.fill1, e.line);
+    }
+    builder.flush(shape);
+    QRectF bounds;
+    for (const auto& layer : shape.layers)
+        for (const auto& fill : layer.fills)
+            bounds |= fill.path.boundingRect();
+    shape.bounds = bounds;
+    return shape;
 }
 
 ShapeDef readShape(SwfReader& r, int version)

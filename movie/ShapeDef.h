@@ -4,8 +4,10 @@
 
 #include <QBrush>
 #include <QGradient>
+#include <QImage>
 #include <QPainterPath>
 #include <QPen>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,14 +25,23 @@ struct FillStyle {
     QGradientStops stops;
     QGradient::Spread spread = QGradient::PadSpread;
     double focal = 0;
-    quint16 bitmapId = 0; // bitmap fills are not drawn yet
-    QBrush plainBrush;     // the brush under an identity colour transform
+    // Bitmap fills: the picture (null when the id names none, which draws
+    // nothing), whether it repeats beyond its edges and whether it is
+    // smoothed when scaled. `matrix` maps its pixels into the shape.
+    quint16 bitmapId = 0;
+    QImage bitmap;
+    bool repeating = true;
+    bool smooth = true;
+    QBrush plainBrush; // the brush under an identity colour transform
 
     QBrush brush(const ColorTransform& cx) const;
     void prepare() { plainBrush = makeBrush(ColorTransform{}); }
 
 private:
     QBrush makeBrush(const ColorTransform& cx) const;
+    // The last brush made under another colour transform: a fade redraws
+    // a bitmap under the same transform for every frame it stands still.
+    mutable std::optional<std::pair<ColorTransform, QBrush>> lastBrush_;
 };
 
 struct LineStyle {
@@ -64,8 +75,12 @@ struct ShapeDef {
     QRectF bounds;
     std::vector<ShapeLayer> layers;
 
-    // The union of every filled region, for use as a mask; made on first use.
+    // The union of every filled region and stroke, for use as a mask; made
+    // on first use.
     const QPainterPath& outline() const;
+    // Gives bitmap fills their pictures; a clipped bitmap fill is cut to
+    // the picture's area.
+    void resolveBitmaps(const std::function<QImage(quint16)>& picture);
 
 private:
     mutable std::optional<QPainterPath> outline_;
@@ -73,5 +88,29 @@ private:
 
 // Reads the body of DefineShape (version 1..4) after the character id.
 ShapeDef readShape(SwfReader& r, int version);
+
+// Reads a glyph of a font: shape records with one implicit fill, in the
+// font's units. Its filled region is returned.
+QPainterPath readGlyph(SwfReader& r);
+
+// An edge in twips with the styles on its sides, for shapes made in code
+// (the in-between shapes of a morph).
+struct ShapeEdge {
+    QPoint from;
+    QPoint control;
+    QPoint to;
+    bool curved = false;
+    int fill0 = 0, fill1 = 0, line = 0; // 1-based, 0 none
+    bool moveBefore = false;            // a new stroke starts at `from`
+};
+// Reads shape records (bit counts first) into edges, for morph shapes,
+// whose records never bring new styles.
+std::vector<ShapeEdge> readEdges(SwfReader& r);
+ShapeDef buildShape(const std::vector<FillStyle>& fills, const std::vector<LineStyle>& lines,
+                    const std::vector<ShapeEdge>& edges, Qt::FillRule rule);
+
+// Gradient stops as Qt's gradients need them to look as the file means.
+QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb);
+QGradient::Spread gradientSpread(quint32 mode);
 
 } // namespace movie

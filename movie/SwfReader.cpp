@@ -51,6 +51,20 @@ QByteArray SwfReader::string()
     return text;
 }
 
+QByteArray SwfReader::bytes(qsizetype n)
+{
+    align();
+    if (n < 0)
+        n = 0;
+    if (n > remaining()) {
+        n = remaining();
+        overrun_ = true;
+    }
+    QByteArray copy(reinterpret_cast<const char*>(data_ + pos_), n);
+    pos_ += n;
+    return copy;
+}
+
 SwfReader SwfReader::sub(qsizetype n)
 {
     align();

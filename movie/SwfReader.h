@@ -28,6 +28,10 @@ public:
     void skip(qsizetype n);
     // A null-terminated string, bounded by the buffer.
     QByteArray string();
+    // A copy of the next n bytes (fewer if the buffer ends first).
+    QByteArray bytes(qsizetype n);
+    // A copy of all that is left; the reader is then at its end.
+    QByteArray rest() { return bytes(remaining()); }
     // A reader over the next n bytes (fewer if the buffer ends first).
     SwfReader sub(qsizetype n);
 

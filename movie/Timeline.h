@@ -17,7 +17,7 @@ struct Action {
 };
 using ActionList = std::vector<Action>;
 
-// PlaceObject 1..3 reduced to what the display list uses.
+// PlaceObject 1..3 (and button records) reduced to what the display list uses.
 struct PlaceCommand {
     quint16 depth = 0;
     bool move = false;
@@ -31,6 +31,10 @@ struct PlaceCommand {
     quint16 ratio = 0;
     bool hasClipDepth = false;
     quint16 clipDepth = 0;
+    bool hasBlendMode = false;
+    quint8 blendMode = 0;
+    bool hasVisible = false;
+    bool visible = true;
 };
 
 struct FrameCommand {

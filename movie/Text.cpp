@@ -1,0 +1,404 @@
+#include "movie/Text.h"
+
+#include "movie/SwfReader.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace movie {
+
+namespace {
+
+// Fields keep a two-pixel gutter inside their bounds.
+constexpr double kGutter = 40;
+
+// A font as the layout of a field sees it, in twips.
+class Typeface {
+public:
+    virtual ~Typeface() = default;
+    virtual double width(const QString& text) const = 0;
+    virtual void draw(const QString& text, double x, double baseline, QPainterPath& out) const = 0;
+    double ascent = 0;
+    double descent = 0;
+};
+
+class GlyphTypeface : public Typeface {
+public:
+    GlyphTypeface(const FontDef& font, double height) : font_(font), scale_(height / font.unitsPerEm)
+    {
+        if (font.hasLayout && font.ascent + font.descent > 0) {
+            ascent = font.ascent * scale_;
+            descent = font.descent * scale_;
+        } else {
+            ascent = height * 0.8;
+            descent = height * 0.2;
+        }
+    }
+    double width(const QString& text) const override
+    {
+        double w = 0;
+        for (const char32_t c : text.toUcs4())
+            w += font_.advance(font_.glyphFor(c)) * scale_;
+        return w;
+    }
+    void draw(const QString& text, double x, double baseline, QPainterPath& out) const override
+    {
+        for (const char32_t c : text.toUcs4()) {
+            const int g = font_.glyphFor(c);
+            if (g >= 0) {
+                const QTransform t = QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(x, baseline);
+                out.addPath(t.map(font_.glyphs[static_cast<size_t>(g)]));
+            }
+            x += font_.advance(g) * scale_;
+        }
+    }
+
+private:
+    const FontDef& font_;
+    double scale_;
+};
+
+// Device fonts of a field: the font's name, or the generic families the
+// authoring tools name with a leading underscore.
+class SystemTypeface : public Typeface {
+public:
+    SystemTypeface(const FontDef* font, double height) : font_(makeFont(font, height)), metrics_(font_)
+    {
+        ascent = metrics_.ascent();
+        descent = metrics_.descent();
+    }
+    double width(const QString& text) const override { return metrics_.horizontalAdvance(text); }
+    void draw(const QString& text, double x, double baseline, QPainterPath& out) const override
+    {
+        out.addText(QPointF(x, baseline), font_, text);
+    }
+
+private:
+    static QFont makeFont(const FontDef* font, double height)
+    {
+        QFont f;
+        const QString name = font ? font->name : QString();
+        if (name == QLatin1String("_serif")) {
+            f.setStyleHint(QFont::Serif);
+            f.setFamily(QStringLiteral("Serif"));
+        } else if (name == QLatin1String("_typewriter")) {
+            f.setStyleHint(QFont::Monospace);
+            f.setFamily(QStringLiteral("Monospace"));
+        } else if (name.isEmpty() || name == QLatin1String("_sans")) {
+            f.setStyleHint(QFont::SansSerif);
+            f.setFamily(QStringLiteral("Sans Serif"));
+        } else {
+            f.setFamily(name);
+        }
+        // Twips as pixels: outlines come out in the field's own units.
+        f.setPixelSize(std::clamp(qRound(height), 1, 8000));
+        f.setBold(font && font->bold);
+        f.setItalic(font && font->italic);
+        return f;
+    }
+    QFont font_;
+    QFontMetricsF metrics_;
+};
+
+// Greedy word wrap of one paragraph to `room` twips.
+QStringList wrap(const QString& paragraph, const Typeface& face, double room)
+{
+    QStringList lines;
+    QString line;
+    const QStringList words = paragraph.split(QLatin1Char(' '));
+    for (const QString& word : words) {
+        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && face.width(candidate) > room) {
+            lines << line;
+            line = word;
+        } else {
+            line = candidate;
+        }
+    }
+    lines << line;
+    return lines;
+}
+
+void layOut(const EditTextDef& field, const Typeface& face, QPainterPath& out)
+{
+    QString text = field.text;
+    if (field.password)
+        text.fill(QLatin1Char('*'));
+    const double left = field.bounds.left() + kGutter + field.leftMargin;
+    const double room = field.bounds.width() - 2 * kGutter - field.leftMargin - field.rightMargin;
+    double baseline = field.bounds.top() + kGutter + face.ascent;
+    const QStringList paragraphs = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    for (const QString& paragraph : paragraphs) {
+        // A line wraps where it would pass the field's right edge: the
+        // right gutter may hold the ends of the last letters.
+        const QStringList lines =
+            field.wordWrap ? wrap(paragraph, face, room + kGutter - field.indent) : QStringList{paragraph};
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const double indent = i == 0 ? field.indent : 0;
+            const double spare = room - indent - face.width(lines[i]);
+            const double shift = field.align == 1 ? spare : field.align == 2 ? spare / 2 : 0;
+            face.draw(lines[i], left + indent + std::max(0.0, shift), baseline, out);
+            baseline += face.ascent + face.descent + field.leading;
+        }
+        if (!field.multiline)
+            break;
+    }
+}
+
+QString decodeText(const QByteArray& bytes, int movieVersion)
+{
+    return movieVersion >= 6 ? QString::fromUtf8(bytes) : QString::fromLocal8Bit(bytes);
+}
+
+} // namespace
+
+int FontDef::glyphFor(char32_t code) const
+{
+    const auto it = byCode_.find(code);
+    return it == byCode_.end() ? -1 : it->second;
+}
+
+double FontDef::advance(int index) const
+{
+    if (index < 0)
+        return unitsPerEm / 3; // a missing glyph still takes a space
+    if (static_cast<size_t>(index) < advances.size())
+        return advances[static_cast<size_t>(index)];
+    if (static_cast<size_t>(index) < glyphs.size())
+        return glyphs[static_cast<size_t>(index)].boundingRect().right() + unitsPerEm / 20;
+    return 0;
+}
+
+FontDef readFont(SwfReader& r, int version)
+{
+    FontDef font;
+    bool wideOffsets = false, wideCodes = false;
+    int count = 0;
+    if (version >= 2) {
+        const quint8 flags = r.u8();
+        font.hasLayout = flags & 0x80;
+        wideOffsets = flags & 0x08;
+        wideCodes = flags & 0x04;
+        font.italic = flags & 0x02;
+        font.bold = flags & 0x01;
+        r.u8(); // language
+        const QByteArray name = r.bytes(r.u8());
+        font.name = QString::fromUtf8(name).section(QLatin1Char('\0'), 0, 0);
+        count = r.u16();
+        if (version == 3)
+            font.unitsPerEm = 1024 * 20;
+    }
+    // Offsets count from the start of the offset table.
+    const QByteArray table = r.rest();
+    SwfReader t(table);
+    if (version == 1) {
+        const quint16 first = t.u16();
+        count = first / 2;
+        t = SwfReader(table);
+    }
+    count = static_cast<int>(std::min<qsizetype>(count, table.size() / 2));
+    std::vector<qsizetype> offsets;
+    for (int i = 0; i < count && !t.overrun(); ++i)
+        offsets.push_back(wideOffsets ? qsizetype(t.u32()) : qsizetype(t.u16()));
+    qsizetype codeTable = table.size();
+    if (version >= 2 && count > 0)
+        codeTable = wideOffsets ? qsizetype(t.u32()) : qsizetype(t.u16());
+    codeTable = std::clamp<qsizetype>(codeTable, 0, table.size());
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        const qsizetype start = offsets[i];
+        const qsizetype end = i + 1 < offsets.size() ? offsets[i + 1] : codeTable;
+        QPainterPath glyph;
+        if (start >= 0 && start < end && end <= table.size()) {
+            SwfReader g(table.constData() + start, end - start);
+            glyph = readGlyph(g);
+        }
+        font.glyphs.push_back(glyph);
+    }
+    if (version == 1)
+        return font;
+
+    SwfReader rest(table.constData() + codeTable, table.size() - codeTable);
+    for (int i = 0; i < count && !rest.overrun(); ++i) {
+        const char32_t code = wideCodes ? rest.u16() : rest.u8();
+        font.codes.push_back(code);
+        font.byCode_.emplace(code, i);
+    }
+    if (font.hasLayout) {
+        font.ascent = rest.u16();
+        font.descent = rest.u16();
+        font.leading = rest.s16();
+        for (int i = 0; i < count && !rest.overrun(); ++i)
+            font.advances.push_back(rest.s16());
+        if (rest.overrun())
+            font.advances.clear();
+        // Glyph bounds and kerning follow; neither is needed to draw.
+    }
+    return font;
+}
+
+ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts)
+{
+    ShapeDef shape;
+    shape.bounds = readRect(r);
+    const QTransform matrix = readMatrix(r).toTransform();
+    const int glyphBits = r.u8();
+    const int advanceBits = r.u8();
+    const FontDef* font = nullptr;
+    double height = 0, x = 0, y = 0;
+    QColor color = Qt::black;
+    ShapeLayer layer;
+    QPainterPath ink;
+    ink.setFillRule(Qt::WindingFill);
+    QColor inkColor = color;
+    auto flushInk = [&] {
+        if (ink.isEmpty())
+            return;
+        ShapeLayer::Fill fill;
+        fill.style.color = inkColor;
+        fill.style.prepare();
+        fill.path = matrix.map(ink);
+        layer.fills.push_back(std::move(fill));
+        ink = QPainterPath();
+        ink.setFillRule(Qt::WindingFill);
+    };
+    while (!r.overrun()) {
+        const quint8 flags = r.u8();
+        if (flags == 0 || r.overrun())
+            break;
+        if (flags & 0x08)
+            font = fonts(r.u16());
+        if (flags & 0x04)
+            color = version >= 2 ? readRgba(r) : readRgb(r);
+        if (flags & 0x01)
+            x = r.s16();
+        if (flags & 0x02)
+            y = r.s16();
+        if (flags & 0x08)
+            height = r.u16();
+        if (color != inkColor) {
+            flushInk();
+            inkColor = color;
+        }
+        const int count = r.u8();
+        const double scale = font ? height / font->unitsPerEm : 0;
+        for (int i = 0; i < count && !r.overrun(); ++i) {
+            const quint32 index = r.ub(glyphBits);
+            const qint32 advance = r.sb(advanceBits);
+            if (font && index < font->glyphs.size() && !r.overrun())
+                ink.addPath((QTransform::fromScale(scale, scale) * QTransform::fromTranslate(x, y))
+                                .map(font->glyphs[index]));
+            x += advance;
+        }
+    }
+    flushInk();
+    if (!layer.fills.empty())
+        shape.layers.push_back(std::move(layer));
+    return shape;
+}
+
+EditTextDef readEditText(SwfReader& r, int movieVersion)
+{
+    EditTextDef field;
+    field.bounds = readRect(r);
+    const quint8 flags1 = r.u8();
+    const quint8 flags2 = r.u8();
+    const bool hasText = flags1 & 0x80;
+    field.wordWrap = flags1 & 0x40;
+    field.multiline = flags1 & 0x20;
+    field.password = flags1 & 0x10;
+    const bool hasColor = flags1 & 0x04;
+    const bool hasMaxLength = flags1 & 0x02;
+    field.hasFont = flags1 & 0x01;
+    const bool hasFontClass = flags2 & 0x80;
+    const bool hasLayout = flags2 & 0x20;
+    field.border = flags2 & 0x08;
+    const bool html = flags2 & 0x02;
+    field.useOutlines = flags2 & 0x01;
+    if (field.hasFont)
+        field.fontId = r.u16();
+    if (hasFontClass)
+        r.string();
+    if (field.hasFont || hasFontClass)
+        field.height = r.u16();
+    if (hasColor)
+        field.color = readRgba(r);
+    if (hasMaxLength)
+        r.u16();
+    if (hasLayout) {
+        field.align = std::min<int>(r.u8(), 3);
+        field.leftMargin = r.u16();
+        field.rightMargin = r.u16();
+        field.indent = r.u16();
+        field.leading = r.s16();
+    }
+    r.string(); // variable name
+    if (hasText) {
+        const QString text = decodeText(r.string(), movieVersion);
+        field.text = html ? plainTextOfHtml(text) : text;
+    }
+    return field;
+}
+
+ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font)
+{
+    ShapeDef shape;
+    shape.bounds = field.bounds;
+    if (field.border) {
+        ShapeLayer frame;
+        QPainterPath box;
+        box.addRect(field.bounds);
+        ShapeLayer::Fill fill;
+        fill.style.color = Qt::white;
+        fill.style.prepare();
+        fill.path = box;
+        frame.fills.push_back(fill);
+        ShapeLayer::Stroke stroke;
+        stroke.style.fill.color = Qt::black;
+        stroke.style.fill.prepare();
+        stroke.path = box;
+        frame.strokes.push_back(stroke);
+        shape.layers.push_back(std::move(frame));
+    }
+    QPainterPath ink;
+    ink.setFillRule(Qt::WindingFill);
+    const bool glyphs = font && !font->glyphs.empty() && !font->codes.empty();
+    if (glyphs) {
+        layOut(field, GlyphTypeface(*font, field.height), ink);
+    } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        layOut(field, SystemTypeface(font, field.height), ink);
+    }
+    if (!ink.isEmpty()) {
+        ShapeLayer text;
+        ShapeLayer::Fill fill;
+        fill.style.color = field.color;
+        fill.style.prepare();
+        fill.path = ink;
+        text.fills.push_back(std::move(fill));
+        shape.layers.push_back(std::move(text));
+    }
+    return shape;
+}
+
+QString plainTextOfHtml(const QString& html)
+{
+    QString text = html;
+    static const QRegularExpression breaks(QStringLiteral("<br\\s*/?>|</p\\s*>|</li\\s*>"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    text.replace(breaks, QStringLiteral("\n"));
+    text.remove(tags);
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1); // the closing paragraph ends the text, it adds no line
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&apos;"), QLatin1String("'"))
+        .replace(QLatin1String("&nbsp;"), QLatin1String(" "))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return text;
+}
+
+} // namespace movie
