@@ -6,7 +6,7 @@
 #include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QStringList>
 #include <cstdio>
@@ -35,7 +35,10 @@ bool readNumber(const QStringList& args, int& i, int& out, int min, int max)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Device-font text needs the GUI side of Qt; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     QStringList files;
     int frame = 1, width = 0, height = 0;
@@ -71,6 +74,8 @@ int main(int argc, char** argv)
         }
         for (int i = 1; i < frame; ++i)
             player.step();
+        for (const QString& warning : player.movie().warnings())
+            std::fprintf(stderr, "swf2png: %s: %s\n", qPrintable(files[0]), qPrintable(warning));
         const QImage image = player.renderImage(size.expandedTo(QSize(1, 1)));
         if (!image.save(files[1], "PNG"))
             return fail(QStringLiteral("cannot write %1").arg(files[1]));
