@@ -18,14 +18,16 @@ void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text
 
 std::optional<Dialogs::FileChoice> runFileDialog(QFileDialog& dialog, const Dialogs::FileRequest& request)
 {
+    dialog.setNameFilters(request.filters);
+    if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
+        dialog.selectNameFilter(request.filters.at(request.filterIndex));
+    // The name goes in after the filters: a save dialog gives the preset name
+    // the chosen filter's extension, which for "*.*" would make "skin.*".
     const QFileInfo preset(request.fileName);
     if (!request.fileName.isEmpty()) {
         dialog.setDirectory(preset.absolutePath());
         dialog.selectFile(preset.fileName());
     }
-    dialog.setNameFilters(request.filters);
-    if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
-        dialog.selectNameFilter(request.filters.at(request.filterIndex));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return Dialogs::FileChoice{QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath(),
