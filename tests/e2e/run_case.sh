@@ -1,0 +1,248 @@
+#!/usr/bin/env bash
+# One end-to-end case: the real editor in a temporary program folder under
+# its own Xvfb, driven with xdotool.
+#   run_case.sh CASE EDITOR_EXECUTABLE SAMPLE_PROGRAM_DIR EXPECTED_BOX_TOOL
+set -uo pipefail
+CASE=$1
+HERE=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib.sh
+. "$HERE/lib.sh"
+e2e_require_tools
+E2E_EXPECTED_BOX=$4
+e2e_setup "$2" "$3"
+
+# Where things stand in the options window (client coordinates; without a
+# window manager the window has no frame, so client = window).
+SAVE_X=264 SAVE_Y=189    # "Сохранить " (216, 177, 97 x 24)
+EXIT_X=372 EXIT_Y=189    # "Выход" (320, 177, 105 x 24)
+OPTIONS_W=426 OPTIONS_H=204
+# Without a window manager both windows open at (0, 0); a stored place puts
+# the options window beside the canvas so that the canvas can be reached.
+OPTIONS_BESIDE_X=520
+
+write_options_beside() {
+    printf '[Pelmora]\nOptionsX=%d\nOptionsY=0\n%s' "$OPTIONS_BESIDE_X" "${1:-}" >"$PROG/Options.ini"
+}
+
+skin() { ini_value "$PROG/data/skin.ini" "$1"; }
+
+background_size() {
+    # Width and height from the BMP header (32-bit little-endian at 18 and 22).
+    od -An -t d4 -j 18 -N 8 "$PROG/data/BackGround.bmp" | awk '{print $1, ($2 < 0 ? -$2 : $2)}'
+}
+
+start_and_wait_both() {
+    start_editor
+    wait_for 30 has_canvas || e2e_fail "the canvas window did not appear"
+    wait_for 15 has_options || e2e_fail "the options window did not appear"
+}
+
+# A row of the sample background that no element covers: between the tree
+# and the info box above and the buttons below.
+free_background_row() {
+    echo $(($(skin LstY) + $(skin LstH) + 5))
+}
+
+move_pointer_away() { xdotool mousemove --sync 1000 700; }
+
+case_first_start() {
+    copy_data
+    copy_support
+    start_and_wait_both
+    local canvas options w h
+    canvas=$(canvas_window)
+    options=$(options_window)
+    read -r w h <<<"$(background_size)"
+    [ "$(window_geometry "$canvas")" = "0 0 $w $h" ] \
+        || e2e_fail "canvas at $(window_geometry "$canvas"), expected 0 0 $w $h (the background's size)"
+    e2e_note "canvas at the origin, ${w}x${h} like the background"
+    # First run: the window system's place for a new window, (0, 0) here.
+    [ "$(window_geometry "$options")" = "0 0 $OPTIONS_W $OPTIONS_H" ] \
+        || e2e_fail "options window at $(window_geometry "$options")"
+    e2e_note "options window shown at the window system's place, ${OPTIONS_W}x${OPTIONS_H}"
+    click_at $EXIT_X $EXIT_Y
+    wait_editor_end 15 || e2e_fail "Exit did not end the program"
+    [ -f "$PROG/Options.ini" ] || e2e_fail "Exit wrote no Options.ini"
+    local key expected
+    for key in GridColor OptionsX OptionsY MainX MainY Grid; do
+        case $key in
+            GridColor) expected='$00666666' ;;
+            Grid) expected=1 ;;
+            *) expected=0 ;;
+        esac
+        [ "$(ini_value "$PROG/Options.ini" $key)" = "$expected" ] \
+            || e2e_fail "Options.ini $key=$(ini_value "$PROG/Options.ini" $key), expected $expected"
+    done
+    e2e_note "Exit stored the first-run places and the default grid"
+}
+
+case_grid_and_placement() {
+    copy_data
+    copy_support
+    write_options_beside
+    start_and_wait_both
+    local canvas options w h row
+    canvas=$(canvas_window)
+    options=$(options_window)
+    wait_for 10 window_at "$options" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    read -r w h <<<"$(background_size)"
+    row=$(free_background_row)
+    move_pointer_away
+    wait_for 10 screen_pixel_is 10 "$row" '#666666' || e2e_fail "no grid line at (10, $row)"
+    local shot=$E2E_WORK/grid.png x=0 colour
+    screenshot "$shot"
+    # Lines every 10 pixels across the whole row, nothing in between.
+    while read -r colour; do
+        if [ $((x % 10)) -eq 0 ]; then
+            [ "$colour" = '#666666' ] || e2e_fail "pixel ($x, $row) is $colour, not the grid's #666666"
+        elif [ $((x % 10)) -eq 5 ]; then
+            [ "$colour" != '#666666' ] || e2e_fail "pixel ($x, $row) between the lines is grid-coloured"
+        fi
+        x=$((x + 1))
+    done < <(row_pixels "$shot" "$row" 0 "$w")
+    [ "$x" -eq "$w" ] || e2e_fail "read $x pixels of row $row"
+    e2e_note "grid rgb(102,102,102) at x=0,10,...,$((w - 10)) on row $row"
+    # The column x=10 runs down the background's left margin, uncovered.
+    local y=0
+    while read -r colour; do
+        [ "$colour" = '#666666' ] || e2e_fail "pixel (10, $y) is $colour, not the grid's"
+        y=$((y + 1))
+    done < <(convert "$shot" -crop "1x${h}+10+0" +repage -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
+    e2e_note "grid column x=10 from y=0 to $((h - 1))"
+    # The Russian texts of the form: "Сохранить " is a long caption.
+    local save_ink
+    save_ink=$(ink_width "$shot" $((OPTIONS_BESIDE_X + 218)) 179 93 20)
+    [ "$save_ink" -ge 45 ] || e2e_fail "the Save caption is $save_ink pixels wide, expected the Russian text"
+    e2e_note "Russian Save caption, $save_ink pixels of text"
+}
+
+case_drag_and_save() {
+    copy_data
+    copy_support
+    write_options_beside
+    cp "$PROG/data/skin.ini" "$E2E_WORK/skin.before"
+    start_and_wait_both
+    local options
+    options=$(options_window)
+    wait_for 10 window_at "$options" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    local sx sy dx=23 dy=-17
+    sx=$(skin SetupX)
+    sy=$(skin SetupY)
+    drag $((sx + 15)) $((sy + 12)) $((sx + 15 + dx)) $((sy + 12 + dy))
+    e2e_note "dragged the setup button by ($dx, $dy)"
+    click_at $((OPTIONS_BESIDE_X + SAVE_X)) $SAVE_Y
+    local dialog
+    dialog=$(wait_window_titled "Save As") || e2e_fail "no save dialog"
+    # The dialog proposes data/skin.ini; Return accepts it.
+    key_to "$dialog" Return
+    local message
+    message=$(wait_window_titled "Сообщение...") || e2e_fail "no confirmation message"
+    wait_for 5 box_says "$message" none "Данные были удачно сохранены в файл $PROG/data/skin.ini" \
+        || e2e_fail "the confirmation does not name $PROG/data/skin.ini"
+    e2e_note "confirmation names the saved file"
+    key_to "$message" Return
+    wait_for 10 no_window_titled "Сообщение..." || e2e_fail "the message did not close"
+
+    cmp -s "$E2E_WORK/skin.before" "$PROG/data/skin.ini.BAK" || e2e_fail "skin.ini.BAK does not hold the old file"
+    [ "$(skin SetupX)" = $((sx + dx)) ] || e2e_fail "SetupX=$(skin SetupX), expected $((sx + dx))"
+    [ "$(skin SetupY)" = $((sy + dy)) ] || e2e_fail "SetupY=$(skin SetupY), expected $((sy + dy))"
+    diff <(grep -v '^Setup[XY]=' "$E2E_WORK/skin.before") <(grep -v '^Setup[XY]=' "$PROG/data/skin.ini") \
+        || e2e_fail "keys other than SetupX/SetupY changed"
+    local files
+    files=$(cd "$PROG/data" && ls | grep -v -x -e skin.ini.BAK | tr '\n' ' ')
+    [ "$files" = "$(cd "$E2E_TEMPLATE/data" && ls | tr '\n' ' ')" ] || e2e_fail "the data folder now holds: $files"
+    e2e_note "SetupX/SetupY moved by exactly ($dx, $dy), every other key kept, backup made"
+}
+
+case_move_exit_restart() {
+    copy_data
+    copy_support
+    write_options_beside
+    start_and_wait_both
+    local canvas options row
+    canvas=$(canvas_window)
+    options=$(options_window)
+    wait_for 10 window_at "$options" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    row=$(free_background_row)
+    drag 300 $((row + 2)) 340 $((row + 32))
+    wait_for 10 window_at "$canvas" 40 30 || e2e_fail "canvas at $(window_geometry "$canvas") after the drag"
+    e2e_note "dragging the background moved the canvas to (40, 30)"
+    click_at $((OPTIONS_BESIDE_X + EXIT_X)) $EXIT_Y
+    wait_editor_end 15 || e2e_fail "Exit did not end the program"
+    local key expected
+    for key in MainX=40 MainY=30 OptionsX=$OPTIONS_BESIDE_X OptionsY=0 Grid=1 'GridColor=$00666666'; do
+        expected=${key#*=}
+        [ "$(ini_value "$PROG/Options.ini" "${key%%=*}")" = "$expected" ] \
+            || e2e_fail "Options.ini ${key%%=*}=$(ini_value "$PROG/Options.ini" "${key%%=*}"), expected $expected"
+    done
+    e2e_note "Exit ended the program and stored MainX=40, MainY=30"
+    start_and_wait_both
+    wait_for 10 window_at "$(canvas_window)" 40 30 || e2e_fail "the canvas did not return to (40, 30)"
+    wait_for 10 window_at "$(options_window)" $OPTIONS_BESIDE_X 0 || e2e_fail "the options window did not return"
+    e2e_note "the next start put both windows back"
+}
+
+case_no_data_folder() {
+    copy_support
+    start_editor
+    local box
+    box=$(wait_window_titled "Skinedit" 30) || e2e_fail "no error box titled Skinedit"
+    wait_for 5 box_says "$box" critical "Cannot open file $PROG/data/ButtonUp.jpg." \
+        || e2e_fail "the error box does not say: Cannot open file $PROG/data/ButtonUp.jpg."
+    e2e_note "error box 'Skinedit': Cannot open file .../data/ButtonUp.jpg."
+    key_to "$box" Return
+    wait_for 20 has_canvas || e2e_fail "no canvas after the error"
+    wait_for 10 has_options || e2e_fail "no options window after the error"
+    [ "$(window_geometry "$(canvas_window)")" = "0 0 500 400" ] \
+        || e2e_fail "canvas at $(window_geometry "$(canvas_window)"), expected its layout size at the origin"
+    e2e_note "after OK both windows are up, the canvas 500x400 at the origin"
+}
+
+case_invalid_colour() {
+    copy_data
+    copy_support
+    write_options_beside
+    sed -i 's/^DirColor=.*/DirColor=clPink/' "$PROG/data/skin.ini"
+    start_editor
+    local box
+    box=$(wait_window_titled "Skinedit" 30) || e2e_fail "no error box titled Skinedit"
+    wait_for 5 box_says "$box" critical "'clPink' is not a valid integer value." \
+        || e2e_fail "the error box does not say: 'clPink' is not a valid integer value."
+    e2e_note "error box 'Skinedit': 'clPink' is not a valid integer value."
+    key_to "$box" Return
+    wait_for 20 has_canvas || e2e_fail "no canvas after the error"
+    stays_false 2 has_options || e2e_fail "the options window was shown after the skin file failed"
+    e2e_note "the canvas shows, the options window does not"
+}
+
+case_english_texts() {
+    copy_data
+    copy_support
+    write_options_beside $'\n[Main]\nLangFile=English.lng\n'
+    start_and_wait_both
+    local options
+    options=$(options_window)
+    wait_for 10 window_at "$options" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    local title
+    title=$(ini_value "$PROG/Support/English.lng" 0)
+    [ "$(xdotool getwindowname "$options")" = "$title" ] || e2e_fail "options window titled '$(xdotool getwindowname "$options")'"
+    move_pointer_away
+    local shot=$E2E_WORK/english.png save_ink exit_ink about_ink
+    wait_for 10 screen_pixel_is 10 "$(free_background_row)" '#666666' || e2e_fail "the canvas did not settle"
+    screenshot "$shot"
+    # "Save" and "Exit" are short captions where the Russian ones are long;
+    # the tree's first node reads "About", not "О программе".
+    save_ink=$(ink_width "$shot" $((OPTIONS_BESIDE_X + 218)) 179 93 20)
+    exit_ink=$(ink_width "$shot" $((OPTIONS_BESIDE_X + 322)) 179 101 20)
+    about_ink=$(ink_width "$shot" $((OPTIONS_BESIDE_X + 60)) 3 140 16)
+    e2e_note "caption widths: Save $save_ink, Exit $exit_ink, About $about_ink pixels"
+    [ "$save_ink" -gt 10 ] && [ "$save_ink" -le 35 ] || e2e_fail "the Save caption is not 'Save' ($save_ink pixels)"
+    [ "$exit_ink" -gt 10 ] && [ "$exit_ink" -le 28 ] || e2e_fail "the Exit caption is not 'Exit' ($exit_ink pixels)"
+    [ "$about_ink" -gt 15 ] && [ "$about_ink" -le 45 ] || e2e_fail "the first node is not 'About' ($about_ink pixels)"
+    # The accepted file also names the categories: "Settings" shows the
+    # Title panel, whose check box reads "Flash instead of bmp".
+    e2e_note "English texts in the options window"
+}
+
+"case_$CASE" || exit 1
+echo "PASS: $CASE"
