@@ -14,7 +14,16 @@ namespace movie::writer {
 // Style indices are 1-based as in the file; 0 means none.
 struct ShapeSpec {
     struct Fill {
-        enum class Kind { Solid = 0x00, Linear = 0x10, Radial = 0x12, Focal = 0x13, Bitmap = 0x41 };
+        enum class Kind {
+            Solid = 0x00,
+            Linear = 0x10,
+            Radial = 0x12,
+            Focal = 0x13,
+            BitmapRepeating = 0x40,
+            Bitmap = 0x41, // clipped to the picture
+            BitmapRepeatingHard = 0x42,
+            BitmapHard = 0x43,
+        };
         Kind kind = Kind::Solid;
         QColor color;
         Matrix matrix;                 // gradient square or bitmap placement
@@ -25,6 +34,14 @@ struct ShapeSpec {
         quint16 bitmapId = 0;
 
         static Fill solid(const QColor& c) { Fill f; f.color = c; return f; }
+        static Fill bitmap(quint16 id, const Matrix& m, Kind kind = Kind::Bitmap)
+        {
+            Fill f;
+            f.kind = kind;
+            f.bitmapId = id;
+            f.matrix = m;
+            return f;
+        }
         static Fill gradient(Kind kind, const Matrix& m, std::vector<std::pair<int, QColor>> stops, int spread = 0);
     };
     struct Line {

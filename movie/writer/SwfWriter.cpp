@@ -1,5 +1,8 @@
 #include "movie/writer/SwfWriter.h"
 
+#include "movie/writer/Records.h"
+
+#include <lzma.h>
 #include <zlib.h>
 
 #include <cmath>
@@ -8,95 +11,6 @@ namespace movie::writer {
 
 namespace {
 
-void writeRect(BitWriter& w, const QRect& r)
-{
-    const int bits = BitWriter::signedBits({r.left(), r.right(), r.top(), r.bottom()});
-    w.ub(static_cast<quint32>(bits), 5);
-    w.sb(r.left(), bits);
-    w.sb(r.right(), bits);
-    w.sb(r.top(), bits);
-    w.sb(r.bottom(), bits);
-    w.align();
-}
-
-void writeColor(BitWriter& w, const QColor& c, bool withAlpha)
-{
-    w.u8(static_cast<quint32>(c.red()));
-    w.u8(static_cast<quint32>(c.green()));
-    w.u8(static_cast<quint32>(c.blue()));
-    if (withAlpha)
-        w.u8(static_cast<quint32>(c.alpha()));
-}
-
-void writeFill(BitWriter& w, const ShapeSpec::Fill& f, int version)
-{
-    w.u8(static_cast<quint32>(f.kind));
-    switch (f.kind) {
-    case ShapeSpec::Fill::Kind::Solid:
-        writeColor(w, f.color, version >= 3);
-        break;
-    case ShapeSpec::Fill::Kind::Bitmap:
-        w.u16(f.bitmapId);
-        w.bytes(SwfWriter::encodeMatrix(f.matrix));
-        break;
-    default:
-        w.bytes(SwfWriter::encodeMatrix(f.matrix));
-        w.ub(static_cast<quint32>(f.spread), 2);
-        w.ub(static_cast<quint32>(f.interpolation), 2);
-        w.ub(static_cast<quint32>(f.stops.size()), 4);
-        for (const auto& [ratio, color] : f.stops) {
-            w.u8(static_cast<quint32>(ratio));
-            writeColor(w, color, version >= 3);
-        }
-        if (f.kind == ShapeSpec::Fill::Kind::Focal)
-            w.u16(static_cast<quint16>(static_cast<qint16>(std::lround(f.focal * 256))));
-        break;
-    }
-}
-
-void writeLine(BitWriter& w, const ShapeSpec::Line& l, int version)
-{
-    w.u16(l.width);
-    if (version < 4) {
-        writeColor(w, l.color, version >= 3);
-        return;
-    }
-    w.ub(static_cast<quint32>(l.cap), 2);
-    w.ub(static_cast<quint32>(l.join), 2);
-    w.ub(l.fill ? 1 : 0, 1);
-    w.ub(0, 3);
-    w.ub(0, 5);
-    w.ub(l.noClose ? 1 : 0, 1);
-    w.ub(static_cast<quint32>(l.cap), 2);
-    if (l.join == 2)
-        w.u16(static_cast<quint32>(std::lround(l.miterLimit * 256)));
-    if (l.fill)
-        writeFill(w, *l.fill, version);
-    else
-        writeColor(w, l.color, true);
-}
-
-void writeStyles(BitWriter& w, const std::vector<ShapeSpec::Fill>& fills, const std::vector<ShapeSpec::Line>& lines,
-                 int version)
-{
-    if (fills.size() >= 0xFF) {
-        w.u8(0xFF);
-        w.u16(static_cast<quint32>(fills.size()));
-    } else {
-        w.u8(static_cast<quint32>(fills.size()));
-    }
-    for (const auto& f : fills)
-        writeFill(w, f, version);
-    if (lines.size() >= 0xFF) {
-        w.u8(0xFF);
-        w.u16(static_cast<quint32>(lines.size()));
-    } else {
-        w.u8(static_cast<quint32>(lines.size()));
-    }
-    for (const auto& l : lines)
-        writeLine(w, l, version);
-}
-
 QByteArray actionWithPayload(quint8 code, const QByteArray& payload)
 {
     BitWriter w;
@@ -104,6 +18,28 @@ QByteArray actionWithPayload(quint8 code, const QByteArray& payload)
     w.u16(static_cast<quint32>(payload.size()));
     w.bytes(payload);
     return w.data();
+}
+
+// The raw LZMA stream with its 5 property bytes in front, as the LZMA
+// container holds it: liblzma's "alone" format without its 8 size bytes.
+QByteArray lzmaPacked(const QByteArray& raw)
+{
+    lzma_options_lzma options;
+    lzma_lzma_preset(&options, 6);
+    lzma_stream ls = LZMA_STREAM_INIT;
+    QByteArray out;
+    if (lzma_alone_encoder(&ls, &options) != LZMA_OK)
+        return out;
+    out.resize(raw.size() + raw.size() / 2 + 1024);
+    ls.next_in = reinterpret_cast<const uint8_t*>(raw.constData());
+    ls.avail_in = static_cast<size_t>(raw.size());
+    ls.next_out = reinterpret_cast<uint8_t*>(out.data());
+    ls.avail_out = static_cast<size_t>(out.size());
+    while (ls.avail_out > 0 && lzma_code(&ls, LZMA_FINISH) == LZMA_OK) {
+    }
+    out.resize(out.size() - static_cast<qsizetype>(ls.avail_out));
+    lzma_end(&ls);
+    return out.left(5) + out.mid(13);
 }
 
 } // namespace
@@ -146,64 +82,7 @@ void SwfWriter::defineShape(quint16 id, const ShapeSpec& shape, int version)
         w.u8(shape.nonZeroWinding ? 0x04 : 0x00);
     }
     writeStyles(w, shape.fills, shape.lines, version);
-    int fillBits = BitWriter::unsignedBits(static_cast<quint32>(shape.fills.size()));
-    int lineBits = BitWriter::unsignedBits(static_cast<quint32>(shape.lines.size()));
-    w.ub(static_cast<quint32>(fillBits), 4);
-    w.ub(static_cast<quint32>(lineBits), 4);
-    QPoint pen;
-    for (const auto& r : shape.records) {
-        if (r.type == ShapeSpec::Record::Type::Style) {
-            w.ub(0, 1);
-            w.ub(r.newStyles ? 1 : 0, 1);
-            w.ub(r.line >= 0 ? 1 : 0, 1);
-            w.ub(r.fill1 >= 0 ? 1 : 0, 1);
-            w.ub(r.fill0 >= 0 ? 1 : 0, 1);
-            w.ub(r.moveTo ? 1 : 0, 1);
-            if (r.moveTo) {
-                const int bits = BitWriter::signedBits({r.moveTo->x(), r.moveTo->y()});
-                w.ub(static_cast<quint32>(bits), 5);
-                w.sb(r.moveTo->x(), bits);
-                w.sb(r.moveTo->y(), bits);
-                pen = *r.moveTo;
-            }
-            if (r.fill0 >= 0)
-                w.ub(static_cast<quint32>(r.fill0), fillBits);
-            if (r.fill1 >= 0)
-                w.ub(static_cast<quint32>(r.fill1), fillBits);
-            if (r.line >= 0)
-                w.ub(static_cast<quint32>(r.line), lineBits);
-            if (r.newStyles) {
-                writeStyles(w, r.fills, r.lines, version);
-                fillBits = BitWriter::unsignedBits(static_cast<quint32>(r.fills.size()));
-                lineBits = BitWriter::unsignedBits(static_cast<quint32>(r.lines.size()));
-                w.ub(static_cast<quint32>(fillBits), 4);
-                w.ub(static_cast<quint32>(lineBits), 4);
-            }
-        } else if (r.type == ShapeSpec::Record::Type::Straight) {
-            const QPoint d = r.anchor - pen;
-            const int bits = std::max(2, BitWriter::signedBits({d.x(), d.y()}));
-            w.ub(1, 1);
-            w.ub(1, 1);
-            w.ub(static_cast<quint32>(bits - 2), 4);
-            w.ub(1, 1); // general line
-            w.sb(d.x(), bits);
-            w.sb(d.y(), bits);
-            pen = r.anchor;
-        } else {
-            const QPoint c = r.control - pen;
-            const QPoint a = r.anchor - r.control;
-            const int bits = std::max(2, BitWriter::signedBits({c.x(), c.y(), a.x(), a.y()}));
-            w.ub(1, 1);
-            w.ub(0, 1);
-            w.ub(static_cast<quint32>(bits - 2), 4);
-            w.sb(c.x(), bits);
-            w.sb(c.y(), bits);
-            w.sb(a.x(), bits);
-            w.sb(a.y(), bits);
-            pen = r.anchor;
-        }
-    }
-    w.ub(0, 6); // end of shape
+    writeShapeRecords(w, shape, version);
     static constexpr int codes[] = {2, 2, 22, 32, 83};
     tag(codes[std::clamp(version, 1, 4)], w.data());
 }
@@ -303,7 +182,7 @@ void SwfWriter::writePlace(int code, const Place& p)
         flags |= 0x40;
     w.u8(flags);
     if (code == 70)
-        w.u8(0);
+        w.u8((p.withFilters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.visible ? 0x20 : 0));
     w.u16(p.depth);
     if (p.character)
         w.u16(*p.character);
@@ -315,6 +194,17 @@ void SwfWriter::writePlace(int code, const Place& p)
         w.u16(*p.ratio);
     if (p.clipDepth)
         w.u16(*p.clipDepth);
+    if (code == 70 && p.withFilters) {
+        w.u8(2);
+        w.u8(1); // blur
+        w.bytes(QByteArray(9, '\x10'));
+        w.u8(2); // glow
+        w.bytes(QByteArray(15, '\x20'));
+    }
+    if (code == 70 && p.blendMode)
+        w.u8(*p.blendMode);
+    if (code == 70 && p.visible)
+        w.u8(*p.visible ? 1 : 0);
     tag(code, w.data());
 }
 
@@ -394,10 +284,14 @@ QByteArray SwfWriter::finish(Compression compression)
     const QByteArray& raw = body.data();
 
     BitWriter file;
-    file.bytes(compression == Compression::Zlib ? "CWS" : "FWS");
+    file.bytes(compression == Compression::Zlib ? "CWS" : compression == Compression::Lzma ? "ZWS" : "FWS");
     file.u8(static_cast<quint32>(version_));
     file.u32(static_cast<quint32>(raw.size() + 8));
-    if (compression == Compression::Zlib) {
+    if (compression == Compression::Lzma) {
+        const QByteArray packed = lzmaPacked(raw); // props (5 bytes), then the stream
+        file.u32(static_cast<quint32>(packed.size() - 5));
+        file.bytes(packed);
+    } else if (compression == Compression::Zlib) {
         uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
         QByteArray packed(static_cast<qsizetype>(packedSize), '\0');
         compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,

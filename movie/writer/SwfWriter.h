@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <optional>
 #include <vector>
 
@@ -26,7 +27,7 @@ QByteArray setTarget(const QByteArray& target);
 // sprite opened by beginSprite until endSprite.
 class SwfWriter {
 public:
-    enum class Compression { None, Zlib };
+    enum class Compression { None, Zlib, Lzma };
 
     // A stage of widthPx x heightPx pixels at `fps` frames a second.
     SwfWriter(int widthPx, int heightPx, double fps, int version = 8);
@@ -42,6 +43,9 @@ public:
         std::optional<ColorTransform> colorTransform;
         std::optional<quint16> ratio;
         std::optional<quint16> clipDepth;
+        std::optional<quint8> blendMode;  // PlaceObject3 only
+        std::optional<bool> visible;      // PlaceObject3 only
+        bool withFilters = false;         // PlaceObject3 only: a blur and a glow, never drawn
         bool move = false;
 
         // A new character at a depth, or a change to what stands there.
@@ -61,6 +65,62 @@ public:
     void showFrame();
     void frameLabel(const QByteArray& label);
     void doAction(const QByteArray& actionBytes); // an End action is added
+    // Pictures. Lossless formats: 3 colour-mapped (at most 256 colours), 4
+    // 15-bit, 5 32-bit; version 2 keeps alpha (premultiplied in the file).
+    void defineBitsLossless(quint16 id, const QImage& image, int format = 5, int version = 2);
+    void jpegTables(const QByteArray& tables);
+    void defineBits(quint16 id, const QByteArray& jpegWithoutTables);
+    void defineBitsJpeg2(quint16 id, const QByteArray& data); // JPEG, PNG or GIF bytes
+    void defineBitsJpeg3(quint16 id, const QByteArray& jpeg, const QByteArray& alphaPlane);
+
+    // A font: glyph outlines (shape records with fill 1 inside, in font
+    // units: 1024 to the em, 20 times that for DefineFont3), codes, advances.
+    struct FontSpec {
+        QByteArray name = "Test";
+        std::vector<ShapeSpec> glyphs;
+        std::vector<quint16> codes;
+        std::vector<qint16> advances; // empty: no layout
+        quint16 ascent = 0, descent = 0;
+        qint16 leading = 0;
+        bool bold = false, italic = false;
+    };
+    void defineFont(quint16 id, const FontSpec& font, int fontVersion = 3); // 1, 2 or 3
+
+    struct TextRecord {
+        std::optional<quint16> font;
+        quint16 height = 0;
+        std::optional<QColor> color;
+        std::optional<qint16> x, y;
+        std::vector<std::pair<quint32, qint32>> glyphs; // index, advance
+    };
+    void defineText(quint16 id, const QRect& bounds, const Matrix& m, const std::vector<TextRecord>& records,
+                    int textVersion = 2);
+
+    struct EditTextSpec {
+        QRect bounds;
+        std::optional<quint16> font;
+        quint16 height = 240;
+        std::optional<QColor> color;
+        QByteArray text; // UTF-8
+        bool wordWrap = false, multiline = false, html = false, border = false, useOutlines = true;
+        std::optional<int> align; // with it, a layout of zero margins
+    };
+    void defineEditText(quint16 id, const EditTextSpec& field);
+
+    // A tween from `start` to `end`: the same styles (kinds and counts) and
+    // the same edge records, with other colours, matrices and points.
+    void defineMorphShape(quint16 id, const ShapeSpec& start, const ShapeSpec& end, int morphVersion = 1);
+
+    struct ButtonRecord {
+        quint8 states = 0x01; // up 1, over 2, down 4, hit 8
+        quint16 character = 0;
+        quint16 depth = 1;
+        Matrix matrix;
+        std::optional<ColorTransform> colorTransform; // DefineButton2 only
+    };
+    void defineButton(quint16 id, const std::vector<ButtonRecord>& records, int buttonVersion = 2);
+    void defineButtonCxform(quint16 id, const ColorTransform& cx);
+
     void beginSprite(quint16 id);
     void endSprite();
     void tag(int code, const QByteArray& body);
