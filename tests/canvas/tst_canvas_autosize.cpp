@@ -8,6 +8,7 @@
 #include "canvas/WindowedControls.h"
 #include "options/TfrmSize.h"
 #include "platform/TSpeedButton.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -18,17 +19,15 @@ class TestCanvasAutoSize : public QObject {
 
     std::unique_ptr<TempProgramFolder> folder;
     std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TfrmSize> options;
+    std::unique_ptr<EditorWindows> editor;
+    TForm1* form = nullptr;
 
     void showCanvas()
     {
-        form = std::make_unique<TForm1>();
-        Application::runBehaviour([&] { form->FormCreate(); });
-        options = std::make_unique<TfrmSize>(*form);
-        form->frmSize = options.get();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        editor.reset();
+        editor = std::make_unique<EditorWindows>();
+        form = &editor->form1;
+        editor->show();
     }
 
 private slots:
@@ -44,8 +43,7 @@ private slots:
     }
     void cleanup()
     {
-        options.reset();
-        form.reset();
+        editor.reset();
         Application::setDialogs(nullptr);
         dialogs.reset();
         folder.reset();
@@ -101,8 +99,6 @@ private slots:
         Element::setLeft(form->imgWel, 130); // has its picture: keeps its size
         QCOMPARE(form->imgWel->size(), QSize(266, 65));
 
-        form.reset();
-        options.reset();
         QFile::remove(folder->file("\\data\\welcome.bmp"));
         showCanvas();
         QCOMPARE(form->imgWel->size(), QSize(266, 65));
@@ -113,8 +109,6 @@ private slots:
 
     void movingTheWindowSetsEveryElementAgain()
     {
-        form.reset();
-        options.reset();
         QFile::remove(folder->file("\\data\\list.bmp"));
         showCanvas();
         QCOMPARE(form->imgList->size(), QSize(168, 25));

@@ -10,6 +10,7 @@
 #include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TSpeedButton.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -20,18 +21,15 @@ class TestDragging : public QObject {
 
     std::unique_ptr<TempProgramFolder> folder;
     std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TfrmSize> options;
+    std::unique_ptr<EditorWindows> editor;
+    TForm1* form = nullptr;
 
     void showCanvas()
     {
-        options.reset();
-        form = std::make_unique<TForm1>();
-        Application::runBehaviour([&] { form->FormCreate(); });
-        options = std::make_unique<TfrmSize>(*form);
-        form->frmSize = options.get();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        editor.reset();
+        editor = std::make_unique<EditorWindows>();
+        form = &editor->form1;
+        editor->show();
     }
 
     // The pointer is given in screen coordinates, as a user moves it; the
@@ -66,8 +64,7 @@ private slots:
     }
     void cleanup()
     {
-        options.reset();
-        form.reset();
+        editor.reset();
         Application::setDialogs(nullptr);
         dialogs.reset();
         folder.reset();

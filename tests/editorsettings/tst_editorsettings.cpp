@@ -7,6 +7,7 @@
 #include "options/TfrmSize.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -21,17 +22,8 @@ namespace {
 const QColor gridGrey(102, 102, 102);
 
 // Both windows created as the program creates them, neither shown yet.
-struct Editor {
-    TForm1 form1;
-    std::unique_ptr<TfrmSize> frmSize;
-
-    Editor()
-    {
-        Application::runBehaviour([this] { form1.FormCreate(); });
-        frmSize = std::make_unique<TfrmSize>(form1);
-        form1.frmSize = frmSize.get();
-        Application::runBehaviour([this] { frmSize->FormCreate(); });
-    }
+// Both windows created as the program creates them, neither shown yet.
+struct Editor : EditorWindows {
     QColor backgroundAt(int x, int y) const { return form1.imgBckGround->picture().pixelColor(x, y); }
 };
 
@@ -89,17 +81,17 @@ private slots:
     {
         Editor editor;
         QCOMPARE(dialogs->errors, QStringList());
-        QCOMPARE(editor.frmSize->lblSetka->color(), 0x00666666u);
-        QVERIFY(editor.frmSize->chkSetka->isChecked());
+        QCOMPARE(editor.frmSize.lblSetka->color(), 0x00666666u);
+        QVERIFY(editor.frmSize.chkSetka->isChecked());
         QCOMPARE(editor.backgroundAt(0, 5), gridGrey);
         QCOMPARE(editor.backgroundAt(5, 5), QColor(Qt::darkBlue));
         // The Russian file is applied: the form's look, and the tree now
         // switches panels.
-        QCOMPARE(editor.frmSize->CategoryNames, russianNames());
-        QCOMPARE(editor.frmSize->windowTitle(), QStringLiteral("....::::Corvadine::::...."));
+        QCOMPARE(editor.frmSize.CategoryNames, russianNames());
+        QCOMPARE(editor.frmSize.windowTitle(), QStringLiteral("....::::Corvadine::::...."));
         // Both windows stay where new windows go; nothing is written.
         QCOMPARE(editor.form1.pos(), QPoint(0, 0));
-        QVERIFY(!editor.frmSize->testAttribute(Qt::WA_Moved));
+        QVERIFY(!editor.frmSize.testAttribute(Qt::WA_Moved));
         QVERIFY(!QFile::exists(folder->file("\\Options.ini")));
     }
 
@@ -108,27 +100,27 @@ private slots:
         folder->write("\\Options.ini", "[Pelmora]\r\nOptionsX=300\r\nOptionsY=250\r\nMainX=0x20\r\nMainY=15\r\n");
         Editor editor;
         QCOMPARE(editor.form1.pos(), QPoint(32, 15));
-        QCOMPARE(editor.frmSize->pos(), QPoint(300, 250));
+        QCOMPARE(editor.frmSize.pos(), QPoint(300, 250));
 
         // The canvas's first showing shows the options window too.
         editor.form1.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor.form1));
-        QVERIFY(QTest::qWaitForWindowExposed(editor.frmSize.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(&editor.frmSize));
         QCOMPARE(editor.form1.pos(), QPoint(32, 15));
-        QCOMPARE(editor.frmSize->pos(), QPoint(300, 250));
+        QCOMPARE(editor.frmSize.pos(), QPoint(300, 250));
     }
 
     void theLanguageFileNamedIsApplied()
     {
         folder->write("\\Options.ini", "[Main]\r\nLangFile=English.lng\r\n");
         Editor editor;
-        QCOMPARE(editor.frmSize->SpeedButton1->text(), QStringLiteral("Exit"));
-        QCOMPARE(editor.frmSize->CategoryNames[TfrmSize::Colours], QStringLiteral("Colours"));
+        QCOMPARE(editor.frmSize.SpeedButton1->text(), QStringLiteral("Exit"));
+        QCOMPARE(editor.frmSize.CategoryNames[TfrmSize::Colours], QStringLiteral("Colours"));
 
         folder->write("\\Options.ini", "[Main]\r\nLangFile=Missing.lng\r\n");
         Editor withoutFile;
-        QCOMPARE(withoutFile.frmSize->SpeedButton1->text(), QStringLiteral("Выход"));
-        QCOMPARE(withoutFile.frmSize->CategoryNames, QStringList(6));
+        QCOMPARE(withoutFile.frmSize.SpeedButton1->text(), QStringLiteral("Выход"));
+        QCOMPARE(withoutFile.frmSize.CategoryNames, QStringList(6));
         QCOMPARE(dialogs->errors, QStringList());
     }
 
@@ -137,11 +129,11 @@ private slots:
         folder->write("\\Options.ini", "[Pelmora]\r\nGridColor=bogus\r\nMainX=50\r\nGrid=0\r\n");
         Editor editor;
         QCOMPARE(dialogs->errors, QStringList{"'bogus' is not a valid integer value."});
-        QCOMPARE(editor.frmSize->lblSetka->color(), 0x00666666u);
+        QCOMPARE(editor.frmSize.lblSetka->color(), 0x00666666u);
         QCOMPARE(editor.form1.pos(), QPoint(0, 0));
-        QVERIFY(editor.frmSize->chkSetka->isChecked());
+        QVERIFY(editor.frmSize.chkSetka->isChecked());
         QCOMPARE(editor.backgroundAt(0, 5), QColor(Qt::darkBlue)); // no grid
-        QCOMPARE(editor.frmSize->CategoryNames, QStringList(6));
+        QCOMPARE(editor.frmSize.CategoryNames, QStringList(6));
     }
 
     void gridStoredOffReloadsTheBackgroundAndDrawsNoGrid()
@@ -185,13 +177,13 @@ private slots:
         folder->write("\\Options.ini",
                       "[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\nLastMusPath=C:\\sounds\\intro.mp3\r\n");
         Editor editor;
-        editor.frmSize->move(40, 50);
+        editor.frmSize.move(40, 50);
         editor.form1.setLeft(7);
         editor.form1.setTop(9);
-        editor.frmSize->lblSetka->setColor(0x000000FF);
-        editor.frmSize->chkSetka->setState(false);
+        editor.frmSize.lblSetka->setColor(0x000000FF);
+        editor.frmSize.chkSetka->setState(false);
 
-        QCOMPARE(runEventLoopWith([&] { editor.frmSize->SpeedButton1->click(); }), 0);
+        QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
         QCOMPARE(dialogs->errors, QStringList());
         QCOMPARE(optionsFile(), QByteArray("[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\n"
                                            "LastMusPath=C:\\sounds\\intro.mp3\r\n"
@@ -204,15 +196,15 @@ private slots:
         Editor editor;
         editor.form1.setLeft(3);
         QVERIFY(QDir().mkpath(folder->file("\\Options.ini\\inside")));
-        QCOMPARE(runEventLoopWith([&] { editor.frmSize->SpeedButton1->click(); }), 7);
+        QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 7);
         QCOMPARE(dialogs->errors, QStringList{"Unable to write to " + folder->file("\\Options.ini") + "."});
 
         // Once the file can be written, Exit works.
         QVERIFY(QDir(folder->file("\\Options.ini")).removeRecursively());
-        QCOMPARE(runEventLoopWith([&] { editor.frmSize->SpeedButton1->click(); }), 0);
+        QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
         QCOMPARE(optionsFile(), QByteArray("[Pelmora]\r\nGridColor=$00666666\r\nOptionsX=" +
-                                           QByteArray::number(editor.frmSize->x()) + "\r\nOptionsY=" +
-                                           QByteArray::number(editor.frmSize->y()) +
+                                           QByteArray::number(editor.frmSize.x()) + "\r\nOptionsY=" +
+                                           QByteArray::number(editor.frmSize.y()) +
                                            "\r\nMainX=3\r\nMainY=0\r\nGrid=1\r\n"));
     }
 };

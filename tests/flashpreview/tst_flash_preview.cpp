@@ -8,6 +8,7 @@
 #include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -19,12 +20,17 @@ class TestFlashPreview : public QObject {
 
     std::unique_ptr<TempProgramFolder> folder;
     std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TfrmSize> options;
+    std::unique_ptr<EditorWindows> editor;
+    TForm1* form = nullptr;
+    TfrmSize* options = nullptr;
 
     TShockwaveFlash* player() const { return form->FlashPlayer; }
     QWidget* area() const { return form->TmpFlash; }
-    void click(void (TfrmSize::*behaviour)()) { Application::runBehaviour([&] { (options.get()->*behaviour)(); }); }
+    void click(void (TfrmSize::*behaviour)())
+    {
+        TfrmSize* window = options;
+        Application::runBehaviour([window, behaviour] { (window->*behaviour)(); });
+    }
     QString expectedMoviePath() const
     {
         return QDir::toNativeSeparators(folder->path()) + QDir::separator() + QDir::separator() + "data" +
@@ -38,19 +44,15 @@ private slots:
         folder->copySampleSkin();
         dialogs = std::make_unique<ScriptedDialogs>();
         Application::setDialogs(dialogs.get());
-        form = std::make_unique<TForm1>();
-        Application::runBehaviour([&] { form->FormCreate(); });
-        options = std::make_unique<TfrmSize>(*form);
-        form->frmSize = options.get();
-        Application::runBehaviour([&] { options->FormCreate(); });
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        editor = std::make_unique<EditorWindows>();
+        form = &editor->form1;
+        options = &editor->frmSize;
+        editor->show();
         QVERIFY2(dialogs->errors.isEmpty(), qPrintable(dialogs->errors.join('\n')));
     }
     void cleanup()
     {
-        options.reset();
-        form.reset();
+        editor.reset();
         Application::setDialogs(nullptr);
         dialogs.reset();
         folder.reset();

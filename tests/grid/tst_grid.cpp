@@ -6,6 +6,7 @@
 #include "options/ColourSwatch.h"
 #include "options/TfrmSize.h"
 #include "platform/TCheckBox.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -17,19 +18,9 @@ namespace {
 const QColor grey(102, 102, 102);
 const QColor background(Qt::darkBlue);
 
-struct Editor {
-    TForm1 form1;
-    std::unique_ptr<TfrmSize> frmSize;
-
-    explicit Editor(bool create = true)
-    {
-        if (create)
-            Application::runBehaviour([this] { form1.FormCreate(); });
-        frmSize = std::make_unique<TfrmSize>(form1);
-        form1.frmSize = frmSize.get();
-        if (create)
-            Application::runBehaviour([this] { frmSize->FormCreate(); });
-    }
+// Both windows, created as the program creates them unless asked not to.
+struct Editor : EditorWindows {
+    explicit Editor(bool create = true) : EditorWindows(create ? Start::Created : Start::Linked) {}
     const QImage& picture() const { return form1.imgBckGround->picture(); }
 };
 
@@ -94,9 +85,9 @@ private slots:
         folder->writeAllPictures();
         Editor editor;
         dialogs->colourAnswers.enqueue(0x000000FF);
-        emit editor.frmSize->lblSetka->clicked();
+        emit editor.frmSize.lblSetka->clicked();
         QCOMPARE(dialogs->colourPresets, QList<TColor>{0x00666666});
-        QCOMPARE(editor.frmSize->lblSetka->color(), 0x000000FFu);
+        QCOMPARE(editor.frmSize.lblSetka->color(), 0x000000FFu);
         QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, background, Qt::red));
     }
 
@@ -106,8 +97,8 @@ private slots:
         Editor editor;
         // The picture without its grid, as if the file had just been loaded.
         editor.form1.imgBckGround->loadFromFile(folder->file("\\data\\BackGround.bmp"));
-        emit editor.frmSize->lblSetka->clicked();
-        QCOMPARE(editor.frmSize->lblSetka->color(), 0x00666666u);
+        emit editor.frmSize.lblSetka->clicked();
+        QCOMPARE(editor.frmSize.lblSetka->color(), 0x00666666u);
         QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, background, grey));
     }
 
@@ -115,13 +106,13 @@ private slots:
     {
         folder->writeAllPictures();
         Editor editor;
-        editor.frmSize->chkSetka->click();
-        QVERIFY(!editor.frmSize->chkSetka->isChecked());
+        editor.frmSize.chkSetka->click();
+        QVERIFY(!editor.frmSize.chkSetka->isChecked());
         const QImage plain = editor.picture();
         dialogs->colourAnswers.enqueue(0x0000FF00);
-        emit editor.frmSize->lblSetka->clicked();
+        emit editor.frmSize.lblSetka->clicked();
         QCOMPARE(editor.picture(), plain);
-        editor.frmSize->chkSetka->click();
+        editor.frmSize.chkSetka->click();
         QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, background, Qt::green));
     }
 
@@ -132,7 +123,7 @@ private slots:
         editor.form1.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor.form1));
         folder->writePicture("\\data\\BackGround.bmp", 600, 450, Qt::darkGreen);
-        editor.frmSize->chkSetka->click();
+        editor.frmSize.chkSetka->click();
         QCOMPARE(dialogs->errors, QStringList());
         QCOMPARE(editor.picture().size(), QSize(600, 450));
         QCOMPARE(editor.picture().pixelColor(0, 0), QColor(Qt::darkGreen));
@@ -144,25 +135,25 @@ private slots:
         folder->writeAllPictures();
         Editor editor;
         QVERIFY(QFile::remove(folder->file("\\data\\BackGround.bmp")));
-        editor.frmSize->chkSetka->click();
+        editor.frmSize.chkSetka->click();
         QCOMPARE(dialogs->errors, QStringList{"Cannot open file " + folder->file("\\data\\BackGround.bmp") + "."});
-        QVERIFY(!editor.frmSize->chkSetka->isChecked());
+        QVERIFY(!editor.frmSize.chkSetka->isChecked());
         QCOMPARE(editor.picture().pixelColor(0, 5), grey);
     }
 
     void withoutABackgroundTheGridGoesOnABlankPicture()
     {
         Editor editor(false);
-        editor.frmSize->lblSetka->setColor(0x00666666);
-        editor.frmSize->chkSetkaClick();
+        editor.frmSize.lblSetka->setColor(0x00666666);
+        editor.frmSize.chkSetkaClick();
         QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, Qt::white, grey));
     }
 
     void settingOnlyThePenGivesTheBlankPicture()
     {
         Editor editor(false);
-        editor.frmSize->chkSetka->setChecked(false); // without its click behaviour
-        editor.frmSize->lblSetkaClick();
+        editor.frmSize.chkSetka->setChecked(false); // without its click behaviour
+        editor.frmSize.lblSetkaClick();
         QCOMPARE(editor.picture().size(), QSize(500, 400));
         QImage white(500, 400, QImage::Format_RGB32);
         white.fill(Qt::white);

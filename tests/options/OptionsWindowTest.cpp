@@ -11,6 +11,7 @@
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
 #include "settings/SkinFile.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -18,10 +19,9 @@
 
 namespace {
 
-struct Editor {
-    TForm1 form1;
-    TfrmSize frmSize{form1};
-    Editor() { form1.frmSize = &frmSize; }
+// Both windows, linked as at start-up; no creation step run, not shown.
+struct Editor : EditorWindows {
+    Editor() : EditorWindows(Start::Linked) {}
 };
 
 const QStringList formNames = {"О программе", "Настройки", "Заголовок", "Музыка", "Цветовые параметры", "Разное"};

@@ -5,6 +5,7 @@
 #include "options/TfrmSize.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -14,18 +15,9 @@
 
 namespace {
 
-struct Editor {
-    TForm1 form1;
-    std::unique_ptr<TfrmSize> frmSize;
-
-    Editor()
-    {
-        Application::runBehaviour([this] { form1.FormCreate(); });
-        frmSize = std::make_unique<TfrmSize>(form1);
-        form1.frmSize = frmSize.get();
-        Application::runBehaviour([this] { frmSize->FormCreate(); });
-    }
-    void save() { frmSize->LbSpeedButton1->click(); }
+// Both windows created as the program creates them, not shown.
+struct Editor : EditorWindows {
+    void save() { frmSize.LbSpeedButton1->click(); }
 };
 
 QByteArray contents(const QString& path)
@@ -185,10 +177,10 @@ private slots:
     void aCancelledDialogTouchesNothing()
     {
         write(skinPath, "[Main]\r\nButInfoX=5\r\n");
-        editor->frmSize->svDlgFile.FileName = QStringLiteral("elsewhere.ini");
+        editor->frmSize.svDlgFile.FileName = QStringLiteral("elsewhere.ini");
         editor->save();
         QCOMPARE(dialogs->saveRequests.size(), 1);
-        QCOMPARE(editor->frmSize->svDlgFile.FileName, skinPath);
+        QCOMPARE(editor->frmSize.svDlgFile.FileName, skinPath);
         QCOMPARE(contents(skinPath), QByteArray("[Main]\r\nButInfoX=5\r\n"));
         QVERIFY(!QFile::exists(skinPath + ".BAK"));
         QVERIFY(dialogs->messages.isEmpty());

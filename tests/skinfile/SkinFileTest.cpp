@@ -13,6 +13,7 @@
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
 #include "settings/SkinFile.h"
+#include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -22,10 +23,9 @@
 namespace {
 
 // Both windows, linked as at start-up, not shown.
-struct Editor {
-    TForm1 form1;
-    TfrmSize frmSize{form1};
-    Editor() { form1.frmSize = &frmSize; }
+// Both windows, linked as at start-up; no creation step run, not shown.
+struct Editor : EditorWindows {
+    Editor() : EditorWindows(Start::Linked) {}
 };
 
 QRect bounds(const QWidget* element)

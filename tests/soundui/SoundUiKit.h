@@ -1,16 +1,13 @@
 #pragma once
 
-#include "canvas/TForm1.h"
-#include "options/TfrmSize.h"
+#include "tests/support/EditorWindows.h"
 
 #include <QString>
 
 // Both windows, linked as at start-up and not shown: the Music panel's
 // controls are used through their signals, as a user's clicks reach them.
-struct Editor {
-    TForm1 form1;
-    TfrmSize frmSize{form1};
-    Editor() { form1.frmSize = &frmSize; }
+struct Editor : EditorWindows {
+    Editor() : EditorWindows(Start::Linked) {}
 };
 
 namespace SoundUiKit {
