@@ -181,6 +181,23 @@ bool holdsLineBreak(const QString& text)
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
+bool hasOuterBlanks(const QString& text)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    return !text.isEmpty() && (blank(text.front()) || blank(text.back()));
+}
+
+// Whether a key line written for `key`, and a header written for `section`,
+// read back as that key and that section. Reading trims names, takes a line
+// starting with ";" as a comment and one starting with "[" as a possible
+// header, and ends the name at the first "=". Any other key would be written
+// again beside itself on every save and never read.
+bool namesReadBack(const QString& section, const QString& key)
+{
+    return !hasOuterBlanks(section) && !hasOuterBlanks(key) && !key.contains(u'=') && !key.startsWith(u';')
+           && !key.startsWith(u'[');
+}
+
 QByteArray encodedOrFail(const QString& text, IniEncoding encoding, const QString& path)
 {
     std::optional<QByteArray> bytes = IniText::encode(text, encoding);
@@ -224,7 +241,7 @@ QString readString(const QString& path, const QString& section, const QString& k
 
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value)
 {
-    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || key.contains(u'='))
+    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || !namesReadBack(section, key))
         failWrite(path);
 
     const QFileInfo info(path);
