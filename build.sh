@@ -39,8 +39,13 @@ test)
     install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DSKINEDIT_SANITIZE=ON
     cmake --build build/test -j "$(jobs)"
+    # Every fuzz target for about 20 seconds (clang builds them in build/fuzz);
+    # a failure is reported after the tests, which run regardless.
+    fuzz_status=0
+    if command -v clang++ >/dev/null; then fuzz/run.sh 20 || fuzz_status=$?; fi
     cd build/test
     ctest --output-on-failure -j "$(jobs)"
+    [ "$fuzz_status" -eq 0 ] || { echo "Fuzzing failed (see the fuzz: lines above)" >&2; exit 1; }
     ;;
 *)
     echo "usage: ./build.sh run | ./build.sh test" >&2

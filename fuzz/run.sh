@@ -19,8 +19,9 @@ source_targets=$(sed -n 's/^ *\(fuzz_[a-z_]*\)$/\1/p' "$root/fuzz/Targets.cmake"
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && read -r -d '' -a targets <<< "$source_targets" || true
 
-cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > "$build.configure.log" 2>&1 \
-    || { cat "$build.configure.log"; exit 1; }
+mkdir -p "$build"
+cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > "$build/configure.log" 2>&1 \
+    || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target make_fuzz_seeds "${targets[@]}" > "$build/build.log" 2>&1 \
     || { tail -40 "$build/build.log"; exit 1; }
 rm -rf "$build/seeds"
