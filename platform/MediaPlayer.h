@@ -18,7 +18,8 @@ struct sf_private_tag; // libsndfile's SNDFILE
 //
 // The sound is decoded from the file a small buffer at a time inside the
 // audio callback, so opening and starting a long MP3 is quick and memory does
-// not grow with its length. The audio subsystem is started on the first Open.
+// not grow with its length. libsndfile and SDL are loaded, and the audio
+// subsystem started, on the first Open, so the editor starts without them.
 // With SDL_AUDIODRIVER=dummy everything works the same, silently.
 class TMediaPlayer {
 public:
@@ -37,7 +38,9 @@ public:
 
     // Closes the open file, then opens fileName() and the audio device.
     // On failure throws EditorError with the decoder's or SDL's own text
-    // ("Unknown error code" when there is none); no file is open afterwards.
+    // ("Unknown error code" when there is none), or "Cannot load the sound
+    // library ..." when libsndfile or SDL is missing; no file is open
+    // afterwards.
     void Open();
     // Starts from the current position (the start, after Open or after the
     // sound ran to its end) and returns at once. Throws "No MCI device open".
