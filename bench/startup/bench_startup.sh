@@ -13,7 +13,7 @@
 # the goal is within 1.3 times the floor on both.
 set -uo pipefail
 BUILD=$(cd "${1:?usage: bench_startup.sh BUILD_DIR [RUNS]}" && pwd)
-RUNS=${2:-15}
+RUNS=${2:-21}
 EDITOR=$BUILD/program/skinedit
 FLOOR=$BUILD/bench/startup/bench_floor_two_windows
 for tool in Xvfb xdotool; do
