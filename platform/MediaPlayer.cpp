@@ -76,10 +76,10 @@ private:
 SoundLibraries loadSoundLibraries()
 {
     SoundLibraries api{};
-    // libsndfile.so.1 and libSDL2-2.0.so.0 here, libsndfile.1.dylib and
-    // libSDL2-2.0.0.dylib on macOS; on Windows the DLLs are sndfile.dll (or
-    // libsndfile-1.dll in the official installer) and SDL2.dll beside the
-    // executable.
+    // libsndfile.so.1 and libSDL2-2.0.so.0 on Linux, libsndfile.1.dylib and
+    // libSDL2-2.0.0.dylib on macOS; on Windows sndfile.dll and SDL2.dll beside
+    // the executable (older libsndfile builds name theirs libsndfile-1.dll,
+    // which would have to be renamed).
 #ifdef _WIN32
     LibraryLoader sndfile("sndfile", -1, "libsndfile");
     sndfile.resolve(api.sf_wchar_open, "sf_wchar_open");
