@@ -14,7 +14,7 @@ namespace Application {
 
 QString titleFromExecutableName(const QString& fileName)
 {
-    const QString stem = fileName.section(QLatin1Char('.'), 0, 0);
+    QString stem = fileName.section(QLatin1Char('.'), 0, 0);
     if (stem.isEmpty())
         return stem;
     return stem.left(1).toUpper() + stem.mid(1).toLower();

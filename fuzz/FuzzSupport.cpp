@@ -38,7 +38,7 @@ QString folder()
 
 QString writeFile(const QString& name, const QByteArray& content)
 {
-    const QString path = temporaryDir().filePath(name);
+    QString path = temporaryDir().filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
         fail("cannot write the input file");

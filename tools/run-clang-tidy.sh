@@ -20,9 +20,10 @@ run-clang-tidy -p "$build" -j "$(nproc 2>/dev/null || echo 2)" -quiet \
     "^$root/(app|bench|canvas|fuzz|movie|options|platform|settings|tests|tools)/.*\.cpp$" > "$log" 2>&1 || true
 
 # A header's warning comes once per file including it: keep one of each.
-warnings=$(grep -E '^/.*: (warning|error): .*\[[A-Za-z0-9.,-]+\]$' "$log" | sort -u || true)
+warnings=$(sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '^/.*: (warning|error): .*\[[A-Za-z0-9.,-]+\]$' | sort -u || true)
 if [ -z "$warnings" ]; then
     if grep -q "error:" "$log"; then grep "error:" "$log" | head -20; exit 1; fi
+    grep -q "warnings generated" "$log" || { echo "clang-tidy checked no file" >&2; exit 1; }
     echo "clang-tidy: no warnings"
     exit 0
 fi
