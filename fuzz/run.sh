@@ -49,7 +49,8 @@ for target in "${targets[@]}"; do
     for dir in $(extra_inputs "$target"); do inputs+=("$dir"); done
     log="$build/$target.log"
     start=$SECONDS
-    if QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp" \
+    if QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy UBSAN_OPTIONS=print_stacktrace=1 \
+        LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp" \
         "$build/$target" \
         -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -print_final_stats=1 \
         -artifact_prefix="$artifacts/" "$corpus" "${inputs[@]}" > "$log" 2>&1; then
