@@ -90,7 +90,7 @@ QByteArray titleWithPicturesAndText()
     run.x = 0;
     run.y = 18 * px;
     for (int i = 0; i < 16; ++i)
-        run.glyphs.push_back({static_cast<quint32>(i % 10), 14 * px});
+        run.glyphs.emplace_back(static_cast<quint32>(i % 10), 14 * px);
     w.defineText(5, QRect(0, 0, 240 * px, 24 * px), movie::Matrix{}, {run});
 
     w.placeObject2(SwfWriter::Place::add(1, 1));

@@ -51,8 +51,8 @@ bool writeTone(const QString& path, int format, int seconds)
         for (int i = 0; i < info.samplerate; ++i) {
             const double t = s + double(i) / info.samplerate;
             const double hz = 220.0 * (1 + (s % 8) / 4.0);
-            second[std::size_t(2 * i)] = float(0.3 * std::sin(2 * 3.14159265 * hz * t));
-            second[std::size_t(2 * i + 1)] = float(0.3 * std::sin(2 * 3.14159265 * hz * 1.5 * t));
+            second[2 * std::size_t(i)] = float(0.3 * std::sin(2 * 3.14159265 * hz * t));
+            second[2 * std::size_t(i) + 1] = float(0.3 * std::sin(2 * 3.14159265 * hz * 1.5 * t));
         }
         ok = sf_writef_float(file, second.data(), info.samplerate) == info.samplerate;
     }
@@ -109,10 +109,12 @@ void measure(const char* label, const QString& path, int playSeconds)
 {
     constexpr int kRuns = 7;
     std::vector<Figures> runs;
+    runs.reserve(kRuns);
     for (int i = 0; i < kRuns; ++i)
         runs.push_back(clickOnce(path));
     auto median = [&](double Figures::*field) {
         std::vector<double> v;
+        v.reserve(runs.size());
         for (const Figures& f : runs)
             v.push_back(f.*field);
         std::sort(v.begin(), v.end());

@@ -40,7 +40,7 @@ QByteArray movingSquare(int frames, double fps, bool stopAtEnd)
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
-    const QString path = dir.filePath(name);
+    QString path = dir.filePath(name);
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);

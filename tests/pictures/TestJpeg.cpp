@@ -35,15 +35,15 @@ QByteArray encodeTestJpeg(const QImage& image, JpegKind kind, int quality)
                 row[size_t(x)] = JSAMPLE(qGray(r, g, b));
                 break;
             case JpegKind::Rgb:
-                row[size_t(3 * x)] = r;
-                row[size_t(3 * x + 1)] = g;
-                row[size_t(3 * x + 2)] = b;
+                row[3 * size_t(x)] = r;
+                row[3 * size_t(x) + 1] = g;
+                row[3 * size_t(x) + 2] = b;
                 break;
             case JpegKind::AdobeCmyk:   // no black ink; inks stored inverted
-                row[size_t(4 * x)] = r;
-                row[size_t(4 * x + 1)] = g;
-                row[size_t(4 * x + 2)] = b;
-                row[size_t(4 * x + 3)] = 255;
+                row[4 * size_t(x)] = r;
+                row[4 * size_t(x) + 1] = g;
+                row[4 * size_t(x) + 2] = b;
+                row[4 * size_t(x) + 3] = 255;
                 break;
             }
         }

@@ -83,7 +83,7 @@ private:
 
     QString write(const QString& name, const QByteArray& content)
     {
-        const QString path = dir_.filePath(name);
+        QString path = dir_.filePath(name);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
             qFatal("cannot write %s", qPrintable(path));

@@ -23,8 +23,11 @@ bool writeTone(const QString& path, int format, double seconds)
         return false;
     const auto frames = sf_count_t(seconds * info.samplerate);
     std::vector<float> samples(std::size_t(frames) * 2);
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = 0.2f * float(std::sin(double(i / 2) * 0.06));
+    // The same tone in both channels of each frame.
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::size_t frame = i / 2;
+        samples[i] = 0.2f * float(std::sin(double(frame) * 0.06));
+    }
     const bool ok = sf_writef_float(file, samples.data(), frames) == frames;
     sf_close(file);
     return ok;

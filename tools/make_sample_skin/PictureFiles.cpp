@@ -62,7 +62,7 @@ bool writeJpeg(const QImage& image, const QString& path, int quality)
         info.comp_info[i].h_samp_factor = info.comp_info[i].v_samp_factor = 1;
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(int(info.next_scanline)));
+        auto row = const_cast<JSAMPROW>(rgb.constScanLine(int(info.next_scanline)));
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

@@ -26,8 +26,8 @@ double noteHz(int midi)
 void addBell(std::vector<double>& mono, double start, double length, int midi, double gain)
 {
     const double hz = noteHz(midi);
-    const std::size_t first = std::size_t(start * kRate);
-    const std::size_t count = std::size_t(length * kRate);
+    const auto first = std::size_t(start * kRate);
+    const auto count = std::size_t(length * kRate);
     for (std::size_t i = 0; i < count && first + i < mono.size(); ++i) {
         const double t = double(i) / kRate;
         const double attack = std::min(1.0, t / 0.006);
@@ -43,8 +43,8 @@ void addBell(std::vector<double>& mono, double start, double length, int midi, d
 void addBass(std::vector<double>& mono, double start, double length, int midi, double gain)
 {
     const double hz = noteHz(midi);
-    const std::size_t first = std::size_t(start * kRate);
-    const std::size_t count = std::size_t(length * kRate);
+    const auto first = std::size_t(start * kRate);
+    const auto count = std::size_t(length * kRate);
     for (std::size_t i = 0; i < count && first + i < mono.size(); ++i) {
         const double t = double(i) / kRate;
         const double env = std::min(1.0, t / 0.03) * std::min(1.0, (length - t) / 0.08) * std::exp(-t * 0.8);
@@ -109,7 +109,7 @@ std::vector<float> makeMusic()
     }
 
     // Stereo: the tune a little to the left, its echo bouncing from side to side.
-    const std::size_t delay = std::size_t(0.375 * kRate);
+    const auto delay = std::size_t(0.375 * kRate);
     std::vector<float> out(melody.size() * 2, 0.0f);
     std::vector<double> echoL(melody.size(), 0.0), echoR(melody.size(), 0.0);
     for (std::size_t i = 0; i < melody.size(); ++i) {
