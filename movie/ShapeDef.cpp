@@ -1,5 +1,6 @@
 #include "movie/ShapeDef.h"
 
+#include "movie/Limits.h"
 #include "movie/SwfReader.h"
 
 #include <algorithm>
@@ -23,6 +24,59 @@ struct Edge {
 
     Edge reversed() const { return {to, control, from, curved}; }
 };
+
+// The pen is held within limits::kMaxCoordinate twips of the origin, so
+// sums and midpoints of points never leave int.
+int clampCoordinate(qint64 v)
+{
+    return static_cast<int>(std::clamp<qint64>(v, -limits::kMaxCoordinate, limits::kMaxCoordinate));
+}
+
+QPoint movedBy(QPoint p, qint64 dx, qint64 dy)
+{
+    return QPoint(clampCoordinate(p.x() + dx), clampCoordinate(p.y() + dy));
+}
+
+// The position of a move-to record, its bit count already read.
+QPoint readMoveTo(SwfReader& r, int bits)
+{
+    const qint64 x = r.sb(bits);
+    const qint64 y = r.sb(bits);
+    return movedBy(QPoint(), x, y);
+}
+
+// An edge record after its type bit, starting at `pen`. The deltas come in
+// the file's order: a straight edge's x then y (or just one of them), a
+// curve's control x, control y, then anchor x, anchor y.
+Edge readEdgeRecord(SwfReader& r, QPoint pen)
+{
+    Edge e;
+    e.from = pen;
+    const bool straight = r.ub(1);
+    const int bits = static_cast<int>(r.ub(4)) + 2;
+    if (straight) {
+        qint64 dx = 0, dy = 0;
+        if (r.ub(1)) {
+            dx = r.sb(bits);
+            dy = r.sb(bits);
+        } else if (r.ub(1)) {
+            dy = r.sb(bits);
+        } else {
+            dx = r.sb(bits);
+        }
+        e.to = movedBy(pen, dx, dy);
+        e.control = e.to;
+        return e;
+    }
+    const qint64 controlX = r.sb(bits);
+    const qint64 controlY = r.sb(bits);
+    const qint64 anchorX = r.sb(bits);
+    const qint64 anchorY = r.sb(bits);
+    e.control = movedBy(pen, controlX, controlY);
+    e.to = movedBy(e.control, anchorX, anchorY);
+    e.curved = true;
+    return e;
+}
 
 qint64 pointKey(QPoint p)
 {
@@ -259,9 +313,7 @@ public:
                     break;
                 if (flags & 0x01) {
                     const int bits = static_cast<int>(r.ub(5));
-                    const int x = r.sb(bits);
-                    const int y = r.sb(bits);
-                    pen = QPoint(x, y);
+                    pen = readMoveTo(r, bits);
                 }
                 const int newFill0 = (flags & 0x02) ? static_cast<int>(r.ub(fillBits)) : -1;
                 const int newFill1 = (flags & 0x04) ? static_cast<int>(r.ub(fillBits)) : -1;
@@ -282,30 +334,7 @@ public:
                     line = newLine;
                 continue;
             }
-            Edge e;
-            e.from = pen;
-            const bool straight = r.ub(1);
-            const int bits = static_cast<int>(r.ub(4)) + 2;
-            if (straight) {
-                int dx = 0, dy = 0;
-                if (r.ub(1)) {
-                    dx = r.sb(bits);
-                    dy = r.sb(bits);
-                } else if (r.ub(1)) {
-                    dy = r.sb(bits);
-                } else {
-                    dx = r.sb(bits);
-                }
-                e.to = pen + QPoint(dx, dy);
-            } else {
-                const int cx = r.sb(bits);
-                const int cy = r.sb(bits);
-                const int ax = r.sb(bits);
-                const int ay = r.sb(bits);
-                e.control = pen + QPoint(cx, cy);
-                e.to = e.control + QPoint(ax, ay);
-                e.curved = true;
-            }
+            const Edge e = readEdgeRecord(r, pen);
             if (r.overrun())
                 break;
             addEdge(e, fill0, fill1, line);
@@ -553,9 +582,7 @@ std::vector<ShapeEdge> readEdges(SwfReader& r)
                 break;
             if (flags & 0x01) {
                 const int bits = static_cast<int>(r.ub(5));
-                const int x = r.sb(bits);
-                const int y = r.sb(bits);
-                pen = QPoint(x, y);
+                pen = readMoveTo(r, bits);
                 moved = true;
             }
             if (flags & 0x02)
@@ -566,27 +593,12 @@ std::vector<ShapeEdge> readEdges(SwfReader& r)
                 line = static_cast<int>(r.ub(lineBits));
             continue;
         }
+        const Edge record = readEdgeRecord(r, pen);
         ShapeEdge e;
-        e.from = pen;
-        const bool straight = r.ub(1);
-        const int bits = static_cast<int>(r.ub(4)) + 2;
-        if (straight) {
-            int dx = 0, dy = 0;
-            if (r.ub(1)) {
-                dx = r.sb(bits);
-                dy = r.sb(bits);
-            } else if (r.ub(1)) {
-                dy = r.sb(bits);
-            } else {
-                dx = r.sb(bits);
-            }
-            e.to = pen + QPoint(dx, dy);
-            e.control = (e.from + e.to) / 2;
-        } else {
-            e.control = pen + QPoint(r.sb(bits), r.sb(bits));
-            e.to = e.control + QPoint(r.sb(bits), r.sb(bits));
-            e.curved = true;
-        }
+        e.from = record.from;
+        e.to = record.to;
+        e.curved = record.curved;
+        e.control = record.curved ? record.control : (e.from + e.to) / 2;
         if (r.overrun())
             break;
         e.fill0 = fill0;
