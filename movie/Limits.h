@@ -12,6 +12,8 @@ constexpr int kMaxNesting = 32;                       // sprites within sprites
 constexpr int kMaxInstances = 20000;                  // live sprite instances of a player
 constexpr int kMaxScriptsPerTick = 10000;             // frame scripts run in one step
 constexpr int kMaxDrawnObjects = 100000;              // display objects drawn for one frame
+constexpr int kMaxWorkPerStep = 100000;               // instances made, frames and commands applied, actions run
+                                                      // in one step of a player (or its start)
 constexpr qint64 kMaxCoordinate = qint64(1) << 26;    // twips a shape's pen may go from the origin
 // Pictures: a side, the pixels one picture may have (four times the stage,
 // but never less than this), and the pixels of all pictures of a movie.

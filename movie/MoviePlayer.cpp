@@ -20,6 +20,7 @@ void MoviePlayer::rewind()
 {
     scripts_.clear();
     root_.reset();
+    workLeft_ = limits::kMaxWorkPerStep;
     root_ = newInstance(movie_->timeline(), 0);
     gotoFrame(*root_, 0);
     runScripts();
@@ -28,7 +29,8 @@ void MoviePlayer::rewind()
 
 std::shared_ptr<SpriteInstance> MoviePlayer::newInstance(const Timeline& timeline, int nesting)
 {
-    if (nesting > limits::kMaxNesting || *liveInstances_ >= limits::kMaxInstances)
+    // The root is always made: a player has a timeline to show.
+    if (nesting > 0 && (nesting > limits::kMaxNesting || *liveInstances_ >= limits::kMaxInstances || !spendWork()))
         return nullptr;
     ++*liveInstances_;
     std::weak_ptr<int> counter = liveInstances_;
@@ -53,14 +55,21 @@ void MoviePlayer::gotoFrame(SpriteInstance& instance, int frame)
     if (frame == instance.frame)
         return;
     if (frame > instance.frame) {
-        for (int f = instance.frame + 1; f <= frame; ++f)
+        for (int f = instance.frame + 1; f <= frame; ++f) {
+            if (!spendWork()) {
+                frame = f - 1; // out of work: the sprite stays where it got to
+                break;
+            }
             applyFrame(instance, f, nullptr);
+        }
+        if (frame == instance.frame)
+            return;
     } else {
         // Going back rebuilds the display list from the first frame; sprites
         // that stand again where they stood keep running.
         std::map<int, DisplayObject> previous;
         previous.swap(instance.objects);
-        for (int f = 0; f <= frame; ++f)
+        for (int f = 0; f <= frame && spendWork(); ++f)
             applyFrame(instance, f, &previous);
         ++version_;
     }
@@ -73,6 +82,8 @@ void MoviePlayer::applyFrame(SpriteInstance& instance, int frame, std::map<int, 
 {
     const Frame& f = instance.timeline->frames[static_cast<size_t>(frame)];
     for (const FrameCommand& c : f.commands) {
+        if (!spendWork())
+            break;
         if (c.kind == FrameCommand::Kind::Remove)
             instance.objects.erase(c.place.depth);
         else
@@ -138,6 +149,7 @@ void MoviePlayer::setCharacter(SpriteInstance& instance, DisplayObject& object, 
 void MoviePlayer::step()
 {
     ++step_;
+    workLeft_ = limits::kMaxWorkPerStep;
     advance(*root_);
     runScripts();
 }
@@ -172,6 +184,8 @@ void MoviePlayer::runScripts()
 void MoviePlayer::runActions(SpriteInstance& instance, const ActionList& actions)
 {
     for (const Action& a : actions) {
+        if (!spendWork())
+            return;
         switch (a.kind) {
         case Action::Kind::Play:
             instance.playing = true;
@@ -201,6 +215,14 @@ void MoviePlayer::runActions(SpriteInstance& instance, const ActionList& actions
             break;
         }
     }
+}
+
+bool MoviePlayer::spendWork()
+{
+    if (workLeft_ <= 0)
+        return false;
+    --workLeft_;
+    return true;
 }
 
 namespace {

@@ -48,6 +48,9 @@ private:
     void advance(SpriteInstance& instance);
     void runScripts();
     void runActions(SpriteInstance& instance, const ActionList& actions);
+    // Takes one unit of this step's work; false once the step has used
+    // limits::kMaxWorkPerStep, and from then on the step does nothing more.
+    bool spendWork();
 
     struct QueuedScript {
         std::weak_ptr<SpriteInstance> instance;
@@ -59,6 +62,7 @@ private:
     std::deque<QueuedScript> scripts_;
     quint64 step_ = 0;
     quint64 version_ = 0;
+    int workLeft_ = 0;
     std::shared_ptr<int> liveInstances_;
 };
 
