@@ -73,6 +73,27 @@ private slots:
         EXPECT_PIXEL(img, 63, 63, kGrey);
     }
 
+    // Morph shapes read their edges on their own: a curve with distinct x
+    // and y deltas bulges to the top right at both ends of the tween.
+    void morphCurveDeltasKeepTheirAxes()
+    {
+        ShapeSpec shape;
+        shape.fills.push_back(Fill::solid(kRed));
+        shape.style(0, 1, 0, QPoint(20 * px, 20 * px));
+        shape.curveTo(80 * px, 20 * px, 80 * px, 80 * px);
+        shape.lineTo(20 * px, 20 * px);
+        for (const quint16 ratio : {quint16(0), quint16(65535)}) {
+            SwfWriter w(100, 100, 12);
+            w.setBackground(kGrey);
+            w.defineMorphShape(1, shape, shape, 2);
+            w.placeObject2(Place::add(1, 1).withRatio(ratio));
+            w.showFrame();
+            const QImage img = frame(*play(w.finish()));
+            EXPECT_PIXEL(img, 60, 35, kRed);
+            EXPECT_PIXEL(img, 35, 60, kGrey);
+        }
+    }
+
     // Placed again with a new ratio, the shape changes from frame to frame.
     void ratioChangesByFrame()
     {

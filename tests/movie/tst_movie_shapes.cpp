@@ -149,6 +149,20 @@ private slots:
         EXPECT_PIXEL(img, 13, 13, kBackground); // the square's corner stays out
     }
 
+    // A curve whose control and anchor deltas differ in x and y: its bulge
+    // goes to the top right, as a swap of the axes would not draw it.
+    void curveDeltasKeepTheirAxes()
+    {
+        ShapeSpec s;
+        s.fills.push_back(Fill::solid(kRed));
+        s.style(0, 1, 0, QPoint(20 * px, 20 * px));
+        s.curveTo(80 * px, 20 * px, 80 * px, 80 * px);
+        s.lineTo(20 * px, 20 * px);
+        const QImage img = drawOne(s);
+        EXPECT_PIXEL(img, 60, 35, kRed);
+        EXPECT_PIXEL(img, 35, 60, kBackground);
+    }
+
     void newStylesStartANewLayerOnTop()
     {
         ShapeSpec s;

@@ -364,6 +364,44 @@ private slots:
         p->step();
         QCOMPARE(p->version(), moved);
     }
+
+    // Sprites that place sprites within them and drop them again multiply
+    // the work of a frame at every level without ever holding many live
+    // instances. The player does a bounded share of it and shows what it
+    // got: the root's own square, placed first, is there on every step.
+    void spritesMadeAndDroppedAgainStayWithinTheWorkBound()
+    {
+        SwfWriter w = colourMovie();
+        constexpr quint16 kFirstSprite = 10;
+        constexpr quint16 kLastSprite = kFirstSprite + 31;
+        for (quint16 id = kLastSprite; id >= kFirstSprite; --id) {
+            const quint16 inner = id == kLastSprite ? quint16(Green) : quint16(id + 1);
+            w.beginSprite(id);
+            for (int copy = 0; copy < 3; ++copy) {
+                w.placeObject2(Place::add(1, inner));
+                w.removeObject2(1);
+            }
+            w.placeObject2(Place::add(1, inner));
+            w.showFrame();
+            w.removeObject2(1);
+            w.showFrame();
+            w.endSprite();
+        }
+        w.placeObject2(Place::add(1, Red));
+        w.placeObject2(Place::add(2, kFirstSprite).withMatrix(translate(20 * px, 0))); // off the stage
+        w.showFrame();
+        w.placeObject2(Place::add(3, Blue).withMatrix(translate(5 * px, 0)));
+        w.showFrame();
+        const auto p = play(w.finish());
+        EXPECT_SHOWN(p, kRed);
+        p->step(); // the second frame still plays
+        QCOMPARE(p->currentFrame(), 2);
+        EXPECT_PIXEL(frame(*p), 2, 5, kRed);
+        EXPECT_PIXEL(frame(*p), 7, 5, kBlue);
+        p->step(); // and the first again
+        QCOMPARE(p->currentFrame(), 1);
+        EXPECT_SHOWN(p, kRed);
+    }
 };
 
 QTEST_GUILESS_MAIN(MovieTimelineTest)
