@@ -33,10 +33,7 @@ Dialogs& dialogs()
     return *installedDialogs;
 }
 
-void setDialogs(Dialogs* dialogs)
-{
-    installedDialogs = dialogs;
-}
+void setDialogs(Dialogs* dialogs) { installedDialogs = dialogs; }
 
 void runBehaviour(const std::function<void()>& behaviour)
 {

@@ -20,10 +20,7 @@ QString path()
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
-void setPathForTesting(const QString& folder)
-{
-    overridePath() = QDir::toNativeSeparators(folder);
-}
+void setPathForTesting(const QString& folder) { overridePath() = QDir::toNativeSeparators(folder); }
 
 QString nativeSeparators(const QString& windowsPath)
 {
@@ -32,9 +29,6 @@ QString nativeSeparators(const QString& windowsPath)
     return result;
 }
 
-QString file(const QString& relativeWindowsPath)
-{
-    return path() + nativeSeparators(relativeWindowsPath);
-}
+QString file(const QString& relativeWindowsPath) { return path() + nativeSeparators(relativeWindowsPath); }
 
 } // namespace ProgramFolder

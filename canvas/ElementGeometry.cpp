@@ -39,15 +39,9 @@ void setLeft(QWidget* element, int left)
     setBounds(element, left, element->y(), element->width(), element->height());
 }
 
-void setTop(QWidget* element, int top)
-{
-    setBounds(element, element->x(), top, element->width(), element->height());
-}
+void setTop(QWidget* element, int top) { setBounds(element, element->x(), top, element->width(), element->height()); }
 
-void setWidth(QWidget* element, int width)
-{
-    setBounds(element, element->x(), element->y(), width, element->height());
-}
+void setWidth(QWidget* element, int width) { setBounds(element, element->x(), element->y(), width, element->height()); }
 
 void setHeight(QWidget* element, int height)
 {

@@ -8,8 +8,7 @@
 
 ElementMouse::ElementMouse(QWidget* element, Handlers handlers)
     : QObject(element), element_(element), handlers_(std::move(handlers))
-{
-}
+{}
 
 void ElementMouse::attach(QWidget* element, Handlers handlers)
 {

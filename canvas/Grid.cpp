@@ -22,10 +22,7 @@ void paintLines(QImage& picture, const QColor& colour)
         painter.fillRect(0, j * spacing, width, 1, colour);
 }
 
-QImage& preparePen(TImage& background)
-{
-    return background.drawingSurface();
-}
+QImage& preparePen(TImage& background) { return background.drawingSurface(); }
 
 void draw(TImage& background, TColor colour)
 {

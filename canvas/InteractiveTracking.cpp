@@ -16,10 +16,7 @@ void InteractiveTracking::start(QWidget* element, Mode mode, QPoint pressedAt)
     current = new InteractiveTracking(element, mode, element->mapToGlobal(pressedAt));
 }
 
-bool InteractiveTracking::active()
-{
-    return current != nullptr;
-}
+bool InteractiveTracking::active() { return current != nullptr; }
 
 InteractiveTracking::InteractiveTracking(QWidget* element, Mode mode, QPoint pointer)
     : element_(element), mode_(mode), startPointer_(pointer), startBounds_(element->geometry())

@@ -110,12 +110,12 @@ void TForm1::createElements()
     imgLogo = place(new TMemo(this), 416, 32, 65, 49);
     imgLogo->setColor(Colours::Window);
 
-    const QList<QWidget*> names = {imgBckGround, imgWel, imgList, imgInfo, imgExit, imgSetup, imgBrow,
-                                   imgPatch, imgRuss, imgPic, Label1, btnMinimize, btnInfo,
-                                   txtInfo, lstDir, FlashPlayer, TmpFlash, imgLogo};
-    const QStringList objectNames = {"imgBckGround", "imgWel", "imgList", "imgInfo", "imgExit", "imgSetup",
-                                     "imgBrow", "imgPatch", "imgRuss", "imgPic", "Label1", "btnMinimize",
-                                     "btnInfo", "txtInfo", "lstDir", "FlashPlayer", "TmpFlash", "imgLogo"};
+    const QList<QWidget*> names = {imgBckGround, imgWel,   imgList, imgInfo,     imgExit,  imgSetup,
+                                   imgBrow,      imgPatch, imgRuss, imgPic,      Label1,   btnMinimize,
+                                   btnInfo,      txtInfo,  lstDir,  FlashPlayer, TmpFlash, imgLogo};
+    const QStringList objectNames = {"imgBckGround", "imgWel",   "imgList", "imgInfo",     "imgExit",  "imgSetup",
+                                     "imgBrow",      "imgPatch", "imgRuss", "imgPic",      "Label1",   "btnMinimize",
+                                     "btnInfo",      "txtInfo",  "lstDir",  "FlashPlayer", "TmpFlash", "imgLogo"};
     for (int i = 0; i < names.size(); ++i)
         names[i]->setObjectName(objectNames[i]);
     elements_ = names;
@@ -134,7 +134,8 @@ void TForm1::FormCreate()
     const struct {
         TImage* element;
         const char* file;
-    } optionalBitmaps[] = {{imgWel, "\\data\\welcome.bmp"}, {imgList, "\\data\\list.bmp"}, {imgInfo, "\\data\\info.bmp"}};
+    } optionalBitmaps[] = {
+        {imgWel, "\\data\\welcome.bmp"}, {imgList, "\\data\\list.bmp"}, {imgInfo, "\\data\\info.bmp"}};
     for (const auto& bitmap : optionalBitmaps) {
         const QString path = ProgramFolder::file(QLatin1String(bitmap.file));
         if (QFileInfo(path).isFile())
@@ -144,9 +145,9 @@ void TForm1::FormCreate()
     const struct {
         TImage* element;
         const char* file;
-    } pictures[] = {{imgExit, "\\data\\ButtonUp.jpg"}, {imgSetup, "\\data\\SetupUp.jpg"},
-                    {imgBrow, "\\data\\Brow.jpg"},     {imgPatch, "\\data\\PatchUp.JPG"},
-                    {imgRuss, "\\data\\RussUp.jpg"},   {imgPic, "\\data\\PicUp.jpg"},
+    } pictures[] = {{imgExit, "\\data\\ButtonUp.jpg"},       {imgSetup, "\\data\\SetupUp.jpg"},
+                    {imgBrow, "\\data\\Brow.jpg"},           {imgPatch, "\\data\\PatchUp.JPG"},
+                    {imgRuss, "\\data\\RussUp.jpg"},         {imgPic, "\\data\\PicUp.jpg"},
                     {imgBckGround, "\\data\\BackGround.bmp"}};
     for (const auto& picture : pictures)
         picture.element->loadFromFile(ProgramFolder::file(QLatin1String(picture.file)));
@@ -179,25 +180,13 @@ void TForm1::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
-void TForm1::setLeft(int left)
-{
-    setWindowBounds(left, y(), width(), height());
-}
+void TForm1::setLeft(int left) { setWindowBounds(left, y(), width(), height()); }
 
-void TForm1::setTop(int top)
-{
-    setWindowBounds(x(), top, width(), height());
-}
+void TForm1::setTop(int top) { setWindowBounds(x(), top, width(), height()); }
 
-void TForm1::setClientWidth(int width)
-{
-    setWindowBounds(x(), y(), width, height());
-}
+void TForm1::setClientWidth(int width) { setWindowBounds(x(), y(), width, height()); }
 
-void TForm1::setClientHeight(int height)
-{
-    setWindowBounds(x(), y(), width(), height);
-}
+void TForm1::setClientHeight(int height) { setWindowBounds(x(), y(), width(), height); }
 
 void TForm1::setWindowBounds(int left, int top, int width, int height)
 {
@@ -241,6 +230,7 @@ void TForm1::autoSize()
     // Every visible element's bounds are set again, which also gives each
     // picture element its picture's size.
     for (QWidget* element : std::as_const(visible))
-        Element::applyBounds(element, element->x() - boxLeft, element->y() - boxTop, element->width(), element->height());
+        Element::applyBounds(element, element->x() - boxLeft, element->y() - boxTop, element->width(),
+                             element->height());
     resize(std::max(0, boxRight - boxLeft), std::max(0, boxBottom - boxTop));
 }

@@ -25,21 +25,29 @@ void TForm1::routeMouseEvents()
         QWidget* element;
         void (TForm1::*move)(int, int);
     } programMoved[] = {
-        {imgBckGround, &TForm1::imgBckGroundMouseMove}, {imgWel, &TForm1::imgWelMouseMove},
-        {imgList, &TForm1::imgListMouseMove},           {imgInfo, &TForm1::imgInfoMouseMove},
-        {imgExit, &TForm1::imgExitMouseMove},           {imgSetup, &TForm1::imgSetupMouseMove},
-        {imgBrow, &TForm1::imgBrowMouseMove},           {imgPatch, &TForm1::imgPatchMouseMove},
-        {imgRuss, &TForm1::imgRussMouseMove},           {imgPic, &TForm1::imgPicMouseMove},
-        {Label1, &TForm1::Label1MouseMove},             {btnMinimize, &TForm1::btnMinimizeMouseMove},
+        {imgBckGround, &TForm1::imgBckGroundMouseMove},
+        {imgWel, &TForm1::imgWelMouseMove},
+        {imgList, &TForm1::imgListMouseMove},
+        {imgInfo, &TForm1::imgInfoMouseMove},
+        {imgExit, &TForm1::imgExitMouseMove},
+        {imgSetup, &TForm1::imgSetupMouseMove},
+        {imgBrow, &TForm1::imgBrowMouseMove},
+        {imgPatch, &TForm1::imgPatchMouseMove},
+        {imgRuss, &TForm1::imgRussMouseMove},
+        {imgPic, &TForm1::imgPicMouseMove},
+        {Label1, &TForm1::Label1MouseMove},
+        {btnMinimize, &TForm1::btnMinimizeMouseMove},
         {btnInfo, &TForm1::btnInfoMouseMove},
     };
     for (const auto& element : programMoved)
         ElementMouse::attach(element.element, {press, moveWith(element.move), release});
 
     const auto windowed = [this](void (TForm1::*handler)(QWidget*, Qt::MouseButton, int, int)) {
-        return ElementMouse::Handlers{
-            [this, handler](QWidget* sender, Qt::MouseButton button, int x, int y) { (this->*handler)(sender, button, x, y); },
-            {}, {}};
+        return ElementMouse::Handlers{[this, handler](QWidget* sender, Qt::MouseButton button, int x, int y) {
+                                          (this->*handler)(sender, button, x, y);
+                                      },
+                                      {},
+                                      {}};
     };
     ElementMouse::attach(lstDir, windowed(&TForm1::lstDirMouseDown));
     ElementMouse::attach(txtInfo, windowed(&TForm1::lstDirMouseDown));
@@ -57,10 +65,7 @@ void TForm1::imgWelMouseDown(QWidget*, Qt::MouseButton button, int x, int y)
     GrabY = y;
 }
 
-void TForm1::imgWelMouseUp(QWidget*, Qt::MouseButton, int, int)
-{
-    Dragging = false;
-}
+void TForm1::imgWelMouseUp(QWidget*, Qt::MouseButton, int, int) { Dragging = false; }
 
 void TForm1::moveByPointer(QWidget* element, int x, int y)
 {

@@ -5,21 +5,11 @@
 
 #include <QPainter>
 
-TImage::TImage(QWidget* parent)
-    : QWidget(parent)
-{
-    setCursor(Qt::ArrowCursor);
-}
+TImage::TImage(QWidget* parent) : QWidget(parent) { setCursor(Qt::ArrowCursor); }
 
-void TImage::loadFromFile(const QString& path)
-{
-    setPicture(loadPictureFile(path));
-}
+void TImage::loadFromFile(const QString& path) { setPicture(loadPictureFile(path)); }
 
-void TImage::loadBitmapFromFile(const QString& path)
-{
-    setPicture(loadBitmapFile(path));
-}
+void TImage::loadBitmapFromFile(const QString& path) { setPicture(loadBitmapFile(path)); }
 
 QImage& TImage::drawingSurface()
 {

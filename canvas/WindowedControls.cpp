@@ -29,15 +29,13 @@ void ColouredControl::setColor(TColor color)
     setPaletteColour(QPalette::Window, color);
 }
 
-TMemo::TMemo(QWidget* parent)
-    : QPlainTextEdit(parent), ColouredControl(this)
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent), ColouredControl(this)
 {
     makeBorderless(this);
     setColor(Colours::Window);
 }
 
-TTreeView::TTreeView(QWidget* parent)
-    : QTreeWidget(parent), ColouredControl(this)
+TTreeView::TTreeView(QWidget* parent) : QTreeWidget(parent), ColouredControl(this)
 {
     makeBorderless(this);
     setHeaderHidden(true);
@@ -51,8 +49,7 @@ void TTreeView::setFontColor(TColor color)
     setPaletteColour(QPalette::Text, color);
 }
 
-TListView::TListView(QWidget* parent)
-    : QListWidget(parent), ColouredControl(this)
+TListView::TListView(QWidget* parent) : QListWidget(parent), ColouredControl(this)
 {
     makeBorderless(this);
     setColor(Colours::Window);

@@ -31,10 +31,7 @@ void prepareOffscreen()
 
 } // namespace
 
-QString folder()
-{
-    return temporaryDir().path();
-}
+QString folder() { return temporaryDir().path(); }
 
 QString writeFile(const QString& name, const QByteArray& content)
 {

@@ -20,10 +20,7 @@ QString part(const QList<QByteArray>& parts, int index, const char* fallback)
     return parts.size() > index ? QString::fromUtf8(parts[index]) : QString::fromLatin1(fallback);
 }
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 // Reading trims the value and drops one pair of enclosing quotes, as the
 // Windows services do, and cuts long values: only other values come back
@@ -34,8 +31,8 @@ bool valueReadsBackExactly(const QString& value)
         return false;
     if (!value.isEmpty() && (isBlank(value.front()) || isBlank(value.back())))
         return false;
-    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
-                        && value.back() == value.front();
+    const bool quoted =
+        value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
     return !quoted;
 }
 
@@ -70,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // out as valid UTF-8 and is then read as UTF-8: a known limit of telling
     // the encodings apart by content, left out here.
     QFile written(path);
-    const bool sameEncoding = written.open(QIODevice::ReadOnly)
-                              && IniText::detect(written.readAll()) == IniText::detect(parts.value(0));
+    const bool sameEncoding =
+        written.open(QIODevice::ReadOnly) && IniText::detect(written.readAll()) == IniText::detect(parts.value(0));
     if (valueReadsBackExactly(value) && sameEncoding && after != value)
         fuzz::fail("a written value reads back differently");
     return 0;

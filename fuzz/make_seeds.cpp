@@ -6,9 +6,9 @@
 #include "tests/pictures/TestBitmap.h"
 #include "tests/pictures/TestJpeg.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
@@ -44,16 +44,18 @@ void iniSeeds()
     write("fuzz_ini", "lf-new-section.ini", "[Main]\nTop = 5 \nName=\"quoted\"\n" + nul("Other", "Key", "1"));
     write("fuzz_ini", "cr-only.ini", "[A]\rk=v\r[B]\rk=w" + nul("B", "K", "x"));
     write("fuzz_ini", "bom.ini", "\xEF\xBB\xBF[Main]\r\nProgram=Corvadine" + nul("main", "program", "y"));
-    write("fuzz_ini", "cp1251.ini", "[Pelmora]\r\n0=\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE8\r\n" + nul("Pelmora", "1", "x"));
+    write("fuzz_ini", "cp1251.ini",
+          "[Pelmora]\r\n0=\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE8\r\n" + nul("Pelmora", "1", "x"));
     write("fuzz_ini", "before-header.ini", "k=top\r\n[S]\r\nk=in\r\n[S]\r\nk=again\r\n" + nul("", "k", "new"));
-    write("fuzz_ini", "odd-lines.ini", "[open\r\n=empty key\r\n;k=comment\r\n[S]x]\r\nk='q'\r\n" + nul("S]x", "k", "v"));
+    write("fuzz_ini", "odd-lines.ini",
+          "[open\r\n=empty key\r\n;k=comment\r\n[S]x]\r\nk='q'\r\n" + nul("S]x", "k", "v"));
     write("fuzz_ini", "empty.ini", nul("Main", "Left", "-12"));
 }
 
 void colourSeeds()
 {
-    const char* texts[] = {"clMoneyGreen", "CLNONE", "$00C0DCC0", "0xFF", "0XfF", "x1F", "-2147483648",
-                           "  +42", "$FFFFFFFF", "4294967296", "cl3DLight", "\t-$1"};
+    const char* texts[] = {"clMoneyGreen", "CLNONE", "$00C0DCC0", "0xFF",       "0XfF",      "x1F",
+                           "-2147483648",  "  +42",  "$FFFFFFFF", "4294967296", "cl3DLight", "\t-$1"};
     int i = 0;
     for (const char* text : texts)
         write("fuzz_colour_text", QStringLiteral("colour%1.txt").arg(i++), text);
@@ -185,8 +187,8 @@ void movieSeeds()
         ShapeSpec gradient;
         Matrix g;
         g.a = g.d = 400 / 32768.0;
-        gradient.fills.push_back(ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Radial, g,
-                                                           {{0, Qt::white}, {255, Qt::black}}));
+        gradient.fills.push_back(
+            ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Radial, g, {{0, Qt::white}, {255, Qt::black}}));
         gradient.moveTo(0, 0).style(-1, 1, -1);
         gradient.curveTo(200, -100, 400, 0).lineTo(400, 400).lineTo(0, 400).lineTo(0, 0);
         w.defineShape(1, gradient);

@@ -37,13 +37,26 @@ ActionList readActions(SwfReader& r)
         if (otherTarget)
             continue;
         switch (code) {
-        case NextFrame: actions.push_back({Action::Kind::NextFrame, 0, {}}); break;
-        case PreviousFrame: actions.push_back({Action::Kind::PreviousFrame, 0, {}}); break;
-        case Play: actions.push_back({Action::Kind::Play, 0, {}}); break;
-        case Stop: actions.push_back({Action::Kind::Stop, 0, {}}); break;
-        case GotoFrame: actions.push_back({Action::Kind::GotoFrame, payload.u16(), {}}); break;
-        case GotoLabel: actions.push_back({Action::Kind::GotoLabel, 0, payload.string()}); break;
-        default: break;
+        case NextFrame:
+            actions.push_back({Action::Kind::NextFrame, 0, {}});
+            break;
+        case PreviousFrame:
+            actions.push_back({Action::Kind::PreviousFrame, 0, {}});
+            break;
+        case Play:
+            actions.push_back({Action::Kind::Play, 0, {}});
+            break;
+        case Stop:
+            actions.push_back({Action::Kind::Stop, 0, {}});
+            break;
+        case GotoFrame:
+            actions.push_back({Action::Kind::GotoFrame, payload.u16(), {}});
+            break;
+        case GotoLabel:
+            actions.push_back({Action::Kind::GotoLabel, 0, payload.string()});
+            break;
+        default:
+            break;
         }
     }
     return actions;

@@ -123,7 +123,9 @@ BitmapResult readLossless(SwfReader& r, bool withAlpha, const BitmapBudget& budg
         return {{}, tooLarge(w, h)};
 
     const int colourBytes = withAlpha ? 4 : 3;
-    const qsizetype rowBytes = format == 3 ? (qsizetype(w) + 3) / 4 * 4 : format == 4 ? (qsizetype(w) * 2 + 3) / 4 * 4 : qsizetype(w) * 4;
+    const qsizetype rowBytes = format == 3 ? (qsizetype(w) + 3) / 4 * 4
+        : format == 4                      ? (qsizetype(w) * 2 + 3) / 4 * 4
+                                           : qsizetype(w) * 4;
     const qsizetype tableBytes = qsizetype(tableSize) * colourBytes;
     const QByteArray data = inflateExactly(r, tableBytes + rowBytes * h);
     if (data.isEmpty())
@@ -168,7 +170,7 @@ BitmapResult readLossless(SwfReader& r, bool withAlpha, const BitmapBudget& budg
 bool isBitmapTag(int code)
 {
     return code == DefineBits || code == DefineBitsLossless || code == DefineBitsJPEG2 || code == DefineBitsJPEG3
-           || code == DefineBitsLossless2 || code == DefineBitsJPEG4;
+        || code == DefineBitsLossless2 || code == DefineBitsJPEG4;
 }
 
 BitmapResult readBitmap(int code, SwfReader& r, const QByteArray& jpegTables, const BitmapBudget& budget)

@@ -125,7 +125,8 @@ ContainerBody openContainer(const QByteArray& file, const QString& name)
     case 'Z': {
         // The unpacked length is known exactly here and the decoder needs it:
         // a header that cannot be right is refused, not guessed at.
-        if (result.declaredLength < kHeaderBytes || qsizetype(result.declaredLength) - kHeaderBytes > limits::kMaxBodyBytes)
+        if (result.declaredLength < kHeaderBytes
+            || qsizetype(result.declaredLength) - kHeaderBytes > limits::kMaxBodyBytes)
             throw MovieError(QStringLiteral("%1 is damaged: its LZMA header gives an impossible length of %2 bytes")
                                  .arg(name)
                                  .arg(result.declaredLength));

@@ -34,7 +34,7 @@ struct ColorTransform {
     // This transform applied after `inner`.
     ColorTransform after(const ColorTransform& inner) const
     {
-        return {inner.rm * rm, inner.gm * gm, inner.bm * bm, inner.am * am,
+        return {inner.rm * rm,      inner.gm * gm,      inner.bm * bm,      inner.am * am,
                 inner.ra * rm + ra, inner.ga * gm + ga, inner.ba * bm + ba, inner.aa * am + aa};
     }
 };

@@ -20,10 +20,7 @@ struct ErrorManager {
     std::jmp_buf jump;
 };
 
-extern "C" void failMovieJpeg(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+extern "C" void failMovieJpeg(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
 // Warnings (a picture cut short is padded by libjpeg) are let through: a
 // damaged picture in a movie shows what could be read.
@@ -33,8 +30,8 @@ enum Outcome { Decoded = 0, Failed = 1, TooLarge = 2, NoMemory = 3 };
 
 // Decodes into *image. Only plain C data and the image, made before the
 // scanlines are read and not touched by the jump, live in this frame.
-int decode(const unsigned char* data, unsigned long size, qint64 maxPixels, int maxSide, QImage* image,
-           unsigned* width, unsigned* height)
+int decode(const unsigned char* data, unsigned long size, qint64 maxPixels, int maxSide, QImage* image, unsigned* width,
+           unsigned* height)
 {
     jpeg_decompress_struct info;
     ErrorManager errors;
@@ -71,9 +68,8 @@ int decode(const unsigned char* data, unsigned long size, qint64 maxPixels, int 
         return NoMemory;
     }
     JSAMPARRAY rgbRow = info.output_components == 3
-                            ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                                        info.output_width * 3, 1)
-                            : nullptr;
+        ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE, info.output_width * 3, 1)
+        : nullptr;
     while (info.output_scanline < info.output_height) {
         auto* line = reinterpret_cast<QRgb*>(image->scanLine(int(info.output_scanline)));
         if (rgbRow) {

@@ -24,7 +24,8 @@ QTransform mix(const QTransform& a, const QTransform& b, double t)
 
 QPoint mix(QPoint a, QPoint b, double t)
 {
-    return QPoint(static_cast<int>(std::lround(mix(a.x(), b.x(), t))), static_cast<int>(std::lround(mix(a.y(), b.y(), t))));
+    return QPoint(static_cast<int>(std::lround(mix(a.x(), b.x(), t))),
+                  static_cast<int>(std::lround(mix(a.y(), b.y(), t))));
 }
 
 MorphShapeDef::Fill readMorphFill(SwfReader& r)
@@ -35,8 +36,9 @@ MorphShapeDef::Fill readMorphFill(SwfReader& r)
         f.start.color = readRgba(r);
         f.end.color = readRgba(r);
     } else if (type == 0x10 || type == 0x12 || type == 0x13) {
-        const auto kind = type == 0x10 ? FillStyle::Kind::LinearGradient
-                                       : (type == 0x12 ? FillStyle::Kind::RadialGradient : FillStyle::Kind::FocalGradient);
+        const auto kind = type == 0x10
+            ? FillStyle::Kind::LinearGradient
+            : (type == 0x12 ? FillStyle::Kind::RadialGradient : FillStyle::Kind::FocalGradient);
         f.start.kind = f.end.kind = kind;
         f.start.matrix = readMatrix(r).toTransform();
         f.end.matrix = readMatrix(r).toTransform();

@@ -53,12 +53,20 @@ void skipFilters(SwfReader& r)
     const int count = r.u8();
     for (int i = 0; i < count && !r.overrun(); ++i) {
         switch (r.u8()) {
-        case 0: r.skip(23); break; // drop shadow
-        case 1: r.skip(9); break;  // blur
-        case 2: r.skip(15); break; // glow
-        case 3: r.skip(27); break; // bevel
-        case 4:                    // gradient glow
-        case 7: {                  // gradient bevel
+        case 0:
+            r.skip(23);
+            break; // drop shadow
+        case 1:
+            r.skip(9);
+            break; // blur
+        case 2:
+            r.skip(15);
+            break; // glow
+        case 3:
+            r.skip(27);
+            break; // bevel
+        case 4:    // gradient glow
+        case 7: {  // gradient bevel
             const int colours = r.u8();
             r.skip(colours * 5 + 19);
             break;
@@ -69,8 +77,12 @@ void skipFilters(SwfReader& r)
             r.skip(8 + qsizetype(columns) * rows * 4 + 5);
             break;
         }
-        case 6: r.skip(80); break; // colour matrix
-        default: r.skip(r.remaining()); break; // unknown: nothing after it can be read
+        case 6:
+            r.skip(80);
+            break; // colour matrix
+        default:
+            r.skip(r.remaining());
+            break; // unknown: nothing after it can be read
         }
     }
 }
@@ -456,7 +468,8 @@ std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QSt
 
 QSize Movie::stageSizePixels() const
 {
-    return QSize(static_cast<int>(std::ceil(stage_.width() / 20.0)), static_cast<int>(std::ceil(stage_.height() / 20.0)));
+    return QSize(static_cast<int>(std::ceil(stage_.width() / 20.0)),
+                 static_cast<int>(std::ceil(stage_.height() / 20.0)));
 }
 
 const Character* Movie::character(quint16 id) const

@@ -237,10 +237,7 @@ bool animating(const SpriteInstance& instance)
 }
 } // namespace
 
-bool MoviePlayer::isAnimating() const
-{
-    return animating(*root_);
-}
+bool MoviePlayer::isAnimating() const { return animating(*root_); }
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {

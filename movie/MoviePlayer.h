@@ -44,7 +44,8 @@ private:
     void gotoFrame(SpriteInstance& instance, int frame);
     void applyFrame(SpriteInstance& instance, int frame, std::map<int, DisplayObject>* previous);
     void place(SpriteInstance& instance, const PlaceCommand& p, std::map<int, DisplayObject>* previous);
-    void setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id, std::shared_ptr<SpriteInstance> reuse);
+    void setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id,
+                      std::shared_ptr<SpriteInstance> reuse);
     void advance(SpriteInstance& instance);
     void runScripts();
     void runActions(SpriteInstance& instance, const ActionList& actions);

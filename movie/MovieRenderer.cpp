@@ -14,15 +14,24 @@ namespace {
 QPainter::CompositionMode compositionOf(quint8 blendMode)
 {
     switch (blendMode) {
-    case 3: return QPainter::CompositionMode_Multiply;
-    case 4: return QPainter::CompositionMode_Screen;
-    case 5: return QPainter::CompositionMode_Lighten;
-    case 6: return QPainter::CompositionMode_Darken;
-    case 7: return QPainter::CompositionMode_Difference;
-    case 8: return QPainter::CompositionMode_Plus;
-    case 13: return QPainter::CompositionMode_Overlay;
-    case 14: return QPainter::CompositionMode_HardLight;
-    default: return QPainter::CompositionMode_SourceOver;
+    case 3:
+        return QPainter::CompositionMode_Multiply;
+    case 4:
+        return QPainter::CompositionMode_Screen;
+    case 5:
+        return QPainter::CompositionMode_Lighten;
+    case 6:
+        return QPainter::CompositionMode_Darken;
+    case 7:
+        return QPainter::CompositionMode_Difference;
+    case 8:
+        return QPainter::CompositionMode_Plus;
+    case 13:
+        return QPainter::CompositionMode_Overlay;
+    case 14:
+        return QPainter::CompositionMode_HardLight;
+    default:
+        return QPainter::CompositionMode_SourceOver;
     }
 }
 
@@ -124,9 +133,9 @@ private:
             return;
         }
         const Character& c = *object.character;
-        const ShapeDef* shape = c.kind == Character::Kind::Shape  ? c.shape.get()
-                                : c.kind == Character::Kind::Morph ? c.morph->at(object.ratio).get()
-                                                                   : nullptr;
+        const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
+            : c.kind == Character::Kind::Morph                   ? c.morph->at(object.ratio).get()
+                                                                 : nullptr;
         if (shape) {
             const QPainterPath mapped = t.map(shape->outline());
             out = out.isEmpty() ? mapped : out.united(mapped);
@@ -158,8 +167,8 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport)
     const double scale = std::min(viewport.width() / stage.width(), viewport.height() / stage.height());
     const double dx = viewport.x() + (viewport.width() - stage.width() * scale) / 2;
     const double dy = viewport.y() + (viewport.height() - stage.height() * scale) / 2;
-    return QTransform::fromTranslate(-stage.x(), -stage.y()) * QTransform::fromScale(scale, scale) *
-           QTransform::fromTranslate(dx, dy);
+    return QTransform::fromTranslate(-stage.x(), -stage.y()) * QTransform::fromScale(scale, scale)
+        * QTransform::fromTranslate(dx, dy);
 }
 
 void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport)

@@ -78,10 +78,7 @@ Edge readEdgeRecord(SwfReader& r, QPoint pen)
     return e;
 }
 
-qint64 pointKey(QPoint p)
-{
-    return (static_cast<qint64>(p.x()) << 32) ^ static_cast<quint32>(p.y());
-}
+qint64 pointKey(QPoint p) { return (static_cast<qint64>(p.x()) << 32) ^ static_cast<quint32>(p.y()); }
 
 // Links the edges of one fill into closed contours. Edges of a region meet
 // head to tail once fill0 edges are reversed, whatever order the records
@@ -137,9 +134,12 @@ QPainterPath assembleFill(const std::vector<Edge>& edges, Qt::FillRule rule)
 QGradient::Spread gradientSpread(quint32 mode)
 {
     switch (mode) {
-    case 1: return QGradient::ReflectSpread;
-    case 2: return QGradient::RepeatSpread;
-    default: return QGradient::PadSpread;
+    case 1:
+        return QGradient::ReflectSpread;
+    case 2:
+        return QGradient::RepeatSpread;
+    default:
+        return QGradient::PadSpread;
     }
 }
 

@@ -288,8 +288,8 @@ ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts)
             const quint32 index = r.ub(glyphBits);
             const qint32 advance = r.sb(advanceBits);
             if (font && index < font->glyphs.size() && !r.overrun())
-                ink.addPath((QTransform::fromScale(scale, scale) * QTransform::fromTranslate(x, y))
-                                .map(font->glyphs[index]));
+                ink.addPath(
+                    (QTransform::fromScale(scale, scale) * QTransform::fromTranslate(x, y)).map(font->glyphs[index]));
             x += advance;
         }
     }

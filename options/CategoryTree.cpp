@@ -39,15 +39,11 @@ void drawDottedLine(QPainter* painter, int x1, int y1, int x2, int y2)
     }
 }
 
-bool hasNextSibling(const QModelIndex& index)
-{
-    return index.sibling(index.row() + 1, index.column()).isValid();
-}
+bool hasNextSibling(const QModelIndex& index) { return index.sibling(index.row() + 1, index.column()).isValid(); }
 
 } // namespace
 
-CategoryTree::CategoryTree(QWidget* parent)
-    : QTreeWidget(parent)
+CategoryTree::CategoryTree(QWidget* parent) : QTreeWidget(parent)
 {
     setFrameShape(QFrame::NoFrame);
     setHeaderHidden(true);

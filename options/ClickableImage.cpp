@@ -3,10 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-ClickableImage::ClickableImage(QWidget* parent)
-    : QWidget(parent)
-{
-}
+ClickableImage::ClickableImage(QWidget* parent) : QWidget(parent) {}
 
 void ClickableImage::setPicture(const QPixmap& picture)
 {
@@ -34,10 +31,7 @@ void ClickableImage::paintEvent(QPaintEvent*)
     painter.drawPixmap(QRect(QPoint(0, 0), size), picture_);
 }
 
-void ClickableImage::mousePressEvent(QMouseEvent* event)
-{
-    pressed_ = event->button() == Qt::LeftButton;
-}
+void ClickableImage::mousePressEvent(QMouseEvent* event) { pressed_ = event->button() == Qt::LeftButton; }
 
 void ClickableImage::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -3,11 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-ColourSwatch::ColourSwatch(TColor colour, QWidget* parent)
-    : QWidget(parent), colour_(colour)
-{
-    setFixedSize(25, 17);
-}
+ColourSwatch::ColourSwatch(TColor colour, QWidget* parent) : QWidget(parent), colour_(colour) { setFixedSize(25, 17); }
 
 void ColourSwatch::setColor(TColor colour)
 {
@@ -21,10 +17,7 @@ void ColourSwatch::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), displayColour(colour_));
 }
 
-void ColourSwatch::mousePressEvent(QMouseEvent* event)
-{
-    pressed_ = event->button() == Qt::LeftButton;
-}
+void ColourSwatch::mousePressEvent(QMouseEvent* event) { pressed_ = event->button() == Qt::LeftButton; }
 
 void ColourSwatch::mouseReleaseEvent(QMouseEvent* event)
 {

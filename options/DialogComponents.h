@@ -26,8 +26,8 @@ public:
 
     TFileDialog(Kind kind, QStringList filter) : Filter(std::move(filter)), kind_(kind) {}
 
-    QString FileName;   // preset name; the chosen path after a confirm
-    QStringList Filter; // entries such as "mp3 File   (*.mp3)"
+    QString FileName;    // preset name; the chosen path after a confirm
+    QStringList Filter;  // entries such as "mp3 File   (*.mp3)"
     int FilterIndex = 0; // selected entry, counted from 0; kept after a confirm
 
     // Shows the dialog. On confirm FileName and FilterIndex take the user's

@@ -146,14 +146,8 @@ QPixmap aboutWordmark()
     return wordmark;
 }
 
-QString versionLine()
-{
-    return QStringLiteral("версия 1.0");
-}
+QString versionLine() { return QStringLiteral("версия 1.0"); }
 
-QString purposeLine()
-{
-    return QStringLiteral("Редактор скинов");
-}
+QString purposeLine() { return QStringLiteral("Редактор скинов"); }
 
 } // namespace OptionsArtwork

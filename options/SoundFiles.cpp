@@ -11,9 +11,6 @@ QString path(const QString& baseName, const QString& extension)
     return ProgramFolder::file(QStringLiteral("\\data\\") + baseName + extension);
 }
 
-bool exists(const QString& path)
-{
-    return QFileInfo(path).isFile();
-}
+bool exists(const QString& path) { return QFileInfo(path).isFile(); }
 
 } // namespace SoundFiles

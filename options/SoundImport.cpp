@@ -105,12 +105,6 @@ void importSound(TFileDialog& dialog, const QString& baseName)
 
 } // namespace
 
-void TfrmSize::btnBrowMusicClick()
-{
-    importSound(dlgOpenMusicFile, SoundFiles::music());
-}
+void TfrmSize::btnBrowMusicClick() { importSound(dlgOpenMusicFile, SoundFiles::music()); }
 
-void TfrmSize::btnButtonMusicClick()
-{
-    importSound(dlgOpenMusicFile, SoundFiles::buttons());
-}
+void TfrmSize::btnButtonMusicClick() { importSound(dlgOpenMusicFile, SoundFiles::buttons()); }

@@ -73,7 +73,7 @@ QWidget* panel(QWidget* window, TColor colour)
 // The tree's node texts as the window defines them.
 QStringList formNodeTexts()
 {
-    return {QStringLiteral("О программе"), QStringLiteral("Настройки"), QStringLiteral("Заголовок"),
+    return {QStringLiteral("О программе"), QStringLiteral("Настройки"),          QStringLiteral("Заголовок"),
             QStringLiteral("Музыка"),      QStringLiteral("Цветовые параметры"), QStringLiteral("Разное")};
 }
 
@@ -83,10 +83,10 @@ TfrmSize::TfrmSize(TForm1& form1)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       plrMedia(std::make_unique<TMediaPlayer>()),
       svDlgFile(TFileDialog::Kind::Save, {QStringLiteral("All Files    (*.*)")}),
-      dlgOpenMusicFile(TFileDialog::Kind::Open, {QStringLiteral("mp3 File   (*.mp3)"), QStringLiteral("Wav File  (*.wav)"),
-                                                 QStringLiteral("All Files    (*.*)")}),
-      CategoryNames(CategoryCount),
-      Form1(form1)
+      dlgOpenMusicFile(TFileDialog::Kind::Open,
+                       {QStringLiteral("mp3 File   (*.mp3)"), QStringLiteral("Wav File  (*.wav)"),
+                        QStringLiteral("All Files    (*.*)")}),
+      CategoryNames(CategoryCount), Form1(form1)
 {
     setObjectName(QStringLiteral("frmSize"));
     setWindowTitle(QStringLiteral("....::::Corvadine::::...."));
@@ -257,10 +257,7 @@ void TfrmSize::setCategoryNames(const QStringList& names)
         CategoryNames[i] = names.value(i);
 }
 
-void TfrmSize::rebuildTree()
-{
-    buildTree(CategoryNames);
-}
+void TfrmSize::rebuildTree() { buildTree(CategoryNames); }
 
 void TfrmSize::buildTree(const QStringList& nodeTexts)
 {

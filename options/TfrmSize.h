@@ -36,8 +36,8 @@ public:
     enum Category { About, Settings, Title, Music, Colours, Miscellaneous, CategoryCount };
 
     // Controls on the window, in creation order (later ones lie above).
-    TSpeedButton* LbSpeedButton1; // "Сохранить ": the Save command
-    TSpeedButton* SpeedButton1;   // "Выход": the Exit command
+    TSpeedButton* LbSpeedButton1;                 // "Сохранить ": the Save command
+    TSpeedButton* SpeedButton1;                   // "Выход": the Exit command
     const std::unique_ptr<TMediaPlayer> plrMedia; // the hidden sound player
     CategoryTree* treeMain;
     QWidget* pnlAbout;
@@ -101,10 +101,10 @@ public:
     TCheckBox* chkStreight;
 
     // Components without a place of their own.
-    TColorDialog dlgChangeColor;   // shared by the swatches and the grid
-    TFileDialog svDlgFile;         // the Save command's dialog
-    TFileDialog dlgOpenMusicFile;  // the sound import's dialog
-    QList<QIcon> ImageList1;       // picture 0: the tree's house
+    TColorDialog dlgChangeColor;  // shared by the swatches and the grid
+    TFileDialog svDlgFile;        // the Save command's dialog
+    TFileDialog dlgOpenMusicFile; // the sound import's dialog
+    QList<QIcon> ImageList1;      // picture 0: the tree's house
 
     // The six category names, in Category order. Empty until a language
     // file is accepted; they, not the node texts, decide which panel a click

@@ -18,7 +18,8 @@ namespace {
 // doubled separator is harmless and kept as the menu program builds it.
 QString moviePath()
 {
-    return ProgramFolder::path() + QDir::separator() + ProgramFolder::nativeSeparators(QStringLiteral("\\data\\logo.swf"));
+    return ProgramFolder::path() + QDir::separator()
+        + ProgramFolder::nativeSeparators(QStringLiteral("\\data\\logo.swf"));
 }
 
 } // namespace

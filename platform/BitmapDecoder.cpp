@@ -16,14 +16,11 @@
 
 namespace {
 
-[[noreturn]] void notValid()
-{
-    throw EditorError(QStringLiteral("Bitmap image is not valid"));
-}
+[[noreturn]] void notValid() { throw EditorError(QStringLiteral("Bitmap image is not valid")); }
 
 constexpr qint64 kFileHeaderSize = 14;
 constexpr qint64 kInfoHeaderSize = 40;
-constexpr qint64 kLargestHeaderSize = 124;                        // BITMAPV5HEADER
+constexpr qint64 kLargestHeaderSize = 124; // BITMAPV5HEADER
 constexpr qint64 kHeadBytes = kFileHeaderSize + kLargestHeaderSize + 16 + 256 * 4;
 
 // Little-endian fields of a byte buffer; reading past its end means the file
@@ -60,7 +57,7 @@ private:
 struct Channel {
     quint32 mask = 0;
     int shift = 0;
-    quint64 top = 0;   // the largest value the channel holds after shifting
+    quint64 top = 0; // the largest value the channel holds after shifting
 
     static Channel fromMask(quint32 mask)
     {
@@ -72,10 +69,7 @@ struct Channel {
         }
         return c;
     }
-    int value(quint32 pixel) const
-    {
-        return top == 0 ? 0 : int(((pixel & mask) >> shift) * 255 / top);
-    }
+    int value(quint32 pixel) const { return top == 0 ? 0 : int(((pixel & mask) >> shift) * 255 / top); }
 };
 
 enum class Compression { None, Rle8, Rle4, Masks };
@@ -87,11 +81,11 @@ struct BitmapLayout {
     bool topDown = false;
     int bitCount = 0;
     Compression compression = Compression::None;
-    std::array<QRgb, 256> palette{};   // entries the file lacks stay black
+    std::array<QRgb, 256> palette{}; // entries the file lacks stay black
     Channel red, green, blue;
-    qint64 stride = 0;                 // bytes per stored row, padded to 4
+    qint64 stride = 0; // bytes per stored row, padded to 4
     qint64 pixelOffset = 0;
-    qint64 pixelBytes = 0;             // how much of the file to read from pixelOffset
+    qint64 pixelBytes = 0; // how much of the file to read from pixelOffset
 };
 
 bool isOneOf(int value, std::initializer_list<int> allowed)
@@ -114,13 +108,13 @@ BitmapLayout readLayout(const QByteArray& head, qint64 fileSize)
 
     const qint64 pixelOffset = f.u32(10);
     const qint64 headerSize = f.u32(kFileHeaderSize);
-    const qint64 h = kFileHeaderSize;   // start of the info header
+    const qint64 h = kFileHeaderSize; // start of the info header
     qint64 height = 0;
     qint64 paletteCount = 0;
     qint64 paletteEntrySize = 4;
     qint64 paletteAt = h + headerSize;
 
-    if (headerSize == 12) {   // BITMAPCOREHEADER
+    if (headerSize == 12) { // BITMAPCOREHEADER
         layout.width = int(f.u16(h + 4));
         height = f.u16(h + 6);
         layout.bitCount = int(f.u16(h + 10));
@@ -129,7 +123,7 @@ BitmapLayout readLayout(const QByteArray& head, qint64 fileSize)
         paletteEntrySize = 3;
         if (layout.bitCount <= 8)
             paletteCount = qint64(1) << layout.bitCount;
-    } else if (isOneOf(int(headerSize), {40, 52, 56, 108, 124})) {   // BITMAPINFOHEADER to V5
+    } else if (isOneOf(int(headerSize), {40, 52, 56, 108, 124})) { // BITMAPINFOHEADER to V5
         layout.width = f.i32(h + 4);
         height = f.i32(h + 8);
         layout.bitCount = int(f.u16(h + 14));
@@ -140,16 +134,16 @@ BitmapLayout readLayout(const QByteArray& head, qint64 fileSize)
             height = -height;
         }
         switch (compression) {
-        case 0:   // BI_RGB
+        case 0: // BI_RGB
             if (!isOneOf(layout.bitCount, {1, 4, 8, 16, 24, 32}))
                 notValid();
             break;
-        case 1:   // BI_RLE8
+        case 1: // BI_RLE8
             if (layout.bitCount != 8 || layout.topDown)
                 notValid();
             layout.compression = Compression::Rle8;
             break;
-        case 2:   // BI_RLE4
+        case 2: // BI_RLE4
             if (layout.bitCount != 4 || layout.topDown)
                 notValid();
             layout.compression = Compression::Rle4;
@@ -168,7 +162,7 @@ BitmapLayout readLayout(const QByteArray& head, qint64 fileSize)
                 paletteAt += compression == 6 ? 16 : 12;
             break;
         }
-        default:   // embedded JPEG or PNG, OS/2 Huffman and anything unknown
+        default: // embedded JPEG or PNG, OS/2 Huffman and anything unknown
             notValid();
         }
         if (layout.bitCount <= 8) {
@@ -250,7 +244,7 @@ void decodeRows(const BitmapLayout& layout, const QByteArray& data, QImage& imag
                 dst[x] = qRgb(layout.red.value(v), layout.green.value(v), layout.blue.value(v));
                 break;
             }
-            default: {   // 32
+            default: { // 32
                 const uchar* p = src + 4 * qint64(x);
                 const quint32 v = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
                 dst[x] = qRgb(layout.red.value(v), layout.green.value(v), layout.blue.value(v));
@@ -277,7 +271,7 @@ void decodeRuns(const BitmapLayout& layout, const QByteArray& data, QImage& imag
 
     image.fill(layout.palette[0]);
     qint64 x = 0;
-    qint64 y = 0;   // counted from the bottom row
+    qint64 y = 0; // counted from the bottom row
     auto put = [&](quint32 index) {
         if (x < layout.width && y < layout.height)
             reinterpret_cast<QRgb*>(image.scanLine(int(layout.height - 1 - y)))[x] = layout.palette[index];
@@ -287,17 +281,17 @@ void decodeRuns(const BitmapLayout& layout, const QByteArray& data, QImage& imag
     while (y < layout.height) {
         const quint32 count = next();
         const quint32 value = next();
-        if (count > 0) {   // a run of one index, or of two alternating nibbles
+        if (count > 0) { // a run of one index, or of two alternating nibbles
             for (quint32 i = 0; i < count && x < layout.width; ++i)
                 put(fourBit ? ((i & 1) ? value & 15 : value >> 4) : value);
             continue;
         }
         switch (value) {
-        case 0:   // end of line
+        case 0: // end of line
             x = 0;
             ++y;
             break;
-        case 1:   // end of picture
+        case 1: // end of picture
             return;
         case 2: { // move right and up
             const quint32 dx = next();

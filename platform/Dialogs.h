@@ -12,14 +12,14 @@ class Dialogs {
 public:
     // An open or save file dialog as the caller sets it up.
     struct FileRequest {
-        QString fileName;      // preset name (a full path opens in its folder)
-        QStringList filters;   // entries such as "mp3 File   (*.mp3)"
-        int filterIndex = 0;   // the entry selected when the dialog opens
+        QString fileName;    // preset name (a full path opens in its folder)
+        QStringList filters; // entries such as "mp3 File   (*.mp3)"
+        int filterIndex = 0; // the entry selected when the dialog opens
     };
     // What the user confirmed.
     struct FileChoice {
         QString path;
-        int filterIndex = 0;   // the entry selected when the user confirmed
+        int filterIndex = 0; // the entry selected when the user confirmed
     };
 
     virtual ~Dialogs() = default;

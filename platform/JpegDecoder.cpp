@@ -8,7 +8,7 @@
 
 #include <QFile>
 #include <csetjmp>
-#include <cstdio>   // jpeglib.h needs FILE and size_t declared first
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -16,14 +16,11 @@
 namespace {
 
 struct ErrorManager {
-    jpeg_error_mgr base;   // first, so libjpeg's pointer to it is a pointer to us
+    jpeg_error_mgr base; // first, so libjpeg's pointer to it is a pointer to us
     std::jmp_buf jump;
 };
 
-extern "C" void failJpeg(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+extern "C" void failJpeg(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
 // libjpeg pads a file that ends early with an end marker and only warns; the
 // editor treats that as the error it is. Other warnings are left alone.
@@ -92,9 +89,9 @@ int decode(const unsigned char* data, unsigned long size, QImage* image)
         jpeg_destroy_decompress(&info);
         return JERR_OUT_OF_MEMORY;
     }
-    JSAMPARRAY cmykRow = cmyk ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                                            info.output_width * 4, 1)
-                              : nullptr;
+    JSAMPARRAY cmykRow = cmyk
+        ? (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE, info.output_width * 4, 1)
+        : nullptr;
     while (info.output_scanline < info.output_height) {
         uchar* line = image->scanLine(int(info.output_scanline));
         if (cmyk) {

@@ -157,15 +157,9 @@ TMediaPlayer::~TMediaPlayer()
         sound().SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void TMediaPlayer::setFileName(const QString& path)
-{
-    fileName_ = path;
-}
+void TMediaPlayer::setFileName(const QString& path) { fileName_ = path; }
 
-bool TMediaPlayer::isPlaying() const
-{
-    return isOpen() && started_ && !ended_.load();
-}
+bool TMediaPlayer::isPlaying() const { return isOpen() && started_ && !ended_.load(); }
 
 void TMediaPlayer::Open()
 {
@@ -174,7 +168,8 @@ void TMediaPlayer::Open()
     SF_INFO info{};
     SNDFILE* file = openSoundFile(fileName_, &info);
     if (!file)
-        throw EditorError(mediaErrorText(sound().sf_error(nullptr) == SF_ERR_NO_ERROR ? nullptr : sound().sf_strerror(nullptr)));
+        throw EditorError(
+            mediaErrorText(sound().sf_error(nullptr) == SF_ERR_NO_ERROR ? nullptr : sound().sf_strerror(nullptr)));
     if (info.channels <= 0 || info.samplerate <= 0) {
         sound().sf_close(file);
         throw EditorError(mediaErrorText(nullptr));
@@ -269,7 +264,8 @@ void TMediaPlayer::fill(float* out, int frames)
         while (done < frames) {
             sf_count_t got = 0;
             if (fileChannels_ == deviceChannels_) {
-                got = sound().sf_readf_float(file_, out + std::size_t(done) * std::size_t(deviceChannels_), frames - done);
+                got = sound().sf_readf_float(file_, out + std::size_t(done) * std::size_t(deviceChannels_),
+                                             frames - done);
             } else {
                 const int chunk = std::min(frames - done, int(scratch_.size()) / fileChannels_);
                 got = sound().sf_readf_float(file_, scratch_.data(), chunk);

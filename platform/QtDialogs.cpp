@@ -36,10 +36,7 @@ std::optional<Dialogs::FileChoice> runFileDialog(QFileDialog& dialog, const Dial
 
 } // namespace
 
-void QtDialogs::showError(const QString& text)
-{
-    showBox(QMessageBox::Critical, Application::title(), text);
-}
+void QtDialogs::showError(const QString& text) { showBox(QMessageBox::Critical, Application::title(), text); }
 
 void QtDialogs::showMessage(const QString& caption, const QString& text)
 {

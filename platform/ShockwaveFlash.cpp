@@ -51,15 +51,9 @@ void TShockwaveFlash::Stop()
         player_->stop();
 }
 
-bool TShockwaveFlash::IsPlaying() const
-{
-    return player_ && clock_.isActive();
-}
+bool TShockwaveFlash::IsPlaying() const { return player_ && clock_.isActive(); }
 
-int TShockwaveFlash::CurrentFrame() const
-{
-    return player_ ? player_->currentFrame() : 0;
-}
+int TShockwaveFlash::CurrentFrame() const { return player_ ? player_->currentFrame() : 0; }
 
 void TShockwaveFlash::startClock()
 {

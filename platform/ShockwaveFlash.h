@@ -51,6 +51,6 @@ private:
     QString moviePath_;
     std::unique_ptr<movie::MoviePlayer> player_;
     QTimer clock_;
-    QImage frame_;               // the last drawn frame, shown on every paint
+    QImage frame_;                 // the last drawn frame, shown on every paint
     quint64 frameVersion_ = ~0ull; // the player's version that frame_ shows
 };

@@ -2,8 +2,7 @@
 
 #include "app/Application.h"
 
-TCheckBox::TCheckBox(const QString& caption, QWidget* parent)
-    : QCheckBox(caption, parent)
+TCheckBox::TCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent)
 {
     // clicked() comes only from the user, never from setChecked().
     connect(this, &QCheckBox::clicked, this, [this] {

@@ -4,18 +4,14 @@
 #include <QStyle>
 #include <QStyleOption>
 
-TSpeedButton::TSpeedButton(const QString& caption, QWidget* parent)
-    : QAbstractButton(parent)
+TSpeedButton::TSpeedButton(const QString& caption, QWidget* parent) : QAbstractButton(parent)
 {
     setText(caption);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
 }
 
-QSize TSpeedButton::sizeHint() const
-{
-    return fontMetrics().size(Qt::TextShowMnemonic, text()) + QSize(8, 6);
-}
+QSize TSpeedButton::sizeHint() const { return fontMetrics().size(Qt::TextShowMnemonic, text()) + QSize(8, 6); }
 
 void TSpeedButton::paintEvent(QPaintEvent*)
 {

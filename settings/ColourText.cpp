@@ -62,10 +62,7 @@ constexpr std::array<ColourIdentifier, 49> identifiers = {{
 
 } // namespace
 
-std::span<const ColourIdentifier> colourIdentifiers()
-{
-    return identifiers;
-}
+std::span<const ColourIdentifier> colourIdentifiers() { return identifiers; }
 
 QString colourToText(TColor colour)
 {

@@ -42,10 +42,11 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
     if (const std::optional<int> mainY = storedInteger(path, QStringLiteral("MainY")))
         form1.setTop(*mainY);
 
-    frmSize.chkSetka->setState(IniValues::readBool(path, section, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));
+    frmSize.chkSetka->setState(
+        IniValues::readBool(path, section, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));
 
-    const QString languageFile = IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("LangFile"),
-                                                     QStringLiteral("Russian.lng"));
+    const QString languageFile =
+        IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("LangFile"), QStringLiteral("Russian.lng"));
     // A refused or missing language file leaves the form's texts; nothing
     // is reported.
     LanguageFile::apply(ProgramFolder::file(QStringLiteral("\\Support\\") + languageFile), frmSize);

@@ -111,8 +111,8 @@ bool sameName(QByteArrayView fileName, const QString& name, IniEncoding encoding
 // with the empty name, as in the Windows services.
 struct Place {
     bool sectionFound = false;
-    qsizetype header = -1;        // the section's header line; -1 for the lines before any header
-    qsizetype lastNonBlank = -1;  // the section's last non-blank line, or its header
+    qsizetype header = -1;       // the section's header line; -1 for the lines before any header
+    qsizetype lastNonBlank = -1; // the section's last non-blank line, or its header
     qsizetype keyLine = -1;
     LineMeaning key;
 };
@@ -171,15 +171,9 @@ QString cutToMaxLength(QString value)
     return value.left(length);
 }
 
-[[noreturn]] void failWrite(const QString& path)
-{
-    throw EditorError(ErrorText::unableToWrite(path));
-}
+[[noreturn]] void failWrite(const QString& path) { throw EditorError(ErrorText::unableToWrite(path)); }
 
-bool holdsLineBreak(const QString& text)
-{
-    return text.contains(u'\r') || text.contains(u'\n');
-}
+bool holdsLineBreak(const QString& text) { return text.contains(u'\r') || text.contains(u'\n'); }
 
 bool hasOuterBlanks(const QString& text)
 {
@@ -195,7 +189,7 @@ bool hasOuterBlanks(const QString& text)
 bool namesReadBack(const QString& section, const QString& key)
 {
     return !hasOuterBlanks(section) && !hasOuterBlanks(key) && !key.contains(u'=') && !key.startsWith(u';')
-           && !key.startsWith(u'[');
+        && !key.startsWith(u'[');
 }
 
 QByteArray encodedOrFail(const QString& text, IniEncoding encoding, const QString& path)

@@ -20,8 +20,7 @@ constexpr qsizetype maxValueLength = 2047;
 // CR LF, LF and lone CR end lines; a UTF-8 byte-order mark is skipped.
 // Texts are decoded as UTF-8 when the whole file is valid UTF-8, otherwise
 // as Windows-1251.
-QString readString(const QString& path, const QString& section, const QString& key,
-                   const QString& defaultValue);
+QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue);
 
 // Sets `key` in `section` to `value`: an existing key's line becomes
 // "Key=Value" (spelled as the file spells the key); a new key goes right
@@ -36,7 +35,6 @@ QString readString(const QString& path, const QString& section, const QString& k
 // with leading or trailing blanks, or a key starting with ";" or "[", would
 // not read back, so such writes are refused. Throws EditorError "Unable to
 // write to <path>" on any failure.
-void writeString(const QString& path, const QString& section, const QString& key,
-                 const QString& value);
+void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
 
 } // namespace IniFile

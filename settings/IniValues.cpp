@@ -50,8 +50,8 @@ std::optional<std::int32_t> parseInteger(QStringView text)
 
     // Hexadecimal may fill all 32 bits; decimal stops at the signed range,
     // whose negative end is one further.
-    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu
-                                           : std::uint64_t(std::numeric_limits<std::int32_t>::max()) + (negative ? 1 : 0);
+    const std::uint64_t limit =
+        base == 16 ? 0xFFFFFFFFu : std::uint64_t(std::numeric_limits<std::int32_t>::max()) + (negative ? 1 : 0);
     std::uint64_t magnitude = 0;
     for (const QChar c : text) {
         const int digit = digitValue(c, base);

@@ -32,27 +32,27 @@ std::vector<std::function<void(const QString&)>> textTargets(TfrmSize& f)
         };
     };
     return {
-        button(f.LbSpeedButton1),                                     // 7
-        button(f.SpeedButton1),                                       // 8
-        labels({f.lblTitle}),                                         // 9
-        button(f.chkFlash),                                           // 10
-        labels({f.lblPlayFlash, f.lblPlayMusic, f.lblButPlay}),       // 11
-        labels({f.lblStopFlash, f.lblStopMusic, f.lblButStop}),       // 12
-        labels({f.lblOptionsMusic}),                                  // 13
-        button(f.chkMusic),                                           // 14
-        button(f.chkButtonsMusic),                                    // 15
-        labels({f.lblOptColor}),                                      // 16
-        button(f.chkSetka),                                           // 17
-        labels({f.lblColorFlash}),                                    // 18
-        labels({f.lblColorGrid}),                                     // 19
-        labels({f.lblColorFont}),                                     // 20
-        labels({f.lblColorTree}),                                     // 21
-        labels({f.lblColorInfo}),                                     // 22
-        labels({f.lblOptLogo}),                                       // 23
-        button(f.chkLogoShow),                                        // 24
-        button(f.chkTrans),                                           // 25
-        button(f.chkStreight),                                        // 26
-        button(f.chkDoForm),                                          // 27
+        button(f.LbSpeedButton1),                               // 7
+        button(f.SpeedButton1),                                 // 8
+        labels({f.lblTitle}),                                   // 9
+        button(f.chkFlash),                                     // 10
+        labels({f.lblPlayFlash, f.lblPlayMusic, f.lblButPlay}), // 11
+        labels({f.lblStopFlash, f.lblStopMusic, f.lblButStop}), // 12
+        labels({f.lblOptionsMusic}),                            // 13
+        button(f.chkMusic),                                     // 14
+        button(f.chkButtonsMusic),                              // 15
+        labels({f.lblOptColor}),                                // 16
+        button(f.chkSetka),                                     // 17
+        labels({f.lblColorFlash}),                              // 18
+        labels({f.lblColorGrid}),                               // 19
+        labels({f.lblColorFont}),                               // 20
+        labels({f.lblColorTree}),                               // 21
+        labels({f.lblColorInfo}),                               // 22
+        labels({f.lblOptLogo}),                                 // 23
+        button(f.chkLogoShow),                                  // 24
+        button(f.chkTrans),                                     // 25
+        button(f.chkStreight),                                  // 26
+        button(f.chkDoForm),                                    // 27
     };
 }
 
@@ -64,8 +64,8 @@ namespace LanguageFile {
 
 bool apply(const QString& path, TfrmSize& frmSize)
 {
-    if (IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("Program"), QStringLiteral("None")) !=
-        programName)
+    if (IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("Program"), QStringLiteral("None"))
+        != programName)
         return false;
 
     frmSize.setWindowTitle(text(path, 0));

@@ -69,10 +69,7 @@ public:
     {
         IniValues::writeBool(path_, mainSection, QLatin1String(key), box->isChecked());
     }
-    void colour(const char* key, TColor colour) const
-    {
-        writeColour(path_, mainSection, QLatin1String(key), colour);
-    }
+    void colour(const char* key, TColor colour) const { writeColour(path_, mainSection, QLatin1String(key), colour); }
 
 private:
     const QString& path_;

@@ -70,9 +70,8 @@ int main(int argc, char* argv[])
     parent.show();
     QApplication::processEvents();
     const QPoint start = child.pos();
-    const double bareMove = nanosecondsPerStep([&](int i) {
-        child.move(start + ((i % 2 == 0) ? QPoint(1, 1) : QPoint(0, 0)));
-    });
+    const double bareMove =
+        nanosecondsPerStep([&](int i) { child.move(start + ((i % 2 == 0) ? QPoint(1, 1) : QPoint(0, 0))); });
 
     std::printf("one drag step on the sample canvas: %8.0f ns\n", dragStep);
     std::printf("bare QWidget::move (the floor):     %8.0f ns\n", bareMove);

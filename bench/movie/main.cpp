@@ -9,9 +9,9 @@
 #include "movie/MoviePlayer.h"
 #include "movie/writer/SwfWriter.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <cstdio>
@@ -122,9 +122,10 @@ void bench(const QString& path, int frames)
         msPerFrame(player, QSize(265, 65), 5); // warm up
         const double atStage = msPerFrame(player, stage, frames);
         const double atTitle = msPerFrame(player, QSize(265, 65), frames);
-        const QString name = path.isEmpty() ? QStringLiteral("(written title: pictures and text)") : QFileInfo(path).fileName();
-        std::printf("%-40s %5d x %-5d %8.3f ms   at 265 x 65 %8.3f ms\n", qPrintable(name),
-                    stage.width(), stage.height(), atStage, atTitle);
+        const QString name =
+            path.isEmpty() ? QStringLiteral("(written title: pictures and text)") : QFileInfo(path).fileName();
+        std::printf("%-40s %5d x %-5d %8.3f ms   at 265 x 65 %8.3f ms\n", qPrintable(name), stage.width(),
+                    stage.height(), atStage, atTitle);
     } catch (const movie::MovieError& e) {
         std::printf("%-40s refused: %s\n", qPrintable(QFileInfo(path).fileName()), qPrintable(e.text()));
     }

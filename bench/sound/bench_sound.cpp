@@ -135,11 +135,11 @@ void measure(const char* label, const QString& path, int playSeconds)
     }
     const long peak = statusKiB("VmHWM");
 
-    std::printf("%-22s open %7.2f ms   click to first buffer %7.2f ms (min %.2f, max %.2f, %d runs)\n",
-                label, open[kRuns / 2], first[kRuns / 2], first.front(), first.back(), kRuns);
+    std::printf("%-22s open %7.2f ms   click to first buffer %7.2f ms (min %.2f, max %.2f, %d runs)\n", label,
+                open[kRuns / 2], first[kRuns / 2], first.front(), first.back(), kRuns);
     if (peak >= 0)
-        std::printf("%-22s resident before %ld KiB, peak while playing %ds %ld KiB (+%ld KiB)\n",
-                    "", before, playSeconds, peak, peak - before);
+        std::printf("%-22s resident before %ld KiB, peak while playing %ds %ld KiB (+%ld KiB)\n", "", before,
+                    playSeconds, peak, peak - before);
 }
 
 } // namespace
@@ -162,8 +162,8 @@ int main(int argc, char** argv)
     const auto encodeStart = Clock::now();
     const bool haveMp3 = writeTone(mp3, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 600);
     if (haveMp3)
-        std::printf("10-minute MP3: %lld KiB, encoded in %.1f s\n",
-                    static_cast<long long>(QFile(mp3).size() / 1024), msSince(encodeStart) / 1000);
+        std::printf("10-minute MP3: %lld KiB, encoded in %.1f s\n", static_cast<long long>(QFile(mp3).size() / 1024),
+                    msSince(encodeStart) / 1000);
 
     measure("3-second WAV", wav, playSeconds);
     if (haveMp3)

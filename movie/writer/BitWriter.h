@@ -23,7 +23,11 @@ public:
     static int signedBits(std::initializer_list<qint32> values);
     static int unsignedBits(quint32 value);
 
-    const QByteArray& data() { align(); return data_; }
+    const QByteArray& data()
+    {
+        align();
+        return data_;
+    }
 
 private:
     QByteArray data_;

@@ -2,7 +2,8 @@
 
 namespace movie::writer {
 
-ShapeSpec::Fill ShapeSpec::Fill::gradient(Kind kind, const Matrix& m, std::vector<std::pair<int, QColor>> stops, int spread)
+ShapeSpec::Fill ShapeSpec::Fill::gradient(Kind kind, const Matrix& m, std::vector<std::pair<int, QColor>> stops,
+                                          int spread)
 {
     Fill f;
     f.kind = kind;

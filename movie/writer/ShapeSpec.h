@@ -26,14 +26,19 @@ struct ShapeSpec {
         };
         Kind kind = Kind::Solid;
         QColor color;
-        Matrix matrix;                 // gradient square or bitmap placement
+        Matrix matrix;                             // gradient square or bitmap placement
         std::vector<std::pair<int, QColor>> stops; // ratio 0..255, colour
-        int spread = 0;                // 0 pad, 1 reflect, 2 repeat
-        int interpolation = 0;         // 0 normal, 1 linear RGB
+        int spread = 0;                            // 0 pad, 1 reflect, 2 repeat
+        int interpolation = 0;                     // 0 normal, 1 linear RGB
         double focal = 0;
         quint16 bitmapId = 0;
 
-        static Fill solid(const QColor& c) { Fill f; f.color = c; return f; }
+        static Fill solid(const QColor& c)
+        {
+            Fill f;
+            f.color = c;
+            return f;
+        }
         static Fill bitmap(quint16 id, const Matrix& m, Kind kind = Kind::Bitmap)
         {
             Fill f;

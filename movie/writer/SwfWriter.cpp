@@ -35,8 +35,7 @@ QByteArray lzmaPacked(const QByteArray& raw)
     ls.avail_in = static_cast<size_t>(raw.size());
     ls.next_out = reinterpret_cast<uint8_t*>(out.data());
     ls.avail_out = static_cast<size_t>(out.size());
-    while (ls.avail_out > 0 && lzma_code(&ls, LZMA_FINISH) == LZMA_OK) {
-    }
+    while (ls.avail_out > 0 && lzma_code(&ls, LZMA_FINISH) == LZMA_OK) {}
     out.resize(out.size() - static_cast<qsizetype>(ls.avail_out));
     lzma_end(&ls);
     return out.left(5) + out.mid(13);
@@ -61,8 +60,7 @@ QByteArray setTarget(const QByteArray& target) { return actionWithPayload(0x8B, 
 
 SwfWriter::SwfWriter(int widthPx, int heightPx, double fps, int version)
     : streams_(1), stage_(0, 0, widthPx * 20, heightPx * 20), fps_(fps), version_(version)
-{
-}
+{}
 
 void SwfWriter::setBackground(const QColor& c)
 {
@@ -154,15 +152,9 @@ void SwfWriter::placeObject(quint16 character, quint16 depth, const Matrix& m, s
     tag(4, w.data());
 }
 
-void SwfWriter::placeObject2(const Place& p)
-{
-    writePlace(26, p);
-}
+void SwfWriter::placeObject2(const Place& p) { writePlace(26, p); }
 
-void SwfWriter::placeObject3(const Place& p)
-{
-    writePlace(70, p);
-}
+void SwfWriter::placeObject3(const Place& p) { writePlace(70, p); }
 
 void SwfWriter::writePlace(int code, const Place& p)
 {
@@ -229,20 +221,11 @@ void SwfWriter::showFrame()
     ++streams_.back().frames;
 }
 
-void SwfWriter::frameLabel(const QByteArray& label)
-{
-    tag(43, label + QByteArray(1, '\0'));
-}
+void SwfWriter::frameLabel(const QByteArray& label) { tag(43, label + QByteArray(1, '\0')); }
 
-void SwfWriter::doAction(const QByteArray& actionBytes)
-{
-    tag(12, actionBytes + QByteArray(1, '\0'));
-}
+void SwfWriter::doAction(const QByteArray& actionBytes) { tag(12, actionBytes + QByteArray(1, '\0')); }
 
-void SwfWriter::beginSprite(quint16 id)
-{
-    streams_.push_back(TagStream{{}, 0, id});
-}
+void SwfWriter::beginSprite(quint16 id) { streams_.push_back(TagStream{{}, 0, id}); }
 
 void SwfWriter::endSprite()
 {
@@ -294,8 +277,8 @@ QByteArray SwfWriter::finish(Compression compression)
     } else if (compression == Compression::Zlib) {
         uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
         QByteArray packed(static_cast<qsizetype>(packedSize), '\0');
-        compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-                  reinterpret_cast<const Bytef*>(raw.constData()), static_cast<uLong>(raw.size()), 9);
+        compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.constData()),
+                  static_cast<uLong>(raw.size()), 9);
         packed.resize(static_cast<qsizetype>(packedSize));
         file.bytes(packed);
     } else {

@@ -43,18 +43,46 @@ public:
         std::optional<ColorTransform> colorTransform;
         std::optional<quint16> ratio;
         std::optional<quint16> clipDepth;
-        std::optional<quint8> blendMode;  // PlaceObject3 only
-        std::optional<bool> visible;      // PlaceObject3 only
-        bool withFilters = false;         // PlaceObject3 only: a blur and a glow, never drawn
+        std::optional<quint8> blendMode; // PlaceObject3 only
+        std::optional<bool> visible;     // PlaceObject3 only
+        bool withFilters = false;        // PlaceObject3 only: a blur and a glow, never drawn
         bool move = false;
 
         // A new character at a depth, or a change to what stands there.
-        static Place add(quint16 depth, quint16 character) { Place p; p.depth = depth; p.character = character; return p; }
-        static Place modify(quint16 depth) { Place p; p.depth = depth; p.move = true; return p; }
-        Place& withMatrix(const Matrix& m) { matrix = m; return *this; }
-        Place& withColor(const ColorTransform& cx) { colorTransform = cx; return *this; }
-        Place& withRatio(quint16 r) { ratio = r; return *this; }
-        Place& withClipDepth(quint16 d) { clipDepth = d; return *this; }
+        static Place add(quint16 depth, quint16 character)
+        {
+            Place p;
+            p.depth = depth;
+            p.character = character;
+            return p;
+        }
+        static Place modify(quint16 depth)
+        {
+            Place p;
+            p.depth = depth;
+            p.move = true;
+            return p;
+        }
+        Place& withMatrix(const Matrix& m)
+        {
+            matrix = m;
+            return *this;
+        }
+        Place& withColor(const ColorTransform& cx)
+        {
+            colorTransform = cx;
+            return *this;
+        }
+        Place& withRatio(quint16 r)
+        {
+            ratio = r;
+            return *this;
+        }
+        Place& withClipDepth(quint16 d)
+        {
+            clipDepth = d;
+            return *this;
+        }
     };
     void placeObject(quint16 character, quint16 depth, const Matrix& m,
                      std::optional<ColorTransform> cx = std::nullopt); // PlaceObject (1)

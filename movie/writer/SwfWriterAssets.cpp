@@ -60,7 +60,8 @@ void writeMorphFill(BitWriter& w, const ShapeSpec::Fill& a, const ShapeSpec::Fil
 
 void SwfWriter::defineBitsLossless(quint16 id, const QImage& image, int format, int version)
 {
-    const QImage argb = image.convertToFormat(version >= 2 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const QImage argb =
+        image.convertToFormat(version >= 2 ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     const int w = argb.width(), h = argb.height();
     QByteArray pixels;
     QByteArray table;
@@ -118,10 +119,7 @@ void SwfWriter::defineBitsLossless(quint16 id, const QImage& image, int format, 
     tag(version >= 2 ? 36 : 20, out.data());
 }
 
-void SwfWriter::jpegTables(const QByteArray& tables)
-{
-    tag(8, tables);
-}
+void SwfWriter::jpegTables(const QByteArray& tables) { tag(8, tables); }
 
 void SwfWriter::defineBits(quint16 id, const QByteArray& jpeg)
 {
@@ -247,8 +245,8 @@ void SwfWriter::defineEditText(quint16 id, const EditTextSpec& f)
     BitWriter w;
     w.u16(id);
     writeRect(w, f.bounds);
-    w.u8((f.text.isNull() ? 0 : 0x80) | (f.wordWrap ? 0x40 : 0) | (f.multiline ? 0x20 : 0) | 0x08 |
-         (f.color ? 0x04 : 0) | (f.font ? 0x01 : 0));
+    w.u8((f.text.isNull() ? 0 : 0x80) | (f.wordWrap ? 0x40 : 0) | (f.multiline ? 0x20 : 0) | 0x08 | (f.color ? 0x04 : 0)
+         | (f.font ? 0x01 : 0));
     w.u8((f.align ? 0x20 : 0) | (f.border ? 0x08 : 0) | (f.html ? 0x02 : 0) | (f.useOutlines ? 0x01 : 0));
     if (f.font) {
         w.u16(*f.font);
@@ -309,9 +307,8 @@ void SwfWriter::defineMorphShape(quint16 id, const ShapeSpec& start, const Shape
     ShapeSpec endOnly = end;
     endOnly.fills.clear();
     endOnly.lines.clear();
-    std::erase_if(endOnly.records, [](const ShapeSpec::Record& r) {
-        return r.type == ShapeSpec::Record::Type::Style && !r.moveTo;
-    });
+    std::erase_if(endOnly.records,
+                  [](const ShapeSpec::Record& r) { return r.type == ShapeSpec::Record::Type::Style && !r.moveTo; });
     for (auto& r : endOnly.records) {
         r.fill0 = r.fill1 = r.line = -1;
         r.newStyles = false;

@@ -18,12 +18,18 @@ private slots:
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("title");
-        QTest::newRow("plain") << "skinedit" << "Skinedit";
-        QTest::newRow("windows name") << "SKINEDIT.EXE" << "Skinedit";
-        QTest::newRow("up to the first dot") << "my.menu.editor.exe" << "My";
-        QTest::newRow("mixed case") << "sKiNeDiT" << "Skinedit";
-        QTest::newRow("cyrillic") << "редактор.exe" << "Редактор";
-        QTest::newRow("nothing before the dot") << ".hidden" << "";
+        QTest::newRow("plain") << "skinedit"
+                               << "Skinedit";
+        QTest::newRow("windows name") << "SKINEDIT.EXE"
+                                      << "Skinedit";
+        QTest::newRow("up to the first dot") << "my.menu.editor.exe"
+                                             << "My";
+        QTest::newRow("mixed case") << "sKiNeDiT"
+                                    << "Skinedit";
+        QTest::newRow("cyrillic") << "редактор.exe"
+                                  << "Редактор";
+        QTest::newRow("nothing before the dot") << ".hidden"
+                                                << "";
     }
     void titleComesFromTheExecutableName()
     {
@@ -36,16 +42,26 @@ private slots:
     {
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Cannot open file C:\\a.jpg" << "Cannot open file C:\\a.jpg.";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("digit") << "JPEG error #53" << "JPEG error #53.";
-        QTest::newRow("slash sorts after") << "path/" << "path/.";
-        QTest::newRow("blank sorts before") << "trailing " << "trailing ";
-        QTest::newRow("comma sorts before") << "list," << "list,";
-        QTest::newRow("bracket sorts before") << "(note)" << "(note)";
-        QTest::newRow("quote sorts before") << "'x' is not a valid integer value" << "'x' is not a valid integer value.";
-        QTest::newRow("quote at the end") << "value 'x'" << "value 'x'";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "Cannot open file C:\\a.jpg"
+                                << "Cannot open file C:\\a.jpg.";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("digit") << "JPEG error #53"
+                               << "JPEG error #53.";
+        QTest::newRow("slash sorts after") << "path/"
+                                           << "path/.";
+        QTest::newRow("blank sorts before") << "trailing "
+                                            << "trailing ";
+        QTest::newRow("comma sorts before") << "list,"
+                                            << "list,";
+        QTest::newRow("bracket sorts before") << "(note)"
+                                              << "(note)";
+        QTest::newRow("quote sorts before") << "'x' is not a valid integer value"
+                                            << "'x' is not a valid integer value.";
+        QTest::newRow("quote at the end") << "value 'x'"
+                                          << "value 'x'";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void errorBoxAddsAFullStopOnlyAfterCharactersBeyondIt()
     {

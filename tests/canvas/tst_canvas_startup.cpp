@@ -106,7 +106,8 @@ private slots:
         folder->writePicture("\\data\\welcome.bmp", 266, 65, Qt::yellow, "JPG");
         auto form = createCanvas();
         QCOMPARE(dialogs->errors, QStringList{"Bitmap image is not valid."});
-        for (TImage* picture : {form->imgWel, form->imgList, form->imgInfo, form->imgExit, form->imgPic, form->imgBckGround})
+        for (TImage* picture :
+             {form->imgWel, form->imgList, form->imgInfo, form->imgExit, form->imgPic, form->imgBckGround})
             QVERIFY(!picture->hasPicture());
     }
 

@@ -185,10 +185,11 @@ private slots:
 
         QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
         QCOMPARE(dialogs->errors, QStringList());
-        QCOMPARE(optionsFile(), QByteArray("[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\n"
-                                           "LastMusPath=C:\\sounds\\intro.mp3\r\n"
-                                           "GridColor=clRed\r\nOptionsX=40\r\nOptionsY=50\r\n"
-                                           "MainX=7\r\nMainY=9\r\nGrid=0\r\n"));
+        QCOMPARE(optionsFile(),
+                 QByteArray("[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\n"
+                            "LastMusPath=C:\\sounds\\intro.mp3\r\n"
+                            "GridColor=clRed\r\nOptionsX=40\r\nOptionsY=50\r\n"
+                            "MainX=7\r\nMainY=9\r\nGrid=0\r\n"));
     }
 
     void anUnwritableSettingsFileKeepsTheProgramRunning()
@@ -202,10 +203,10 @@ private slots:
         // Once the file can be written, Exit works.
         QVERIFY(QDir(folder->file("\\Options.ini")).removeRecursively());
         QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
-        QCOMPARE(optionsFile(), QByteArray("[Pelmora]\r\nGridColor=$00666666\r\nOptionsX=" +
-                                           QByteArray::number(editor.frmSize.x()) + "\r\nOptionsY=" +
-                                           QByteArray::number(editor.frmSize.y()) +
-                                           "\r\nMainX=3\r\nMainY=0\r\nGrid=1\r\n"));
+        QCOMPARE(optionsFile(),
+                 QByteArray("[Pelmora]\r\nGridColor=$00666666\r\nOptionsX=" + QByteArray::number(editor.frmSize.x())
+                            + "\r\nOptionsY=" + QByteArray::number(editor.frmSize.y())
+                            + "\r\nMainX=3\r\nMainY=0\r\nGrid=1\r\n"));
     }
 };
 

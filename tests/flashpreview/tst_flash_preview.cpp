@@ -33,8 +33,8 @@ class TestFlashPreview : public QObject {
     }
     QString expectedMoviePath() const
     {
-        return QDir::toNativeSeparators(folder->path()) + QDir::separator() + QDir::separator() + "data" +
-               QDir::separator() + "logo.swf";
+        return QDir::toNativeSeparators(folder->path()) + QDir::separator() + QDir::separator() + "data"
+            + QDir::separator() + "logo.swf";
     }
 
 private slots:

@@ -76,8 +76,7 @@ private slots:
         folder->writeAllPictures(width, height);
         Editor editor;
         QCOMPARE(dialogs->errors, QStringList());
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32),
-                 expectedGrid(width, height, background, grey));
+        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(width, height, background, grey));
     }
 
     void aNewColourRecoloursEveryLine()

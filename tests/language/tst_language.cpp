@@ -113,7 +113,8 @@ private slots:
         QCOMPARE(settings->childCount(), 4);
         for (int c = 0; c < 4; ++c)
             QCOMPARE(settings->child(c)->childCount(), 0);
-        QCOMPARE(frmSize.CategoryNames, QStringList({"About", "Settings", "Title", "Music", "Colours", "Miscellaneous"}));
+        QCOMPARE(frmSize.CategoryNames,
+                 QStringList({"About", "Settings", "Title", "Music", "Colours", "Miscellaneous"}));
         QCOMPARE(settings->child(2)->text(0), QStringLiteral("Colours"));
     }
 

@@ -27,10 +27,7 @@ inline std::unique_ptr<movie::MoviePlayer> play(const QByteArray& bytes)
     return std::make_unique<movie::MoviePlayer>(movie::Movie::fromBytes(bytes, QStringLiteral("case.swf")));
 }
 
-inline QImage frame(const movie::MoviePlayer& p)
-{
-    return p.renderImage(p.movie().stageSizePixels());
-}
+inline QImage frame(const movie::MoviePlayer& p) { return p.renderImage(p.movie().stageSizePixels()); }
 
 inline Matrix translate(double x, double y)
 {
@@ -51,8 +48,8 @@ inline Matrix scale(double sx, double sy, double x = 0, double y = 0)
 // Whether two colours are the same within `tolerance` per channel.
 inline bool near(const QColor& a, const QColor& b, int tolerance = 6)
 {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+        && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 inline QString describe(const QColor& c)
@@ -63,12 +60,12 @@ inline QString describe(const QColor& c)
 } // namespace kit
 
 // Checks the pixel at (x, y) of `image` against `colour` within the tolerance.
-#define EXPECT_PIXEL(image, x, y, colour)                                                                       \
-    do {                                                                                                        \
-        const QColor actual_ = (image).pixelColor((x), (y));                                                    \
-        if (!kit::near(actual_, (colour)))                                                                      \
-            QFAIL(qPrintable(QStringLiteral("pixel (%1,%2) is %3, expected %4")                                 \
-                                 .arg(x)                                                                        \
-                                 .arg(y)                                                                        \
-                                 .arg(kit::describe(actual_), kit::describe(QColor(colour)))));                 \
+#define EXPECT_PIXEL(image, x, y, colour)                                                                              \
+    do {                                                                                                               \
+        const QColor actual_ = (image).pixelColor((x), (y));                                                           \
+        if (!kit::near(actual_, (colour)))                                                                             \
+            QFAIL(qPrintable(QStringLiteral("pixel (%1,%2) is %3, expected %4")                                        \
+                                 .arg(x)                                                                               \
+                                 .arg(y)                                                                               \
+                                 .arg(kit::describe(actual_), kit::describe(QColor(colour)))));                        \
     } while (false)

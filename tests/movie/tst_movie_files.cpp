@@ -30,7 +30,7 @@ QByteArray sampleMovie(SwfWriter::Compression compression = SwfWriter::Compressi
     s.rect(QRect(0, 0, 20 * px, 20 * px), 1);
     w.defineShape(1, s);
     w.tag(777 & 0x3FF, QByteArray(100, 'x')); // a tag no player knows, long form
-    w.tag(60, QByteArray(3, '\x01'));          // one this player skips, short form
+    w.tag(60, QByteArray(3, '\x01'));         // one this player skips, short form
     w.placeObject2(Place::add(1, 1));
     w.showFrame();
     w.placeObject2(Place::modify(1).withMatrix(translate(20 * px, 0)));
@@ -158,11 +158,11 @@ private slots:
     void lengthsAndCountsBeyondTheDataAreSafe()
     {
         SwfWriter w(10, 10, 12);
-        w.tag(2, QByteArray("\x01\x00\x00\xff\xff\xff", 6)); // shape: 65535 fill styles promised
-        w.tag(83, QByteArray("\x02\x00", 2));                 // shape cut after its id
+        w.tag(2, QByteArray("\x01\x00\x00\xff\xff\xff", 6));                   // shape: 65535 fill styles promised
+        w.tag(83, QByteArray("\x02\x00", 2));                                  // shape cut after its id
         w.tag(39, QByteArray("\x03\x00\xff\xff\x3f\x01\xff\xff\xff\x7f", 10)); // sprite tag claiming 2 GB
-        w.tag(26, QByteArray("\xff", 1));                     // PlaceObject2 with every flag and no data
-        w.tag(12, QByteArray("\x81\xff\xff", 3));             // action longer than its tag
+        w.tag(26, QByteArray("\xff", 1));         // PlaceObject2 with every flag and no data
+        w.tag(12, QByteArray("\x81\xff\xff", 3)); // action longer than its tag
         w.showFrame();
         QByteArray bytes = w.finish();
         bytes[4] = '\xff'; // header claims 4 GB

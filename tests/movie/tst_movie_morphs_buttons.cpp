@@ -118,8 +118,10 @@ private slots:
         SwfWriter w(100, 100, 12);
         w.setBackground(kGrey);
         const Matrix across = scale(100.0 * px / 32768, 1, 50 * px, 0);
-        ShapeSpec start = square(QRect(0, 0, 100, 40), Fill::gradient(Fill::Kind::Linear, across, {{0, kRed}, {255, kRed}}));
-        ShapeSpec end = square(QRect(0, 0, 100, 40), Fill::gradient(Fill::Kind::Linear, across, {{0, kBlue}, {255, kBlue}}));
+        ShapeSpec start =
+            square(QRect(0, 0, 100, 40), Fill::gradient(Fill::Kind::Linear, across, {{0, kRed}, {255, kRed}}));
+        ShapeSpec end =
+            square(QRect(0, 0, 100, 40), Fill::gradient(Fill::Kind::Linear, across, {{0, kBlue}, {255, kBlue}}));
         ShapeSpec::Line thin;
         thin.width = 2 * px;
         thin.color = kGreen;
@@ -308,7 +310,8 @@ private slots:
                     coloured += !near(img.pixelColor(x, y), ground, 10);
             QVERIFY2(coloured > 50, name);
         }
-        for (const char* name : {"DefineMorphShape-MX.swf", "DefineMorphShape2.swf", "DefineMorphShape2-GradientFlags.swf"}) {
+        for (const char* name :
+             {"DefineMorphShape-MX.swf", "DefineMorphShape2.swf", "DefineMorphShape2-GradientFlags.swf"}) {
             movie::MoviePlayer p(movie::Movie::load(corpusFile(name)));
             const QImage first = frame(p);
             for (int i = 0; i < 3; ++i)

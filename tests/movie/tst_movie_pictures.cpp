@@ -332,13 +332,13 @@ private slots:
     {
         const QByteArray jpeg = encoded(solid(32, 32, kBlue), "JPG");
         SwfWriter w = greyStage();
-        w.defineBitsJpeg2(1, jpeg.left(jpeg.size() / 2));        // cut short
-        w.defineBitsJpeg2(2, QByteArray(300, '\xFF'));             // markers only
+        w.defineBitsJpeg2(1, jpeg.left(jpeg.size() / 2));                // cut short
+        w.defineBitsJpeg2(2, QByteArray(300, '\xFF'));                   // markers only
         w.defineBitsJpeg2(3, QByteArray("\xFF\xD8\xFF\xDB\xFF\xFF", 6)); // a segment longer than the data
-        w.defineBitsJpeg3(4, jpeg, QByteArray(10, 'x'));            // alpha plane too short
-        w.tag(36, QByteArray("\x05\x00\x03\x10\x00\x10\x00\x07", 8)); // colour map with no data
+        w.defineBitsJpeg3(4, jpeg, QByteArray(10, 'x'));                 // alpha plane too short
+        w.tag(36, QByteArray("\x05\x00\x03\x10\x00\x10\x00\x07", 8));    // colour map with no data
         w.tag(20, QByteArray("\x06\x00\x05\x04\x00\x04\x00garbage", 14));
-        w.tag(35, QByteArray("\x07\x00\xff\xff\xff\x7f", 6));        // image length beyond the tag
+        w.tag(35, QByteArray("\x07\x00\xff\xff\xff\x7f", 6)); // image length beyond the tag
         w.jpegTables(QByteArray(50, '\x01'));
         w.defineBits(8, jpeg);
         for (quint16 id = 1; id <= 8; ++id)
@@ -359,8 +359,7 @@ private slots:
             try {
                 const auto q = play(damaged);
                 QVERIFY(!q->renderImage(QSize(50, 50)).isNull());
-            } catch (const movie::MovieError&) {
-            }
+            } catch (const movie::MovieError&) {}
         }
     }
 

@@ -145,7 +145,7 @@ private slots:
         s.curveTo(10 * px, 10 * px, 50 * px, 10 * px);
         const QImage img = drawOne(s);
         EXPECT_PIXEL(img, 50, 50, kRed);
-        EXPECT_PIXEL(img, 75, 25, kRed);  // inside the bulge, outside a straight diamond
+        EXPECT_PIXEL(img, 75, 25, kRed);        // inside the bulge, outside a straight diamond
         EXPECT_PIXEL(img, 13, 13, kBackground); // the square's corner stays out
     }
 

@@ -106,11 +106,11 @@ private slots:
         w.placeObject2(Place::add(1, 2));
         w.showFrame();
         const QImage img = frame(*play(w.finish()));
-        EXPECT_PIXEL(img, 20, 25, kRed);   // first glyph: x 10..30, y 15..35
-        EXPECT_PIXEL(img, 35, 25, kBlue);  // between them
-        EXPECT_PIXEL(img, 50, 25, kRed);   // second glyph: x 40..60
-        EXPECT_PIXEL(img, 20, 12, kBlue);  // above the em
-        EXPECT_PIXEL(img, 20, 38, kBlue);  // below the baseline
+        EXPECT_PIXEL(img, 20, 25, kRed);  // first glyph: x 10..30, y 15..35
+        EXPECT_PIXEL(img, 35, 25, kBlue); // between them
+        EXPECT_PIXEL(img, 50, 25, kRed);  // second glyph: x 40..60
+        EXPECT_PIXEL(img, 20, 12, kBlue); // above the em
+        EXPECT_PIXEL(img, 20, 38, kBlue); // below the baseline
     }
 
     // Records change colour (with alpha in DefineText2) and position.
@@ -195,9 +195,9 @@ private slots:
         f.border = true;
         f.bounds = QRect(10 * px, 10 * px, 80 * px, 60 * px);
         const QImage img = drawField(f);
-        EXPECT_PIXEL(img, 22, 22, kGreen);   // the text without its tags
-        EXPECT_PIXEL(img, 42, 22, kWhite);  // no tag letters after it
-        EXPECT_PIXEL(img, 50, 60, kWhite);  // the field's white ground
+        EXPECT_PIXEL(img, 22, 22, kGreen); // the text without its tags
+        EXPECT_PIXEL(img, 42, 22, kWhite); // no tag letters after it
+        EXPECT_PIXEL(img, 50, 60, kWhite); // the field's white ground
         EXPECT_PIXEL(img, 5, 5, kBlue);
     }
 
@@ -229,13 +229,15 @@ private slots:
         const QImage img = frame(*play(w.finish()));
         const int dark = countPixels(img, [](const QColor& c) { return c.lightness() < 80; });
         QVERIFY2(dark > 200, qPrintable(QString::number(dark)));
-        QCOMPARE(countPixels(img, [](const QColor& c) { return c.lightness() < 80; }, QRect(0, 45, 200, 15)), 0);
+        QCOMPARE(countPixels(
+                     img, [](const QColor& c) { return c.lightness() < 80; }, QRect(0, 45, 200, 15)),
+                 0);
     }
 
     void damagedFontsAndTextsAreSafe()
     {
         SwfWriter w(50, 50, 12);
-        w.tag(75, QByteArray("\x01\x00\x8c\x00\x04Test\xff\xff", 11));     // 65535 glyphs promised
+        w.tag(75, QByteArray("\x01\x00\x8c\x00\x04Test\xff\xff", 11)); // 65535 glyphs promised
         w.tag(48, QByteArray("\x02\x00\x08\x00\x00\x02\x00\xff\xff\xff\x7f\x00\x00\x00\x00", 15)); // offsets beyond
         w.tag(10, QByteArray("\x03\x00\xff\xff", 4));
         w.tag(11, QByteArray("\x04\x00\x00\x00\x20\x20\x88\x01\x00\xff\xff\x10\x00\xff", 14));
@@ -266,7 +268,8 @@ private slots:
         movie::MoviePlayer p(movie::Movie::load(path));
         const QImage img = frame(p);
         const QColor ground = p.movie().background();
-        const int inked = countPixels(img, [&](const QColor& c) { return !near(c, ground, 6); }, area);
+        const int inked = countPixels(
+            img, [&](const QColor& c) { return !near(c, ground, 6); }, area);
         QVERIFY2(inked > 4, qPrintable(QStringLiteral("%1 pixels of text").arg(inked)));
     }
 };

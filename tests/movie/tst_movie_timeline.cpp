@@ -204,8 +204,10 @@ private slots:
     // without disturbing what follows it.
     void otherActionsAreSkipped()
     {
-        QByteArray push("\x96\x05\x00\x00" "abc\x00", 8); // push "abc"
-        QByteArray arithmetic("\x0A\x0B\x0C", 3);         // add, subtract, multiply
+        QByteArray push("\x96\x05\x00\x00"
+                        "abc\x00",
+                        8);                       // push "abc"
+        QByteArray arithmetic("\x0A\x0B\x0C", 3); // add, subtract, multiply
         SwfWriter w = colourMovie();
         w.placeObject2(Place::add(1, Red));
         w.doAction(push + arithmetic + actions::stop());

@@ -285,15 +285,18 @@ private:
     ColourSwatch* swatchOf(Editor& editor, const QString& name)
     {
         TfrmSize& w = editor.frmSize;
-        return name == "lblFlash" ? w.lblFlash : name == "lblFontColor" ? w.lblFontColor : name == "lblInfo" ? w.lblInfo : w.lblDir;
+        return name == "lblFlash"    ? w.lblFlash
+            : name == "lblFontColor" ? w.lblFontColor
+            : name == "lblInfo"      ? w.lblInfo
+                                     : w.lblDir;
     }
     TColor targetOf(Editor& editor, const QString& name)
     {
         TForm1& f = editor.form1;
-        return name == "lblFlash"       ? f.TmpFlash->color()
-               : name == "lblFontColor" ? f.lstDir->fontColor()
-               : name == "lblInfo"      ? f.txtInfo->color()
-                                        : f.lstDir->color();
+        return name == "lblFlash"    ? f.TmpFlash->color()
+            : name == "lblFontColor" ? f.lstDir->fontColor()
+            : name == "lblInfo"      ? f.txtInfo->color()
+                                     : f.lstDir->color();
     }
 
     std::unique_ptr<ScriptedDialogs> dialogs_;

@@ -19,8 +19,8 @@ QByteArray TestBitmap::bytes() const
     if (core) {
         s << quint16(width) << quint16(height) << quint16(1) << quint16(bitCount);
     } else {
-        s << width << height << quint16(1) << quint16(bitCount) << compression << quint32(pixels.size())
-          << qint32(2835) << qint32(2835) << coloursUsed << quint32(0);
+        s << width << height << quint16(1) << quint16(bitCount) << compression << quint32(pixels.size()) << qint32(2835)
+          << qint32(2835) << coloursUsed << quint32(0);
         for (int i = 40; i < headerSize; i += 4)
             s << (i < 56 && (i - 40) / 4 < masks.size() ? masks[(i - 40) / 4] : quint32(0));
         if (headerSize == 40)

@@ -39,7 +39,7 @@ QByteArray encodeTestJpeg(const QImage& image, JpegKind kind, int quality)
                 row[3 * size_t(x) + 1] = g;
                 row[3 * size_t(x) + 2] = b;
                 break;
-            case JpegKind::AdobeCmyk:   // no black ink; inks stored inverted
+            case JpegKind::AdobeCmyk: // no black ink; inks stored inverted
                 row[4 * size_t(x)] = r;
                 row[4 * size_t(x) + 1] = g;
                 row[4 * size_t(x) + 2] = b;

@@ -7,7 +7,7 @@
 enum class JpegKind {
     Rgb,
     Grey,
-    AdobeCmyk,   // four inverted inks with an Adobe marker, as CMYK files are written in practice
+    AdobeCmyk, // four inverted inks with an Adobe marker, as CMYK files are written in practice
 };
 
 QByteArray encodeTestJpeg(const QImage& image, JpegKind kind, int quality = 95);

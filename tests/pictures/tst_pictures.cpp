@@ -51,10 +51,7 @@ QString errorOf(const std::function<QImage()>& load)
     return QString();
 }
 
-QString jpegError(int code)
-{
-    return QStringLiteral("JPEG error #%1").arg(code);
-}
+QString jpegError(int code) { return QStringLiteral("JPEG error #%1").arg(code); }
 
 // Two solid halves on 8x8 block bounds, so JPEG loses almost nothing.
 QImage halves(QRgb left, QRgb right)
@@ -98,7 +95,8 @@ private:
             for (int x = 0; x < expected.width(); ++x)
                 QVERIFY2(actual.pixel(x, y) == expected.pixel(x, y),
                          qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
-                                        .arg(x).arg(y)
+                                        .arg(x)
+                                        .arg(y)
                                         .arg(actual.pixel(x, y), 8, 16)
                                         .arg(expected.pixel(x, y), 8, 16)));
     }
@@ -114,19 +112,16 @@ private slots:
 
         TestBitmap b;
         b.width = 3;
-        b.height = 2;   // bottom row first, each row padded to 4 bytes
-        b.pixels = bytes({255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0,
-                          0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0});
+        b.height = 2; // bottom row first, each row padded to 4 bytes
+        b.pixels = bytes({255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0});
         QTest::newRow("24 bits bottom-up") << b.bytes() << sixColours;
 
         b.height = -2;
-        b.pixels = bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,
-                          255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0});
+        b.pixels = bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0});
         QTest::newRow("24 bits top-down") << b.bytes() << sixColours;
 
-        b.bitCount = 32;   // the fourth byte is not alpha
-        b.pixels = bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0,
-                          255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 0});
+        b.bitCount = 32; // the fourth byte is not alpha
+        b.pixels = bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 0});
         QTest::newRow("32 bits") << b.bytes() << sixColours;
 
         b = {};
@@ -153,22 +148,19 @@ private slots:
         b = {};
         b.width = 3;
         b.height = -2;
-        b.bitCount = 16;   // 5-5-5 without masks
-        b.pixels = bytes({0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0,
-                          0xFF, 0x7F, 0x00, 0x00, 0xE0, 0x7F, 0, 0});
+        b.bitCount = 16; // 5-5-5 without masks
+        b.pixels = bytes({0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0, 0xFF, 0x7F, 0x00, 0x00, 0xE0, 0x7F, 0, 0});
         QTest::newRow("16 bits 5-5-5") << b.bytes() << sixColours;
 
         b.compression = 3;
         b.masks = {0xF800, 0x07E0, 0x001F};
-        b.pixels = bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0,
-                          0xFF, 0xFF, 0x00, 0x00, 0xE0, 0xFF, 0, 0});
+        b.pixels = bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0, 0xFF, 0xFF, 0x00, 0x00, 0xE0, 0xFF, 0, 0});
         QTest::newRow("16 bits 5-6-5 masks") << b.bytes() << sixColours;
 
-        b.headerSize = 124;   // masks inside the header, red in the low byte
+        b.headerSize = 124; // masks inside the header, red in the low byte
         b.bitCount = 32;
         b.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
-        b.pixels = bytes({255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0,
-                          255, 255, 255, 0, 0, 0, 0, 0, 255, 255, 0, 0});
+        b.pixels = bytes({255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0, 0, 0, 0, 255, 255, 0, 0});
         QTest::newRow("32 bits masks, version 5 header") << b.bytes() << sixColours;
 
         b = {};
@@ -189,16 +181,13 @@ private slots:
         b.bitCount = 8;
         b.compression = 1;
         b.palette = {K, R, G, B};
-        b.pixels = bytes({2, 1, 0, 3, 2, 3, 2, 0, 0, 0,
-                          0, 2, 1, 0, 4, 3, 0, 0,
-                          5, 2, 0, 1});
+        b.pixels = bytes({2, 1, 0, 3, 2, 3, 2, 0, 0, 0, 0, 2, 1, 0, 4, 3, 0, 0, 5, 2, 0, 1});
         QTest::newRow("RLE8") << b.bytes() << picture(5, {G, G, G, G, G, K, B, B, B, B, R, R, G, B, G});
 
         b.height = 2;
         b.bitCount = 4;
         b.compression = 2;
-        b.pixels = bytes({5, 0x12, 0, 0,
-                          0, 3, 0x31, 0x20, 2, 0x00, 0, 1});
+        b.pixels = bytes({5, 0x12, 0, 0, 0, 3, 0x31, 0x20, 2, 0x00, 0, 1});
         QTest::newRow("RLE4") << b.bytes() << picture(5, {B, R, G, K, K, R, G, R, G, R});
     }
     void bitmapForms()
@@ -262,7 +251,7 @@ private slots:
             b.pixels = QByteArray((kMaxPictureSide + 1) * 3 + 1, '\0');
         });
         variant("over the pixel budget", [](TestBitmap& b) {
-            b.width = b.height = 8200;   // 67 million pixels at one bit each
+            b.width = b.height = 8200; // 67 million pixels at one bit each
             b.bitCount = 1;
             b.palette = {K, W};
             b.pixels = QByteArray(1028 * 8200, '\0');
@@ -274,7 +263,10 @@ private slots:
         variant("bit count 7", [](TestBitmap& b) { b.bitCount = 7; });
         variant("bit count 0", [](TestBitmap& b) { b.bitCount = 0; });
         variant("embedded JPEG", [](TestBitmap& b) { b.compression = 4; });
-        variant("masks on 24 bits", [](TestBitmap& b) { b.compression = 3; b.masks = {0xFF0000, 0xFF00, 0xFF}; });
+        variant("masks on 24 bits", [](TestBitmap& b) {
+            b.compression = 3;
+            b.masks = {0xFF0000, 0xFF00, 0xFF};
+        });
         variant("RLE8 on 24 bits", [](TestBitmap& b) { b.compression = 1; });
         variant("unknown header size", [](TestBitmap& b) { b.headerSize = 64; });
         variant("pixels past the end", [](TestBitmap& b) { b.pixelOffset = 4000; });
@@ -369,8 +361,8 @@ private slots:
         QTest::newRow("header cut") << valid.left(100) << int(JWRN_JPEG_EOF);
         QTest::newRow("data cut") << valid.left(valid.size() - 40) << int(JWRN_JPEG_EOF);
         QTest::newRow("65000 x 65000") << withJpegSize(valid, 65000, 65000) << int(JERR_IMAGE_TOO_BIG);
-        QTest::newRow("one over the side limit") << withJpegSize(valid, kMaxPictureSide + 1, 16)
-                                                 << int(JERR_IMAGE_TOO_BIG);
+        QTest::newRow("one over the side limit")
+            << withJpegSize(valid, kMaxPictureSide + 1, 16) << int(JERR_IMAGE_TOO_BIG);
         QTest::newRow("zero width") << withJpegSize(valid, 0, 16) << int(JERR_EMPTY_IMAGE);
     }
     void damagedJpegs()

@@ -168,8 +168,8 @@ private slots:
         choose(aFolder);
         editor->save();
         editor->save();
-        QCOMPARE(dialogs->errors, QStringList({"Unable to write to " + inMissingFolder + ".",
-                                               "Unable to write to " + aFolder + "."}));
+        QCOMPARE(dialogs->errors,
+                 QStringList({"Unable to write to " + inMissingFolder + ".", "Unable to write to " + aFolder + "."}));
         QVERIFY(dialogs->messages.isEmpty());
         QVERIFY(!QFile::exists(aFolder + ".BAK"));
     }

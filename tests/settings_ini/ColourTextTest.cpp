@@ -1,5 +1,5 @@
-#include "app/EditorError.h"
 #include "settings/ColourText.h"
+#include "app/EditorError.h"
 
 #include <QApplication>
 #include <QFile>
@@ -38,21 +38,55 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<uint>("value");
         // The table as the menu program knows it, in search order.
-        const QStringList table = {
-            "clBlack=$00000000", "clMaroon=$00000080", "clGreen=$00008000", "clOlive=$00008080",
-            "clNavy=$00800000", "clPurple=$00800080", "clTeal=$00808000", "clGray=$00808080",
-            "clSilver=$00C0C0C0", "clRed=$000000FF", "clLime=$0000FF00", "clYellow=$0000FFFF",
-            "clBlue=$00FF0000", "clFuchsia=$00FF00FF", "clAqua=$00FFFF00", "clWhite=$00FFFFFF",
-            "clMoneyGreen=$00C0DCC0", "clSkyBlue=$00F0CAA6", "clCream=$00F0FBFF", "clMedGray=$00A4A0A0",
-            "clActiveBorder=$8000000A", "clActiveCaption=$80000002", "clAppWorkSpace=$8000000C",
-            "clBackground=$80000001", "clBtnFace=$8000000F", "clBtnHighlight=$80000014",
-            "clBtnShadow=$80000010", "clBtnText=$80000012", "clCaptionText=$80000009",
-            "clDefault=$20000000", "clGradientActiveCaption=$8000001B", "clGradientInactiveCaption=$8000001C",
-            "clGrayText=$80000011", "clHighlight=$8000000D", "clHighlightText=$8000000E",
-            "clInactiveBorder=$8000000B", "clInactiveCaption=$80000003", "clInactiveCaptionText=$80000013",
-            "clInfoBk=$80000018", "clInfoText=$80000017", "clMenu=$80000004", "clMenuText=$80000007",
-            "clNone=$1FFFFFFF", "clScrollBar=$80000000", "cl3DDkShadow=$80000015", "cl3DLight=$80000016",
-            "clWindow=$80000005", "clWindowFrame=$80000006", "clWindowText=$80000008"};
+        const QStringList table = {"clBlack=$00000000",
+                                   "clMaroon=$00000080",
+                                   "clGreen=$00008000",
+                                   "clOlive=$00008080",
+                                   "clNavy=$00800000",
+                                   "clPurple=$00800080",
+                                   "clTeal=$00808000",
+                                   "clGray=$00808080",
+                                   "clSilver=$00C0C0C0",
+                                   "clRed=$000000FF",
+                                   "clLime=$0000FF00",
+                                   "clYellow=$0000FFFF",
+                                   "clBlue=$00FF0000",
+                                   "clFuchsia=$00FF00FF",
+                                   "clAqua=$00FFFF00",
+                                   "clWhite=$00FFFFFF",
+                                   "clMoneyGreen=$00C0DCC0",
+                                   "clSkyBlue=$00F0CAA6",
+                                   "clCream=$00F0FBFF",
+                                   "clMedGray=$00A4A0A0",
+                                   "clActiveBorder=$8000000A",
+                                   "clActiveCaption=$80000002",
+                                   "clAppWorkSpace=$8000000C",
+                                   "clBackground=$80000001",
+                                   "clBtnFace=$8000000F",
+                                   "clBtnHighlight=$80000014",
+                                   "clBtnShadow=$80000010",
+                                   "clBtnText=$80000012",
+                                   "clCaptionText=$80000009",
+                                   "clDefault=$20000000",
+                                   "clGradientActiveCaption=$8000001B",
+                                   "clGradientInactiveCaption=$8000001C",
+                                   "clGrayText=$80000011",
+                                   "clHighlight=$8000000D",
+                                   "clHighlightText=$8000000E",
+                                   "clInactiveBorder=$8000000B",
+                                   "clInactiveCaption=$80000003",
+                                   "clInactiveCaptionText=$80000013",
+                                   "clInfoBk=$80000018",
+                                   "clInfoText=$80000017",
+                                   "clMenu=$80000004",
+                                   "clMenuText=$80000007",
+                                   "clNone=$1FFFFFFF",
+                                   "clScrollBar=$80000000",
+                                   "cl3DDkShadow=$80000015",
+                                   "cl3DLight=$80000016",
+                                   "clWindow=$80000005",
+                                   "clWindowFrame=$80000006",
+                                   "clWindowText=$80000008"};
         QCOMPARE(table.size(), 49);
         for (const QString& entry : table) {
             const QString name = entry.section(u'=', 0, 0);

@@ -1,5 +1,6 @@
 // The skin file read into and written from the live controls of both
 // windows.
+#include "settings/SkinFile.h"
 #include "app/Application.h"
 #include "app/EditorError.h"
 #include "canvas/ElementGeometry.h"
@@ -12,7 +13,6 @@
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
-#include "settings/SkinFile.h"
 #include "tests/support/EditorWindows.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
@@ -28,10 +28,7 @@ struct Editor : EditorWindows {
     Editor() : EditorWindows(Start::Linked) {}
 };
 
-QRect bounds(const QWidget* element)
-{
-    return element->geometry();
-}
+QRect bounds(const QWidget* element) { return element->geometry(); }
 
 // The key names of a file's lines, in file order.
 QStringList keysOf(const QString& path)
@@ -91,8 +88,8 @@ private slots:
 
         QCOMPARE(bounds(f.imgLogo), QRect(10, 0, 10, 10));
         QCOMPARE(f.btnMinimize->pos(), QPoint(40, 6));
-        for (TImage* picture : {f.imgWel, f.imgList, f.imgInfo, f.imgSetup, f.imgBrow, f.imgExit, f.imgRuss,
-                                f.imgPatch, f.imgPic})
+        for (TImage* picture :
+             {f.imgWel, f.imgList, f.imgInfo, f.imgSetup, f.imgBrow, f.imgExit, f.imgRuss, f.imgPatch, f.imgPic})
             QCOMPARE(picture->pos(), QPoint(0, 0));
         QCOMPARE(bounds(f.TmpFlash), QRect(0, 0, 265, 65)); // the size is kept
         QCOMPARE(bounds(f.lstDir), QRect(0, 0, 0, 0));
@@ -168,8 +165,9 @@ private slots:
     {
         Editor editor;
         editor.frmSize.chkLoop->setState(false);
-        folder_->write("\\data\\skin.ini",
-                       "; menu skin\r\n[Main]\r\nLoopMusic=1\r\nAuthor=someone\r\nLogoX=99\r\n\r\n[Other]\r\nKey=Value\r\n");
+        folder_->write(
+            "\\data\\skin.ini",
+            "; menu skin\r\n[Main]\r\nLoopMusic=1\r\nAuthor=someone\r\nLogoX=99\r\n\r\n[Other]\r\nKey=Value\r\n");
         const QString path = folder_->file("\\data\\skin.ini");
         SkinFile::write(path, editor.form1, editor.frmSize);
 
@@ -187,12 +185,12 @@ private slots:
         const QString path = folder_->file("\\data\\skin.ini");
         SkinFile::write(path, editor.form1, editor.frmSize);
         const QStringList expected = {
-            "ButInfoX", "ButInfoY", "LogoVisible", "LogoTrans", "LogoStr", "MakeForm", "ButMusic", "DirFontColor",
-            "LogoH",    "LogoW",    "LogoX",       "LogoY",     "MinX",    "MinY",     "Flash",    "Music",
-            "FlashH",   "FlashW",   "FlashX",      "FlashY",    "TitleX",  "TitleY",   "ListX",    "ListY",
-            "InfoX",    "InfoY",    "SetupX",      "SetupY",    "BrowX",   "BrowY",    "ExitX",    "ExitY",
-            "RusX",     "RusY",     "PatchY",      "PatchX",    "PicY",    "PicX",     "LstX",     "LstY",
-            "LstW",     "LstH",     "InfX",        "InfY",      "InfW",    "InfH",     "DMx",      "DMy",
+            "ButInfoX",  "ButInfoY", "LogoVisible", "LogoTrans", "LogoStr", "MakeForm", "ButMusic", "DirFontColor",
+            "LogoH",     "LogoW",    "LogoX",       "LogoY",     "MinX",    "MinY",     "Flash",    "Music",
+            "FlashH",    "FlashW",   "FlashX",      "FlashY",    "TitleX",  "TitleY",   "ListX",    "ListY",
+            "InfoX",     "InfoY",    "SetupX",      "SetupY",    "BrowX",   "BrowY",    "ExitX",    "ExitY",
+            "RusX",      "RusY",     "PatchY",      "PatchX",    "PicY",    "PicX",     "LstX",     "LstY",
+            "LstW",      "LstH",     "InfX",        "InfY",      "InfW",    "InfH",     "DMx",      "DMy",
             "InfoColor", "DirColor"};
         QCOMPARE(keysOf(path), expected);
     }
@@ -213,8 +211,8 @@ private slots:
                 Element::setBounds(element, 3 * n, 5 * n + 1, 20 + n, 10 + 2 * n);
                 placed.append(bounds(element));
             }
-            const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow, editor.frmSize.chkTrans,
-                                             editor.frmSize.chkStreight, editor.frmSize.chkDoForm,
+            const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow,     editor.frmSize.chkTrans,
+                                             editor.frmSize.chkStreight,     editor.frmSize.chkDoForm,
                                              editor.frmSize.chkButtonsMusic, editor.frmSize.chkFlash,
                                              editor.frmSize.chkMusic};
             for (int i = 0; i < boxes.size(); ++i) {
@@ -229,8 +227,8 @@ private slots:
 
         Editor editor;
         TForm1& f = editor.form1;
-        const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow, editor.frmSize.chkTrans,
-                                         editor.frmSize.chkStreight, editor.frmSize.chkDoForm,
+        const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow,     editor.frmSize.chkTrans,
+                                         editor.frmSize.chkStreight,     editor.frmSize.chkDoForm,
                                          editor.frmSize.chkButtonsMusic, editor.frmSize.chkFlash,
                                          editor.frmSize.chkMusic};
         for (int i = 0; i < boxes.size(); ++i)

@@ -112,12 +112,16 @@ private slots:
 
     void extensionIsTakenFromTheFileName_data()
     {
-        QTest::addColumn<QString>("source");  // under picked/
-        QTest::addColumn<QString>("landed");  // under data/
-        QTest::newRow("capitals") << "Song.MP3" << "music.MP3";
-        QTest::newRow("no extension") << "song" << "music";
-        QTest::newRow("dot in a folder name") << "some.folder/song" << "music";
-        QTest::newRow("last dot counts") << "song.final.ogg" << "music.ogg";
+        QTest::addColumn<QString>("source"); // under picked/
+        QTest::addColumn<QString>("landed"); // under data/
+        QTest::newRow("capitals") << "Song.MP3"
+                                  << "music.MP3";
+        QTest::newRow("no extension") << "song"
+                                      << "music";
+        QTest::newRow("dot in a folder name") << "some.folder/song"
+                                              << "music";
+        QTest::newRow("last dot counts") << "song.final.ogg"
+                                         << "music.ogg";
     }
     void extensionIsTakenFromTheFileName()
     {
@@ -154,9 +158,12 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
-        QTest::newRow("missing file typed in") << "missing.mp3" << "music.mp3";
-        QTest::newRow("extension .tmp") << "song.tmp" << "music.tmp";
-        QTest::newRow("target is a folder") << "song.mp3" << "music.mp3";
+        QTest::newRow("missing file typed in") << "missing.mp3"
+                                               << "music.mp3";
+        QTest::newRow("extension .tmp") << "song.tmp"
+                                        << "music.tmp";
+        QTest::newRow("target is a folder") << "song.mp3"
+                                            << "music.mp3";
     }
     void importThatCannotLandRemovesNothing()
     {

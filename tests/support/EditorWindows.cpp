@@ -15,18 +15,14 @@ std::unique_ptr<TfrmSize> createOptionsWindow(TForm1& form1, EditorWindows::Star
 
 } // namespace
 
-EditorWindows::EditorWindows(Start start)
-    : options_(createOptionsWindow(form1, start)), frmSize(*options_)
+EditorWindows::EditorWindows(Start start) : options_(createOptionsWindow(form1, start)), frmSize(*options_)
 {
     form1.frmSize = &frmSize;
     if (start == Start::Created)
         Application::runBehaviour([this] { frmSize.FormCreate(); });
 }
 
-EditorWindows::~EditorWindows()
-{
-    form1.frmSize = nullptr;
-}
+EditorWindows::~EditorWindows() { form1.frmSize = nullptr; }
 
 void EditorWindows::show()
 {

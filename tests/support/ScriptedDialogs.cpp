@@ -8,15 +8,9 @@ std::optional<T> takeAnswer(QQueue<std::optional<T>>& answers)
 }
 } // namespace
 
-void ScriptedDialogs::showError(const QString& text)
-{
-    errors.append(text);
-}
+void ScriptedDialogs::showError(const QString& text) { errors.append(text); }
 
-void ScriptedDialogs::showMessage(const QString& caption, const QString& text)
-{
-    messages.append({caption, text});
-}
+void ScriptedDialogs::showMessage(const QString& caption, const QString& text) { messages.append({caption, text}); }
 
 std::optional<TColor> ScriptedDialogs::chooseColour(TColor initial)
 {

@@ -14,10 +14,7 @@ TempProgramFolder::TempProgramFolder()
     ProgramFolder::setPathForTesting(dir_.path());
 }
 
-TempProgramFolder::~TempProgramFolder()
-{
-    ProgramFolder::setPathForTesting(QString());
-}
+TempProgramFolder::~TempProgramFolder() { ProgramFolder::setPathForTesting(QString()); }
 
 QString TempProgramFolder::file(const QString& relativeWindowsPath) const
 {
@@ -46,10 +43,7 @@ void TempProgramFolder::writePicture(const QString& relativeWindowsPath, int wid
     QVERIFY2(image.save(target, format), qPrintable(QStringLiteral("cannot save %1").arg(target)));
 }
 
-QString sampleSkinFolder()
-{
-    return QStringLiteral(SKINEDIT_SAMPLE_SKIN_DIR);
-}
+QString sampleSkinFolder() { return QStringLiteral(SKINEDIT_SAMPLE_SKIN_DIR); }
 
 void TempProgramFolder::copySampleSkin() const
 {

@@ -27,8 +27,9 @@ ShapeSpec banner()
     m.d = kWidth * 20 / 32768.0;
     m.tx = kWidth * 10;
     m.ty = kHeight * 10;
-    s.fills.push_back(ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Linear, m,
-                                                {{0, QColor(16, 24, 64)}, {140, QColor(32, 72, 128)}, {255, QColor(12, 18, 48)}}));
+    s.fills.push_back(
+        ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Linear, m,
+                                  {{0, QColor(16, 24, 64)}, {140, QColor(32, 72, 128)}, {255, QColor(12, 18, 48)}}));
     s.rect(QRect(0, 0, kWidth * 20, kHeight * 20), 1);
     return s;
 }
@@ -39,8 +40,9 @@ ShapeSpec emblem()
     ShapeSpec s;
     Matrix m;
     m.a = m.d = 800 / 16384.0;
-    s.fills.push_back(ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Radial, m,
-                                                {{0, QColor(255, 250, 210)}, {120, QColor(255, 205, 60)}, {255, QColor(190, 120, 20)}}));
+    s.fills.push_back(ShapeSpec::Fill::gradient(
+        ShapeSpec::Fill::Kind::Radial, m,
+        {{0, QColor(255, 250, 210)}, {120, QColor(255, 205, 60)}, {255, QColor(190, 120, 20)}}));
     ShapeSpec::Line edge;
     edge.width = 20;
     edge.color = QColor(120, 70, 10);
@@ -73,10 +75,7 @@ ShapeSpec glow()
     return s;
 }
 
-double easeOut(double t)
-{
-    return 1 - (1 - t) * (1 - t);
-}
+double easeOut(double t) { return 1 - (1 - t) * (1 - t); }
 
 } // namespace
 

@@ -28,8 +28,8 @@ bool writeBitmap24(const QImage& image, const QString& path)
     QDataStream s(&bytes, QIODevice::WriteOnly);
     s.setByteOrder(QDataStream::LittleEndian);
     s << quint8('B') << quint8('M') << quint32(offset + pixelBytes) << quint32(0) << offset;
-    s << quint32(40) << qint32(rgb.width()) << qint32(rgb.height()) << quint16(1) << quint16(24)
-      << quint32(0) << pixelBytes << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+    s << quint32(40) << qint32(rgb.width()) << qint32(rgb.height()) << quint16(1) << quint16(24) << quint32(0)
+      << pixelBytes << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
     for (int y = rgb.height() - 1; y >= 0; --y) {
         const uchar* line = rgb.constScanLine(y);
         for (int x = 0; x < rgb.width(); ++x)
@@ -45,7 +45,7 @@ bool writeJpeg(const QImage& image, const QString& path, int quality)
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);   // errors here are programming faults: libjpeg exits
+    info.err = jpeg_std_error(&errors); // errors here are programming faults: libjpeg exits
     jpeg_create_compress(&info);
     unsigned char* buffer = nullptr;
     unsigned long size = 0;

@@ -14,11 +14,11 @@ namespace {
 const QColor kHeaderColour(22, 40, 70);
 const QColor kStripColour(20, 36, 60);
 const QRect kHeader(4, 4, 492, 74);
-const QRect kControlChip(412, 6, 82, 24);        // behind the "?", "_" and "i" buttons
-const QRect kLogoFrame(14, 12, 69, 53);          // around the logo box
-const QRect kTreePanel(14, 110, 224, 182);       // around the folder tree
-const QRect kInfoPanel(250, 110, 236, 182);      // around the info box
-const QRect kStrip(14, 298, 472, 90);            // the buttons
+const QRect kControlChip(412, 6, 82, 24);   // behind the "?", "_" and "i" buttons
+const QRect kLogoFrame(14, 12, 69, 53);     // around the logo box
+const QRect kTreePanel(14, 110, 224, 182);  // around the folder tree
+const QRect kInfoPanel(250, 110, 236, 182); // around the info box
+const QRect kStrip(14, 298, 472, 90);       // the buttons
 
 QFont captionFont(int pixelSize, bool bold = true)
 {

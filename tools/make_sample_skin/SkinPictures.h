@@ -10,9 +10,9 @@
 // pictures above them, and a strip for the buttons along the bottom.
 namespace SkinPictures {
 
-QImage background();                                   // 500 x 400
-QImage title();                                        // 266 x 65
-QImage tab(QSize size, const QString& caption);        // the list and info tabs
+QImage background();                            // 500 x 400
+QImage title();                                 // 266 x 65
+QImage tab(QSize size, const QString& caption); // the list and info tabs
 // A button picture; its corners take the colour of the strip it stands on.
 QImage button(QSize size, const QString& caption, QColor face);
 

@@ -27,10 +27,10 @@ int main(int argc, char** argv)
 
     using namespace SkinPictures;
     bool ok = writeBitmap24(background(), folder.filePath(QStringLiteral("BackGround.bmp")))
-           && writeBitmap24(title(), folder.filePath(QStringLiteral("welcome.bmp")))
-           && writeBitmap24(tab(QSize(168, 25), QStringLiteral("Contents of the disc")),
-                            folder.filePath(QStringLiteral("list.bmp")))
-           && writeBitmap24(tab(QSize(83, 25), QStringLiteral("Info")), folder.filePath(QStringLiteral("info.bmp")));
+        && writeBitmap24(title(), folder.filePath(QStringLiteral("welcome.bmp")))
+        && writeBitmap24(tab(QSize(168, 25), QStringLiteral("Contents of the disc")),
+                         folder.filePath(QStringLiteral("list.bmp")))
+        && writeBitmap24(tab(QSize(83, 25), QStringLiteral("Info")), folder.filePath(QStringLiteral("info.bmp")));
 
     struct Button {
         const char* file;

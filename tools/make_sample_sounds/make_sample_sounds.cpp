@@ -17,10 +17,7 @@ namespace {
 constexpr int kRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
 
-double noteHz(int midi)
-{
-    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
-}
+double noteHz(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
 
 // A struck, bell-like tone: a few harmonics dying away at different speeds.
 void addBell(std::vector<double>& mono, double start, double length, int midi, double gain)
@@ -33,8 +30,8 @@ void addBell(std::vector<double>& mono, double start, double length, int midi, d
         const double attack = std::min(1.0, t / 0.006);
         const double release = std::min(1.0, (length - t) / 0.02);
         const double v = std::sin(2 * kPi * hz * t) * std::exp(-t * 3.0)
-                       + 0.35 * std::sin(2 * kPi * hz * 2 * t) * std::exp(-t * 6.0)
-                       + 0.12 * std::sin(2 * kPi * hz * 3.01 * t) * std::exp(-t * 9.0);
+            + 0.35 * std::sin(2 * kPi * hz * 2 * t) * std::exp(-t * 6.0)
+            + 0.12 * std::sin(2 * kPi * hz * 3.01 * t) * std::exp(-t * 9.0);
         mono[first + i] += gain * attack * release * v;
     }
 }
@@ -85,12 +82,14 @@ void normalise(std::vector<float>& samples, float peak)
 std::vector<float> makeMusic()
 {
     const double beat = 0.25; // eighth notes at 120 beats a minute
-    struct Note { int midi; int beats; };
+    struct Note {
+        int midi;
+        int beats;
+    };
     // A pentatonic tune in C: two phrases and a closing note.
     const Note tune[] = {
-        {76, 1}, {79, 1}, {81, 1}, {79, 1}, {76, 1}, {74, 1}, {72, 2},
-        {74, 1}, {76, 1}, {79, 1}, {84, 1}, {81, 2}, {79, 2},
-        {76, 1}, {74, 1}, {72, 4},
+        {76, 1}, {79, 1}, {81, 1}, {79, 1}, {76, 1}, {74, 1}, {72, 2}, {74, 1},
+        {76, 1}, {79, 1}, {84, 1}, {81, 2}, {79, 2}, {76, 1}, {74, 1}, {72, 4},
     };
     const Note bass[] = {{48, 4}, {45, 4}, {41, 4}, {43, 4}, {36, 4}};
 
@@ -153,7 +152,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
-    const bool ok = writeWav(dir + "/music.wav", makeMusic(), 2)
-                 && writeWav(dir + "/buttons.wav", makeButtonSound(), 1);
+    const bool ok =
+        writeWav(dir + "/music.wav", makeMusic(), 2) && writeWav(dir + "/buttons.wav", makeButtonSound(), 1);
     return ok ? 0 : 1;
 }
