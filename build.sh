@@ -43,6 +43,7 @@ test)
     # a failure is reported after the tests, which run regardless.
     fuzz_status=0
     if command -v clang++ >/dev/null; then fuzz/run.sh 20 || fuzz_status=$?; fi
+    tools/check-format.sh
     cd build/test
     ctest --output-on-failure -j "$(jobs)"
     [ "$fuzz_status" -eq 0 ] || { echo "Fuzzing failed (see the fuzz: lines above)" >&2; exit 1; }
