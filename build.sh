@@ -44,6 +44,9 @@ test)
     fuzz_status=0
     if command -v clang++ >/dev/null; then fuzz/run.sh 20 || fuzz_status=$?; fi
     tools/check-format.sh
+    # clang-tidy takes about twelve minutes on two cores: CI runs it here,
+    # anyone else with `tools/run-clang-tidy.sh build/test`.
+    if [ -n "${CI:-}" ]; then tools/run-clang-tidy.sh build/test; fi
     cd build/test
     ctest --output-on-failure -j "$(jobs)"
     [ "$fuzz_status" -eq 0 ] || { echo "Fuzzing failed (see the fuzz: lines above)" >&2; exit 1; }
