@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -23,6 +21,7 @@
 #include <vector>
 
 #include "platform/MediaPlayer.h"
+#include "tests/support/ToneFiles.h"
 
 namespace {
 
@@ -31,33 +30,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Writes a stereo tone, a second at a time so the benchmark itself stays small.
-bool writeTone(const QString& path, int format, int seconds)
-{
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 2;
-    info.format = format;
-    if (!sf_format_check(&info))
-        return false;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    std::vector<float> second(std::size_t(info.samplerate) * 2);
-    bool ok = true;
-    for (int s = 0; s < seconds && ok; ++s) {
-        for (int i = 0; i < info.samplerate; ++i) {
-            const double t = s + double(i) / info.samplerate;
-            const double hz = 220.0 * (1 + (s % 8) / 4.0);
-            second[2 * std::size_t(i)] = float(0.3 * std::sin(2 * 3.14159265 * hz * t));
-            second[2 * std::size_t(i) + 1] = float(0.3 * std::sin(2 * 3.14159265 * hz * 1.5 * t));
-        }
-        ok = sf_writef_float(file, second.data(), info.samplerate) == info.samplerate;
-    }
-    sf_close(file);
-    return ok;
 }
 
 // A field of /proc/self/status in KiB, or -1 where there is none.
@@ -155,12 +127,12 @@ int main(int argc, char** argv)
     const QString mp3 = dir.filePath(QStringLiteral("long.mp3"));
     std::printf("SDL audio driver: %s\n", qgetenv("SDL_AUDIODRIVER").constData());
 
-    if (!writeTone(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 3)) {
+    if (!ToneFiles::writeTone(wav, ToneFiles::Wav, 3)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(wav));
         return 1;
     }
     const auto encodeStart = Clock::now();
-    const bool haveMp3 = writeTone(mp3, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 600);
+    const bool haveMp3 = ToneFiles::writeTone(mp3, ToneFiles::Mp3, 600);
     if (haveMp3)
         std::printf("10-minute MP3: %lld KiB, encoded in %.1f s\n", static_cast<long long>(QFile(mp3).size() / 1024),
                     msSince(encodeStart) / 1000);

@@ -13,35 +13,15 @@
 
 #include "app/EditorError.h"
 #include "platform/MediaPlayer.h"
+#include "tests/support/ToneFiles.h"
 
 namespace {
 
 const QString kNoDevice = QStringLiteral("No MCI device open");
 
-// Writes a sine tone with libsndfile; false when the format cannot be written.
-bool writeTone(const QString& path, int format, double seconds, int channels = 1)
-{
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = channels;
-    info.format = format;
-    if (!sf_format_check(&info))
-        return false;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    const auto frames = sf_count_t(seconds * info.samplerate);
-    std::vector<float> samples(std::size_t(frames) * std::size_t(channels));
-    for (sf_count_t i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c)
-            samples[std::size_t(i * channels + c)] = 0.3f * float(std::sin(i * (0.05 + 0.01 * c)));
-    const bool ok = sf_writef_float(file, samples.data(), frames) == frames;
-    sf_close(file);
-    return ok;
-}
-
-constexpr int kMp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-constexpr int kWav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+using ToneFiles::writeTone;
+const int kMp3 = ToneFiles::Mp3;
+const int kWav = ToneFiles::Wav;
 
 // The text libsndfile itself gives for a file it cannot open.
 QString libsndfileError(const QString& path)
@@ -102,7 +82,7 @@ private:
 void MediaPlayerTest::initTestCase()
 {
     QVERIFY(dir_.isValid());
-    QVERIFY(writeTone(path("short.wav"), kWav, 0.3));
+    QVERIFY(writeTone(path("short.wav"), kWav, 0.3, 1));
     QVERIFY(writeTone(path("long.wav"), kWav, 20.0, 2));
     QVERIFY(writeTone(path("six.wav"), kWav, 0.3, 6));
     haveMp3_ = writeTone(path("short.mp3"), kMp3, 0.4, 2) && writeTone(path("long.mp3"), kMp3, 20.0, 2);

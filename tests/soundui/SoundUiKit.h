@@ -12,9 +12,8 @@ struct Editor : EditorWindows {
 
 namespace SoundUiKit {
 
-// A short tone written by libsndfile in the given format; false when this
-// libsndfile cannot write it.
-bool writeTone(const QString& path, int format, double seconds = 0.5);
+// A short stereo tone in a WAV or MP3 file; false when this libsndfile
+// cannot write it.
 bool writeWav(const QString& path, double seconds = 2.0);
 bool writeMp3(const QString& path, double seconds = 2.0);
 
