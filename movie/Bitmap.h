@@ -23,7 +23,7 @@ struct BitmapResult {
 
 // Reads the body of a bitmap tag after its character id: DefineBits (with
 // the movie's JPEGTables), DefineBitsJPEG2/3/4 and DefineBitsLossless/2.
-BitmapResult readBitmap(int code, SwfReader& body, const QByteArray& jpegTables, const BitmapBudget& budget);
+BitmapResult readBitmap(int code, SwfReader& r, const QByteArray& jpegTables, const BitmapBudget& budget);
 
 // Whether `code` is one of the tags readBitmap reads.
 bool isBitmapTag(int code);

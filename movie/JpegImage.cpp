@@ -78,7 +78,7 @@ int decode(const unsigned char* data, unsigned long size, qint64 maxPixels, int 
             for (JDIMENSION x = 0; x < info.output_width; ++x, src += 3)
                 line[x] = qRgb(src[0], src[1], src[2]);
         } else {
-            JSAMPROW row = reinterpret_cast<JSAMPROW>(line);
+            auto row = reinterpret_cast<JSAMPROW>(line);
             jpeg_read_scanlines(&info, &row, 1);
         }
     }

@@ -352,7 +352,7 @@ public:
         if (fill1 > 0 && fill1 <= static_cast<int>(fillEdges_.size()))
             fillEdges_[static_cast<size_t>(fill1 - 1)].push_back(e);
         if (line > 0 && line <= static_cast<int>(linePaths_.size())) {
-            const size_t i = static_cast<size_t>(line - 1);
+            const auto i = static_cast<size_t>(line - 1);
             QPainterPath& path = linePaths_[i];
             if (lineEnds_[i] != e.from)
                 path.moveTo(e.from);

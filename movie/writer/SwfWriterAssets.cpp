@@ -162,7 +162,7 @@ void SwfWriter::defineFont(quint16 id, const FontSpec& font, int fontVersion)
     BitWriter w;
     w.u16(id);
     if (fontVersion == 1) {
-        quint32 offset = static_cast<quint32>(glyphs.size() * 2);
+        auto offset = static_cast<quint32>(glyphs.size() * 2);
         for (const QByteArray& g : glyphs) {
             w.u16(offset);
             offset += static_cast<quint32>(g.size());
@@ -178,7 +178,7 @@ void SwfWriter::defineFont(quint16 id, const FontSpec& font, int fontVersion)
     w.u8(static_cast<quint32>(font.name.size()));
     w.bytes(font.name);
     w.u16(static_cast<quint32>(glyphs.size()));
-    quint32 offset = static_cast<quint32>(glyphs.size() * 4 + 4);
+    auto offset = static_cast<quint32>(glyphs.size() * 4 + 4);
     for (const QByteArray& g : glyphs) {
         w.u32(offset);
         offset += static_cast<quint32>(g.size());

@@ -56,7 +56,7 @@ std::pair<QByteArray, QByteArray> splitTables(const QByteArray& jpeg)
     QByteArray tables("\xFF\xD8", 2), image("\xFF\xD8", 2);
     qsizetype i = 2;
     while (i + 4 <= jpeg.size()) {
-        const uchar marker = static_cast<uchar>(jpeg[i + 1]);
+        const auto marker = static_cast<uchar>(jpeg[i + 1]);
         if (marker == 0xDA) {
             image += jpeg.mid(i);
             break;
