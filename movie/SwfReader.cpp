@@ -51,7 +51,7 @@ QByteArray SwfReader::string()
     return text;
 }
 
-QByteArray SwfReader::bytes(qsizetype n)
+const char* SwfReader::claim(qsizetype& n)
 {
     align();
     if (n < 0)
@@ -60,23 +60,21 @@ QByteArray SwfReader::bytes(qsizetype n)
         n = remaining();
         overrun_ = true;
     }
-    QByteArray copy(reinterpret_cast<const char*>(data_ + pos_), n);
+    const char* start = reinterpret_cast<const char*>(data_ + pos_);
     pos_ += n;
-    return copy;
+    return start;
+}
+
+QByteArray SwfReader::bytes(qsizetype n)
+{
+    const char* start = claim(n);
+    return QByteArray(start, n);
 }
 
 SwfReader SwfReader::sub(qsizetype n)
 {
-    align();
-    if (n < 0)
-        n = 0;
-    if (n > remaining()) {
-        n = remaining();
-        overrun_ = true;
-    }
-    SwfReader part(reinterpret_cast<const char*>(data_ + pos_), n);
-    pos_ += n;
-    return part;
+    const char* start = claim(n);
+    return SwfReader(start, n);
 }
 
 quint32 SwfReader::ub(int n)

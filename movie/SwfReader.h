@@ -42,6 +42,10 @@ public:
     double fb(int n) { return sb(n) / 65536.0; }
 
 private:
+    // Aligns to a byte, then takes up to n bytes from the current place: fewer
+    // at the end of the data, which marks an overrun. Returns where they start.
+    const char* claim(qsizetype& n);
+
     const uchar* data_ = nullptr;
     qsizetype size_ = 0;
     qsizetype pos_ = 0;
