@@ -60,7 +60,7 @@ const char* SwfReader::claim(qsizetype& n)
         n = remaining();
         overrun_ = true;
     }
-    const char* start = reinterpret_cast<const char*>(data_ + pos_);
+    const auto* start = reinterpret_cast<const char*>(data_ + pos_);
     pos_ += n;
     return start;
 }
