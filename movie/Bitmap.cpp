@@ -2,6 +2,7 @@
 
 #include "movie/JpegImage.h"
 #include "movie/SwfReader.h"
+#include "movie/TagCodes.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -10,15 +11,6 @@
 namespace movie {
 
 namespace {
-
-enum BitmapTag : int {
-    DefineBits = 6,
-    DefineBitsLossless = 20,
-    DefineBitsJPEG2 = 21,
-    DefineBitsJPEG3 = 35,
-    DefineBitsLossless2 = 36,
-    DefineBitsJPEG4 = 90,
-};
 
 QString tooLarge(qint64 w, qint64 h)
 {
@@ -169,32 +161,32 @@ BitmapResult readLossless(SwfReader& r, bool withAlpha, const BitmapBudget& budg
 
 bool isBitmapTag(int code)
 {
-    return code == DefineBits || code == DefineBitsLossless || code == DefineBitsJPEG2 || code == DefineBitsJPEG3
-        || code == DefineBitsLossless2 || code == DefineBitsJPEG4;
+    return code == tag::DefineBits || code == tag::DefineBitsLossless || code == tag::DefineBitsJPEG2
+        || code == tag::DefineBitsJPEG3 || code == tag::DefineBitsLossless2 || code == tag::DefineBitsJPEG4;
 }
 
 BitmapResult readBitmap(int code, SwfReader& r, const QByteArray& jpegTables, const BitmapBudget& budget)
 {
     switch (code) {
-    case DefineBits: {
+    case tag::DefineBits: {
         return readJpegLike(jpegTables + r.rest(), nullptr, budget);
     }
-    case DefineBitsJPEG2: {
+    case tag::DefineBitsJPEG2: {
         return readJpegLike(r.rest(), nullptr, budget);
     }
-    case DefineBitsJPEG3:
-    case DefineBitsJPEG4: {
+    case tag::DefineBitsJPEG3:
+    case tag::DefineBitsJPEG4: {
         const qsizetype imageBytes = r.u32();
-        if (code == DefineBitsJPEG4)
+        if (code == tag::DefineBitsJPEG4)
             r.u16(); // deblocking strength: not applied
         if (r.overrun() || imageBytes > r.remaining())
             return {{}, QStringLiteral("its picture data is cut off")};
         const QByteArray image = r.bytes(imageBytes);
         return readJpegLike(image, &r, budget);
     }
-    case DefineBitsLossless:
-    case DefineBitsLossless2:
-        return readLossless(r, code == DefineBitsLossless2, budget);
+    case tag::DefineBitsLossless:
+    case tag::DefineBitsLossless2:
+        return readLossless(r, code == tag::DefineBitsLossless2, budget);
     default:
         return {{}, QStringLiteral("it is no picture")};
     }

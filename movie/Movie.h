@@ -51,6 +51,7 @@ public:
 
 private:
     friend class MovieParser;
+    friend void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated);
     int version_ = 0;
     QRectF stage_;
     double frameRate_ = 12;

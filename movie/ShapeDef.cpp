@@ -1,29 +1,15 @@
+// Reading shape records: styles, edges and style changes, in file order.
 #include "movie/ShapeDef.h"
 
 #include "movie/Limits.h"
+#include "movie/ShapeBuilder.h"
 #include "movie/SwfReader.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
-#include <unordered_map>
 
 namespace movie {
 
 namespace {
-
-constexpr double kGradientHalf = 16384.0;
-
-// A straight or quadratic edge in twips, oriented so that its fill lies on
-// one side consistently.
-struct Edge {
-    QPoint from;
-    QPoint control;
-    QPoint to;
-    bool curved = false;
-
-    Edge reversed() const { return {to, control, from, curved}; }
-};
 
 // The pen is held within limits::kMaxCoordinate twips of the origin, so
 // sums and midpoints of points never leave int.
@@ -78,57 +64,6 @@ Edge readEdgeRecord(SwfReader& r, QPoint pen)
     return e;
 }
 
-qint64 pointKey(QPoint p) { return (static_cast<qint64>(p.x()) << 32) ^ static_cast<quint32>(p.y()); }
-
-// Links the edges of one fill into closed contours. Edges of a region meet
-// head to tail once fill0 edges are reversed, whatever order the records
-// gave them in.
-QPainterPath assembleFill(const std::vector<Edge>& edges, Qt::FillRule rule)
-{
-    QPainterPath path;
-    path.setFillRule(rule);
-    std::unordered_map<qint64, std::vector<int>> byStart;
-    byStart.reserve(edges.size());
-    for (int i = static_cast<int>(edges.size()) - 1; i >= 0; --i)
-        byStart[pointKey(edges[static_cast<size_t>(i)].from)].push_back(i);
-    std::vector<bool> used(edges.size(), false);
-
-    auto takeFrom = [&](QPoint p) -> int {
-        auto it = byStart.find(pointKey(p));
-        if (it == byStart.end())
-            return -1;
-        auto& list = it->second;
-        while (!list.empty()) {
-            const int i = list.back();
-            list.pop_back();
-            if (!used[static_cast<size_t>(i)])
-                return i;
-        }
-        return -1;
-    };
-
-    for (size_t first = 0; first < edges.size(); ++first) {
-        if (used[first])
-            continue;
-        const QPoint start = edges[first].from;
-        path.moveTo(start);
-        int current = static_cast<int>(first);
-        while (current >= 0) {
-            used[static_cast<size_t>(current)] = true;
-            const Edge& e = edges[static_cast<size_t>(current)];
-            if (e.curved)
-                path.quadTo(e.control, e.to);
-            else
-                path.lineTo(e.to);
-            if (e.to == start)
-                break;
-            current = takeFrom(e.to);
-        }
-        path.closeSubpath();
-    }
-    return path;
-}
-
 } // namespace
 
 QGradient::Spread gradientSpread(quint32 mode)
@@ -141,54 +76,6 @@ QGradient::Spread gradientSpread(quint32 mode)
     default:
         return QGradient::PadSpread;
     }
-}
-
-// Ratios that go back are held at the highest ratio so far; of several stops at one
-// ratio the first colours the side before it and the last the side after,
-// so they are kept apart by a hair. Linear-RGB interpolation is
-// approximated with stops in between.
-QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb)
-{
-    QGradientStops stops;
-    double highest = 0;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        highest = std::max(highest, raw[i].first);
-        const bool sameAsNext = i + 1 < raw.size() && std::max(highest, raw[i + 1].first) == highest;
-        const bool sameAsPrevious = !stops.isEmpty() && stops.last().first >= highest;
-        if (sameAsNext && sameAsPrevious)
-            continue; // a middle stop of a run: never seen
-        stops.append({highest, raw[i].second});
-    }
-    constexpr double kHair = 1.0 / 4096;
-    for (qsizetype i = 1; i < stops.size(); ++i) {
-        if (stops[i].first > stops[i - 1].first)
-            continue;
-        if (stops[i].first + kHair <= 1.0)
-            stops[i].first += kHair;
-        else
-            stops[i - 1].first -= kHair;
-    }
-    if (!linearRgb || stops.size() < 2)
-        return stops;
-
-    auto toLinear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    auto toSrgb = [](double v) { return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055; };
-    QGradientStops smooth;
-    constexpr int kSteps = 8;
-    for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
-        const auto& [p0, c0] = stops[i];
-        const auto& [p1, c1] = stops[i + 1];
-        for (int k = 0; k < kSteps; ++k) {
-            const double t = double(k) / kSteps;
-            auto mix = [&](double a, double b) { return toSrgb(toLinear(a) + (toLinear(b) - toLinear(a)) * t); };
-            smooth.append({p0 + (p1 - p0) * t,
-                           QColor::fromRgbF(float(mix(c0.redF(), c1.redF())), float(mix(c0.greenF(), c1.greenF())),
-                                            float(mix(c0.blueF(), c1.blueF())),
-                                            float(c0.alphaF() + (c1.alphaF() - c0.alphaF()) * t))});
-        }
-    }
-    smooth.append(stops.last());
-    return smooth;
 }
 
 namespace {
@@ -273,291 +160,75 @@ int readCount(SwfReader& r, bool extended)
     return static_cast<int>(std::min<qsizetype>(count, r.remaining()));
 }
 
-class ShapeBuilder {
-public:
-    ShapeBuilder(int version, Qt::FillRule rule) : version_(version), rule_(rule) {}
+void readStyles(SwfReader& r, ShapeBuilder& builder, int version)
+{
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
+    const int fillCount = readCount(r, version >= 2);
+    for (int i = 0; i < fillCount && !r.overrun(); ++i)
+        fills.push_back(readFillStyle(r, version));
+    const int lineCount = readCount(r, true);
+    for (int i = 0; i < lineCount && !r.overrun(); ++i)
+        lines.push_back(readLineStyle(r, version));
+    builder.setStyles(std::move(fills), std::move(lines));
+}
 
-    void readStyles(SwfReader& r)
-    {
-        std::vector<FillStyle> fills;
-        std::vector<LineStyle> lines;
-        const int fillCount = readCount(r, version_ >= 2);
-        for (int i = 0; i < fillCount && !r.overrun(); ++i)
-            fills.push_back(readFillStyle(r, version_));
-        const int lineCount = readCount(r, true);
-        for (int i = 0; i < lineCount && !r.overrun(); ++i)
-            lines.push_back(readLineStyle(r, version_));
-        setStyles(std::move(fills), std::move(lines));
-    }
-
-    void setStyles(std::vector<FillStyle> fills, std::vector<LineStyle> lines)
-    {
-        fills_ = std::move(fills);
-        lines_ = std::move(lines);
-        fillEdges_.assign(fills_.size(), {});
-        linePaths_.assign(lines_.size(), {});
-        lineEnds_.assign(lines_.size(), QPoint(INT_MIN, INT_MIN));
-    }
-
-    void readRecords(SwfReader& r, ShapeDef& shape)
-    {
-        r.align();
-        int fillBits = static_cast<int>(r.ub(4));
-        int lineBits = static_cast<int>(r.ub(4));
-        int fill0 = 0, fill1 = 0, line = 0;
-        QPoint pen;
-        while (!r.overrun()) {
-            if (r.ub(1) == 0) {
-                const quint32 flags = r.ub(5);
-                if (flags == 0 || r.overrun())
-                    break;
-                if (flags & 0x01) {
-                    const int bits = static_cast<int>(r.ub(5));
-                    pen = readMoveTo(r, bits);
-                }
-                const int newFill0 = (flags & 0x02) ? static_cast<int>(r.ub(fillBits)) : -1;
-                const int newFill1 = (flags & 0x04) ? static_cast<int>(r.ub(fillBits)) : -1;
-                const int newLine = (flags & 0x08) ? static_cast<int>(r.ub(lineBits)) : -1;
-                if ((flags & 0x10) && version_ >= 2) {
-                    flush(shape);
-                    readStyles(r);
-                    r.align();
-                    fillBits = static_cast<int>(r.ub(4));
-                    lineBits = static_cast<int>(r.ub(4));
-                    fill0 = fill1 = line = 0;
-                }
-                if (newFill0 >= 0)
-                    fill0 = newFill0;
-                if (newFill1 >= 0)
-                    fill1 = newFill1;
-                if (newLine >= 0)
-                    line = newLine;
-                continue;
-            }
-            const Edge e = readEdgeRecord(r, pen);
-            if (r.overrun())
+// Reads shape records into the builder; version 2 and up may bring new
+// styles, each set making a new layer of the shape.
+void readRecords(SwfReader& r, ShapeBuilder& builder, int version, ShapeDef& shape)
+{
+    r.align();
+    int fillBits = static_cast<int>(r.ub(4));
+    int lineBits = static_cast<int>(r.ub(4));
+    int fill0 = 0, fill1 = 0, line = 0;
+    QPoint pen;
+    while (!r.overrun()) {
+        if (r.ub(1) == 0) {
+            const quint32 flags = r.ub(5);
+            if (flags == 0 || r.overrun())
                 break;
-            addEdge(e, fill0, fill1, line);
-            pen = e.to;
-        }
-        flush(shape);
-    }
-
-    void addEdge(const Edge& e, int fill0, int fill1, int line)
-    {
-        // A region's edges with the region on their right are taken as they
-        // are; those with it on their left are turned round.
-        if (fill0 > 0 && fill0 <= static_cast<int>(fillEdges_.size()))
-            fillEdges_[static_cast<size_t>(fill0 - 1)].push_back(e.reversed());
-        if (fill1 > 0 && fill1 <= static_cast<int>(fillEdges_.size()))
-            fillEdges_[static_cast<size_t>(fill1 - 1)].push_back(e);
-        if (line > 0 && line <= static_cast<int>(linePaths_.size())) {
-            const auto i = static_cast<size_t>(line - 1);
-            QPainterPath& path = linePaths_[i];
-            if (lineEnds_[i] != e.from)
-                path.moveTo(e.from);
-            if (e.curved)
-                path.quadTo(e.control, e.to);
-            else
-                path.lineTo(e.to);
-            lineEnds_[i] = e.to;
-        }
-    }
-
-    // Starts a new stroke for `line` even where the last one ended.
-    void breakLine(int line)
-    {
-        if (line > 0 && line <= static_cast<int>(lineEnds_.size()))
-            lineEnds_[static_cast<size_t>(line - 1)] = QPoint(INT_MIN, INT_MIN);
-    }
-
-    void flush(ShapeDef& shape)
-    {
-        ShapeLayer layer;
-        for (size_t i = 0; i < fills_.size(); ++i) {
-            if (!fillEdges_[i].empty())
-                layer.fills.push_back({fills_[i], assembleFill(fillEdges_[i], rule_)});
-            fillEdges_[i].clear();
-        }
-        for (size_t i = 0; i < lines_.size(); ++i) {
-            if (!linePaths_[i].isEmpty())
-                layer.strokes.push_back({lines_[i], closeLoops(linePaths_[i], lines_[i].noClose)});
-            linePaths_[i] = QPainterPath();
-            lineEnds_[i] = QPoint(INT_MIN, INT_MIN);
-        }
-        if (!layer.fills.empty() || !layer.strokes.empty())
-            shape.layers.push_back(std::move(layer));
-    }
-
-private:
-    // A stroke that comes back to its start is a closed loop: it is joined
-    // there instead of capped.
-    static QPainterPath closeLoops(const QPainterPath& path, bool noClose)
-    {
-        if (noClose || path.isEmpty())
-            return path;
-        QPainterPath result;
-        int start = 0;
-        for (int i = 0; i <= path.elementCount(); ++i) {
-            if (i < path.elementCount() && (i == 0 || !path.elementAt(i).isMoveTo()))
-                continue;
-            // elements [start, i) form one subpath
-            const QPointF first = path.elementAt(start);
-            const QPointF last = path.elementAt(i - 1);
-            result.moveTo(first);
-            for (int k = start + 1; k < i; ++k) {
-                const auto& el = path.elementAt(k);
-                if (el.type == QPainterPath::CurveToElement && k + 2 < i) {
-                    result.cubicTo(el, path.elementAt(k + 1), path.elementAt(k + 2));
-                    k += 2;
-                } else {
-                    result.lineTo(el);
-                }
+            if (flags & 0x01) {
+                const int bits = static_cast<int>(r.ub(5));
+                pen = readMoveTo(r, bits);
             }
-            if (i - start > 1 && first == last)
-                result.closeSubpath();
-            start = i;
+            const int newFill0 = (flags & 0x02) ? static_cast<int>(r.ub(fillBits)) : -1;
+            const int newFill1 = (flags & 0x04) ? static_cast<int>(r.ub(fillBits)) : -1;
+            const int newLine = (flags & 0x08) ? static_cast<int>(r.ub(lineBits)) : -1;
+            if ((flags & 0x10) && version >= 2) {
+                builder.flush(shape);
+                readStyles(r, builder, version);
+                r.align();
+                fillBits = static_cast<int>(r.ub(4));
+                lineBits = static_cast<int>(r.ub(4));
+                fill0 = fill1 = line = 0;
+            }
+            if (newFill0 >= 0)
+                fill0 = newFill0;
+            if (newFill1 >= 0)
+                fill1 = newFill1;
+            if (newLine >= 0)
+                line = newLine;
+            continue;
         }
-        return result;
+        const Edge e = readEdgeRecord(r, pen);
+        if (r.overrun())
+            break;
+        builder.addEdge(e, fill0, fill1, line);
+        pen = e.to;
     }
-
-    int version_;
-    Qt::FillRule rule_;
-    std::vector<FillStyle> fills_;
-    std::vector<LineStyle> lines_;
-    std::vector<std::vector<Edge>> fillEdges_;
-    std::vector<QPainterPath> linePaths_;
-    std::vector<QPoint> lineEnds_;
-};
-
-QGradientStops transformedStops(const QGradientStops& stops, const ColorTransform& cx)
-{
-    QGradientStops out;
-    out.reserve(stops.size());
-    for (const auto& s : stops)
-        out.append({s.first, cx.apply(s.second)});
-    return out;
+    builder.flush(shape);
 }
 
 } // namespace
-
-QBrush FillStyle::brush(const ColorTransform& cx) const
-{
-    if (cx.isIdentity())
-        return plainBrush;
-    if (kind == Kind::Solid)
-        return QBrush(cx.apply(color));
-    if (!lastBrush_ || !(lastBrush_->first == cx))
-        lastBrush_.emplace(cx, makeBrush(cx));
-    return lastBrush_->second;
-}
-
-namespace {
-// The picture with the colour transform applied to every pixel.
-QImage transformedPicture(const QImage& picture, const ColorTransform& cx)
-{
-    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = cx.apply(QColor::fromRgba(line[x]));
-            line[x] = qRgba(c.red(), c.green(), c.blue(), c.alpha());
-        }
-    }
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-} // namespace
-
-QBrush FillStyle::makeBrush(const ColorTransform& cx) const
-{
-    if (kind == Kind::Solid)
-        return QBrush(cx.apply(color));
-    if (kind == Kind::Bitmap) {
-        if (bitmap.isNull())
-            return QBrush(Qt::NoBrush);
-        QBrush b(cx.isIdentity() ? bitmap : transformedPicture(bitmap, cx));
-        b.setTransform(matrix);
-        return b;
-    }
-    if (stops.isEmpty())
-        return QBrush(Qt::NoBrush);
-    QGradient gradient;
-    if (kind == Kind::LinearGradient) {
-        gradient = QLinearGradient(-kGradientHalf, 0, kGradientHalf, 0);
-    } else {
-        const double focus = std::clamp(focal, -0.998, 0.998) * kGradientHalf;
-        gradient = QRadialGradient(QPointF(0, 0), kGradientHalf, QPointF(focus, 0));
-    }
-    gradient.setStops(transformedStops(stops, cx));
-    gradient.setSpread(spread);
-    QBrush b(gradient);
-    b.setTransform(matrix);
-    return b;
-}
-
-QPen LineStyle::pen(const ColorTransform& cx, double scale) const
-{
-    const double deviceWidth = width * scale;
-    QPen p(fill.brush(cx), deviceWidth < 1.0 ? 1.0 : width);
-    p.setCosmetic(deviceWidth < 1.0);
-    p.setCapStyle(cap);
-    p.setJoinStyle(join == Qt::MiterJoin ? Qt::SvgMiterJoin : join);
-    p.setMiterLimit(miterLimit);
-    return p;
-}
-
-const QPainterPath& ShapeDef::outline() const
-{
-    if (!outline_) {
-        QPainterPath all;
-        all.setFillRule(Qt::WindingFill);
-        for (const auto& layer : layers) {
-            for (const auto& fill : layer.fills)
-                all = all.isEmpty() ? fill.path : all.united(fill.path);
-            for (const auto& stroke : layer.strokes) {
-                QPainterPathStroker stroker;
-                stroker.setWidth(std::max(stroke.style.width, 20.0));
-                stroker.setCapStyle(stroke.style.cap);
-                stroker.setJoinStyle(stroke.style.join);
-                const QPainterPath area = stroker.createStroke(stroke.path);
-                all = all.isEmpty() ? area : all.united(area);
-            }
-        }
-        outline_ = all;
-    }
-    return *outline_;
-}
-
-void ShapeDef::resolveBitmaps(const std::function<QImage(quint16)>& picture)
-{
-    auto resolve = [&](FillStyle& f, QPainterPath* path) {
-        if (f.kind != FillStyle::Kind::Bitmap)
-            return;
-        f.bitmap = picture(f.bitmapId);
-        if (path && !f.repeating && !f.bitmap.isNull()) {
-            QPainterPath area;
-            area.addPolygon(f.matrix.map(QPolygonF(QRectF(f.bitmap.rect()))));
-            *path = path->intersected(area);
-        }
-        f.prepare();
-    };
-    for (auto& layer : layers) {
-        for (auto& fill : layer.fills)
-            resolve(fill.style, &fill.path);
-        for (auto& stroke : layer.strokes)
-            resolve(stroke.style.fill, nullptr);
-    }
-    outline_.reset();
-}
 
 QPainterPath readGlyph(SwfReader& r)
 {
-    ShapeBuilder builder(1, Qt::WindingFill);
+    ShapeBuilder builder(Qt::WindingFill);
     FillStyle ink;
     ink.color = Qt::black;
     builder.setStyles({ink}, {LineStyle{}});
     ShapeDef glyph;
-    builder.readRecords(r, glyph);
+    readRecords(r, builder, 1, glyph);
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
     for (const auto& layer : glyph.layers)
@@ -612,26 +283,6 @@ std::vector<ShapeEdge> readEdges(SwfReader& r)
     return edges;
 }
 
-ShapeDef buildShape(const std::vector<FillStyle>& fills, const std::vector<LineStyle>& lines,
-                    const std::vector<ShapeEdge>& edges, Qt::FillRule rule)
-{
-    ShapeDef shape;
-    ShapeBuilder builder(4, rule);
-    builder.setStyles(fills, lines);
-    for (const ShapeEdge& e : edges) {
-        if (e.moveBefore)
-            builder.breakLine(e.line);
-        builder.addEdge({e.from, e.control, e.to, e.curved}, e.fill0, e.fill1, e.line);
-    }
-    builder.flush(shape);
-    QRectF bounds;
-    for (const auto& layer : shape.layers)
-        for (const auto& fill : layer.fills)
-            bounds |= fill.path.boundingRect();
-    shape.bounds = bounds;
-    return shape;
-}
-
 ShapeDef readShape(SwfReader& r, int version)
 {
     ShapeDef shape;
@@ -643,9 +294,9 @@ ShapeDef readShape(SwfReader& r, int version)
         if (flags & 0x04)
             rule = Qt::WindingFill;
     }
-    ShapeBuilder builder(version, rule);
-    builder.readStyles(r);
-    builder.readRecords(r, shape);
+    ShapeBuilder builder(rule);
+    readStyles(r, builder, version);
+    readRecords(r, builder, version, shape);
     return shape;
 }
 

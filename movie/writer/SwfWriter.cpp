@@ -1,5 +1,6 @@
 #include "movie/writer/SwfWriter.h"
 
+#include "movie/TagCodes.h"
 #include "movie/writer/Records.h"
 
 #include <lzma.h>
@@ -66,7 +67,7 @@ void SwfWriter::setBackground(const QColor& c)
 {
     BitWriter w;
     writeColor(w, c, false);
-    tag(9, w.data());
+    writeTag(tag::SetBackgroundColor, w.data());
 }
 
 void SwfWriter::defineShape(quint16 id, const ShapeSpec& shape, int version)
@@ -81,8 +82,9 @@ void SwfWriter::defineShape(quint16 id, const ShapeSpec& shape, int version)
     }
     writeStyles(w, shape.fills, shape.lines, version);
     writeShapeRecords(w, shape, version);
-    static constexpr int codes[] = {2, 2, 22, 32, 83};
-    tag(codes[std::clamp(version, 1, 4)], w.data());
+    static constexpr int codes[] = {tag::DefineShape, tag::DefineShape, tag::DefineShape2, tag::DefineShape3,
+                                    tag::DefineShape4};
+    writeTag(codes[std::clamp(version, 1, 4)], w.data());
 }
 
 QByteArray SwfWriter::encodeMatrix(const Matrix& m)
@@ -149,12 +151,12 @@ void SwfWriter::placeObject(quint16 character, quint16 depth, const Matrix& m, s
     w.bytes(encodeMatrix(m));
     if (cx)
         w.bytes(encodeColorTransform(*cx, false));
-    tag(4, w.data());
+    writeTag(tag::PlaceObject, w.data());
 }
 
-void SwfWriter::placeObject2(const Place& p) { writePlace(26, p); }
+void SwfWriter::placeObject2(const Place& p) { writePlace(tag::PlaceObject2, p); }
 
-void SwfWriter::placeObject3(const Place& p) { writePlace(70, p); }
+void SwfWriter::placeObject3(const Place& p) { writePlace(tag::PlaceObject3, p); }
 
 void SwfWriter::writePlace(int code, const Place& p)
 {
@@ -173,7 +175,7 @@ void SwfWriter::writePlace(int code, const Place& p)
     if (p.clipDepth)
         flags |= 0x40;
     w.u8(flags);
-    if (code == 70)
+    if (code == tag::PlaceObject3)
         w.u8((p.withFilters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.visible ? 0x20 : 0));
     w.u16(p.depth);
     if (p.character)
@@ -186,18 +188,18 @@ void SwfWriter::writePlace(int code, const Place& p)
         w.u16(*p.ratio);
     if (p.clipDepth)
         w.u16(*p.clipDepth);
-    if (code == 70 && p.withFilters) {
+    if (code == tag::PlaceObject3 && p.withFilters) {
         w.u8(2);
         w.u8(1); // blur
         w.bytes(QByteArray(9, '\x10'));
         w.u8(2); // glow
         w.bytes(QByteArray(15, '\x20'));
     }
-    if (code == 70 && p.blendMode)
+    if (code == tag::PlaceObject3 && p.blendMode)
         w.u8(*p.blendMode);
-    if (code == 70 && p.visible)
+    if (code == tag::PlaceObject3 && p.visible)
         w.u8(*p.visible ? 1 : 0);
-    tag(code, w.data());
+    writeTag(code, w.data());
 }
 
 void SwfWriter::removeObject(quint16 character, quint16 depth)
@@ -205,25 +207,25 @@ void SwfWriter::removeObject(quint16 character, quint16 depth)
     BitWriter w;
     w.u16(character);
     w.u16(depth);
-    tag(5, w.data());
+    writeTag(tag::RemoveObject, w.data());
 }
 
 void SwfWriter::removeObject2(quint16 depth)
 {
     BitWriter w;
     w.u16(depth);
-    tag(28, w.data());
+    writeTag(tag::RemoveObject2, w.data());
 }
 
 void SwfWriter::showFrame()
 {
-    tag(1, {});
+    writeTag(tag::ShowFrame, {});
     ++streams_.back().frames;
 }
 
-void SwfWriter::frameLabel(const QByteArray& label) { tag(43, label + QByteArray(1, '\0')); }
+void SwfWriter::frameLabel(const QByteArray& label) { writeTag(tag::FrameLabel, label + QByteArray(1, '\0')); }
 
-void SwfWriter::doAction(const QByteArray& actionBytes) { tag(12, actionBytes + QByteArray(1, '\0')); }
+void SwfWriter::doAction(const QByteArray& actionBytes) { writeTag(tag::DoAction, actionBytes + QByteArray(1, '\0')); }
 
 void SwfWriter::beginSprite(quint16 id) { streams_.push_back(TagStream{{}, 0, id}); }
 
@@ -238,10 +240,10 @@ void SwfWriter::endSprite()
     w.u16(static_cast<quint32>(sprite.frames));
     w.bytes(sprite.bytes);
     w.u16(0); // End
-    tag(39, w.data());
+    writeTag(tag::DefineSprite, w.data());
 }
 
-void SwfWriter::tag(int code, const QByteArray& body)
+void SwfWriter::writeTag(int code, const QByteArray& body)
 {
     BitWriter w;
     if (body.size() < 0x3F) {

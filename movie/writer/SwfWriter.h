@@ -151,7 +151,7 @@ public:
 
     void beginSprite(quint16 id);
     void endSprite();
-    void tag(int code, const QByteArray& body);
+    void writeTag(int code, const QByteArray& body);
 
     // The finished file: the End tag is added and the header filled in.
     QByteArray finish(Compression compression = Compression::None);

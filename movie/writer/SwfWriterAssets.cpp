@@ -2,6 +2,7 @@
 
 #include "movie/writer/SwfWriter.h"
 
+#include "movie/TagCodes.h"
 #include "movie/writer/Records.h"
 
 #include <zlib.h>
@@ -116,17 +117,17 @@ void SwfWriter::defineBitsLossless(quint16 id, const QImage& image, int format, 
     out.u16(static_cast<quint32>(h));
     out.bytes(table);
     out.bytes(zlibPacked(pixels));
-    tag(version >= 2 ? 36 : 20, out.data());
+    writeTag(version >= 2 ? tag::DefineBitsLossless2 : tag::DefineBitsLossless, out.data());
 }
 
-void SwfWriter::jpegTables(const QByteArray& tables) { tag(8, tables); }
+void SwfWriter::jpegTables(const QByteArray& tables) { writeTag(tag::JPEGTables, tables); }
 
 void SwfWriter::defineBits(quint16 id, const QByteArray& jpeg)
 {
     BitWriter w;
     w.u16(id);
     w.bytes(jpeg);
-    tag(6, w.data());
+    writeTag(tag::DefineBits, w.data());
 }
 
 void SwfWriter::defineBitsJpeg2(quint16 id, const QByteArray& data)
@@ -134,7 +135,7 @@ void SwfWriter::defineBitsJpeg2(quint16 id, const QByteArray& data)
     BitWriter w;
     w.u16(id);
     w.bytes(data);
-    tag(21, w.data());
+    writeTag(tag::DefineBitsJPEG2, w.data());
 }
 
 void SwfWriter::defineBitsJpeg3(quint16 id, const QByteArray& jpeg, const QByteArray& alphaPlane)
@@ -144,7 +145,7 @@ void SwfWriter::defineBitsJpeg3(quint16 id, const QByteArray& jpeg, const QByteA
     w.u32(static_cast<quint32>(jpeg.size()));
     w.bytes(jpeg);
     w.bytes(zlibPacked(alphaPlane));
-    tag(35, w.data());
+    writeTag(tag::DefineBitsJPEG3, w.data());
 }
 
 void SwfWriter::defineFont(quint16 id, const FontSpec& font, int fontVersion)
@@ -169,7 +170,7 @@ void SwfWriter::defineFont(quint16 id, const FontSpec& font, int fontVersion)
         }
         for (const QByteArray& g : glyphs)
             w.bytes(g);
-        tag(10, w.data());
+        writeTag(tag::DefineFont, w.data());
         return;
     }
     const bool layout = !font.advances.empty();
@@ -198,7 +199,7 @@ void SwfWriter::defineFont(quint16 id, const FontSpec& font, int fontVersion)
             writeRect(w, QRect());
         w.u16(0); // no kerning
     }
-    tag(fontVersion == 2 ? 48 : 75, w.data());
+    writeTag(fontVersion == 2 ? tag::DefineFont2 : tag::DefineFont3, w.data());
 }
 
 void SwfWriter::defineText(quint16 id, const QRect& bounds, const Matrix& m, const std::vector<TextRecord>& records,
@@ -237,7 +238,7 @@ void SwfWriter::defineText(quint16 id, const QRect& bounds, const Matrix& m, con
         w.align();
     }
     w.u8(0);
-    tag(textVersion >= 2 ? 33 : 11, w.data());
+    writeTag(textVersion >= 2 ? tag::DefineText2 : tag::DefineText, w.data());
 }
 
 void SwfWriter::defineEditText(quint16 id, const EditTextSpec& f)
@@ -264,7 +265,7 @@ void SwfWriter::defineEditText(quint16 id, const EditTextSpec& f)
     w.string("field");
     if (!f.text.isNull())
         w.string(f.text);
-    tag(37, w.data());
+    writeTag(tag::DefineEditText, w.data());
 }
 
 void SwfWriter::defineMorphShape(quint16 id, const ShapeSpec& start, const ShapeSpec& end, int morphVersion)
@@ -331,7 +332,7 @@ void SwfWriter::defineMorphShape(quint16 id, const ShapeSpec& start, const Shape
     w.bytes(stylesBytes);
     w.bytes(startBytes);
     w.bytes(endEdges.data());
-    tag(morphVersion >= 2 ? 84 : 46, w.data());
+    writeTag(morphVersion >= 2 ? tag::DefineMorphShape2 : tag::DefineMorphShape, w.data());
 }
 
 void SwfWriter::defineButton(quint16 id, const std::vector<ButtonRecord>& records, int buttonVersion)
@@ -353,7 +354,7 @@ void SwfWriter::defineButton(quint16 id, const std::vector<ButtonRecord>& record
     w.u8(0);
     if (buttonVersion < 2)
         w.u8(0); // an empty action list
-    tag(buttonVersion >= 2 ? 34 : 7, w.data());
+    writeTag(buttonVersion >= 2 ? tag::DefineButton2 : tag::DefineButton, w.data());
 }
 
 void SwfWriter::defineButtonCxform(quint16 id, const ColorTransform& cx)
@@ -361,7 +362,7 @@ void SwfWriter::defineButtonCxform(quint16 id, const ColorTransform& cx)
     BitWriter w;
     w.u16(id);
     w.bytes(encodeColorTransform(cx, false));
-    tag(23, w.data());
+    writeTag(tag::DefineButtonCxform, w.data());
 }
 
 } // namespace movie::writer

@@ -1,0 +1,413 @@
+#include "movie/MovieParser.h"
+
+#include "movie/Actions.h"
+#include "movie/Bitmap.h"
+#include "movie/Limits.h"
+#include "movie/Movie.h"
+#include "movie/SwfReader.h"
+#include "movie/TagCodes.h"
+#include "movie/Text.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace movie {
+
+namespace {
+
+// Skips a filter list of PlaceObject3 or a button record: filters are not drawn.
+void skipFilters(SwfReader& r)
+{
+    const int count = r.u8();
+    for (int i = 0; i < count && !r.overrun(); ++i) {
+        switch (r.u8()) {
+        case 0:
+            r.skip(23);
+            break; // drop shadow
+        case 1:
+            r.skip(9);
+            break; // blur
+        case 2:
+            r.skip(15);
+            break; // glow
+        case 3:
+            r.skip(27);
+            break; // bevel
+        case 4:    // gradient glow
+        case 7: {  // gradient bevel
+            const int colours = r.u8();
+            r.skip(colours * 5 + 19);
+            break;
+        }
+        case 5: { // convolution
+            const int columns = r.u8();
+            const int rows = r.u8();
+            r.skip(8 + qsizetype(columns) * rows * 4 + 5);
+            break;
+        }
+        case 6:
+            r.skip(80);
+            break; // colour matrix
+        default:
+            r.skip(r.remaining());
+            break; // unknown: nothing after it can be read
+        }
+    }
+}
+
+} // namespace
+
+class MovieParser {
+    static constexpr int kMaxDefinitionNesting = 8;
+
+public:
+    MovieParser(Movie& movie) : movie_(movie)
+    {
+        const QSize stage = movie.stageSizePixels();
+        budget_.maxSide = limits::kMaxBitmapSide;
+        budget_.maxPixels = std::max<qint64>(4 * qint64(stage.width()) * stage.height(), limits::kMinBitmapPixels);
+    }
+
+    // Reads tags into `timeline` until End or the data runs out. Sprites hold
+    // control tags only, but definitions inside them are taken too, to a
+    // bounded nesting, as lenient players do.
+    void readTags(SwfReader& r, Timeline& timeline, int nesting)
+    {
+        Frame current;
+        bool pending = false;
+        while (!r.atEnd()) {
+            const quint16 codeAndLength = r.u16();
+            const int code = codeAndLength >> 6;
+            qsizetype length = codeAndLength & 0x3F;
+            if (length == 0x3F)
+                length = r.u32();
+            if (r.overrun()) {
+                noteDamage(QStringLiteral("a tag header is cut off"));
+                break;
+            }
+            if (length > r.remaining()) {
+                noteDamage(QStringLiteral("the last tag is cut off"));
+                length = r.remaining();
+            }
+            SwfReader body = r.sub(length);
+            if (code == tag::End)
+                break;
+            if (code == tag::ShowFrame) {
+                if (timeline.frameCount() < limits::kMaxFrames)
+                    timeline.frames.push_back(std::move(current));
+                current = Frame{};
+                pending = false;
+                continue;
+            }
+            pending = readControlTag(code, body, current) || pending;
+            if (nesting < kMaxDefinitionNesting)
+                readDefinition(code, body, nesting);
+        }
+        // Commands after the last ShowFrame still make a frame: a cut-off
+        // file shows what it placed.
+        if ((pending || timeline.frames.empty()) && timeline.frameCount() < limits::kMaxFrames)
+            timeline.frames.push_back(std::move(current));
+    }
+
+    void noteDamage(const QString& what)
+    {
+        if (movie_.damage_.isEmpty())
+            movie_.damage_ = what;
+    }
+
+private:
+    bool readControlTag(int code, SwfReader body, Frame& frame)
+    {
+        switch (code) {
+        case tag::PlaceObject: {
+            FrameCommand c;
+            c.place.hasCharacter = true;
+            c.place.characterId = body.u16();
+            c.place.depth = body.u16();
+            c.place.hasMatrix = true;
+            c.place.matrix = readMatrix(body);
+            if (body.overrun())
+                return false;
+            if (!body.atEnd()) {
+                c.place.colorTransform = readColorTransform(body, false);
+                c.place.hasColorTransform = !body.overrun();
+            }
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::PlaceObject2:
+        case tag::PlaceObject3: {
+            FrameCommand c;
+            PlaceCommand& p = c.place;
+            const quint8 flags = body.u8();
+            quint8 more = 0;
+            if (code == tag::PlaceObject3)
+                more = body.u8();
+            p.depth = body.u16();
+            p.move = flags & 0x01;
+            p.hasCharacter = flags & 0x02;
+            // A class name only where its flag says so: the image flag alone
+            // brings none in the files authoring tools write.
+            if (code == tag::PlaceObject3 && (more & 0x08))
+                body.string(); // class name
+            if (p.hasCharacter)
+                p.characterId = body.u16();
+            if ((p.hasMatrix = flags & 0x04))
+                p.matrix = readMatrix(body);
+            if ((p.hasColorTransform = flags & 0x08))
+                p.colorTransform = readColorTransform(body, true);
+            if ((p.hasRatio = flags & 0x10))
+                p.ratio = body.u16();
+            if (flags & 0x20)
+                body.string(); // instance name
+            if ((p.hasClipDepth = flags & 0x40))
+                p.clipDepth = body.u16();
+            if (body.overrun())
+                return false;
+            if (code == tag::PlaceObject3) {
+                // Filters are skipped; blend mode and visibility are drawn.
+                if (more & 0x01)
+                    skipFilters(body);
+                if (more & 0x02) {
+                    p.hasBlendMode = true;
+                    p.blendMode = body.u8();
+                }
+                if (more & 0x04)
+                    body.u8(); // cache as bitmap
+                if (more & 0x20) {
+                    p.hasVisible = true;
+                    p.visible = body.u8() != 0;
+                }
+                if (body.overrun())
+                    p.hasBlendMode = p.hasVisible = false; // a cut-off tail changes nothing
+            }
+            // Clip actions that follow are not used.
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::RemoveObject:
+        case tag::RemoveObject2: {
+            FrameCommand c;
+            c.kind = FrameCommand::Kind::Remove;
+            if (code == tag::RemoveObject)
+                body.u16();
+            c.place.depth = body.u16();
+            if (body.overrun())
+                return false;
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::DoAction: {
+            ActionList actions = readActions(body);
+            if (actions.empty())
+                return false;
+            frame.scripts.push_back(std::move(actions));
+            return true;
+        }
+        case tag::FrameLabel:
+            frame.label = body.string();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    void readDefinition(int code, SwfReader body, int nesting)
+    {
+        switch (code) {
+        case tag::SetBackgroundColor:
+            movie_.background_ = readRgb(body);
+            break;
+        case tag::DefineShape:
+        case tag::DefineShape2:
+        case tag::DefineShape3:
+        case tag::DefineShape4: {
+            const quint16 id = body.u16();
+            const int version = code == tag::DefineShape ? 1
+                : code == tag::DefineShape2              ? 2
+                : code == tag::DefineShape3              ? 3
+                                                         : 4;
+            auto shape = std::make_shared<ShapeDef>(readShape(body, version));
+            if (body.overrun())
+                noteDamage(QStringLiteral("shape %1 is cut off").arg(id));
+            shape->resolveBitmaps(pictures());
+            defineShape(id, std::move(shape));
+            break;
+        }
+        case tag::JPEGTables:
+            if (jpegTables_.isEmpty())
+                jpegTables_ = body.rest();
+            break;
+        case tag::DefineMorphShape:
+        case tag::DefineMorphShape2: {
+            const quint16 id = body.u16();
+            auto morph = std::make_shared<MorphShapeDef>(readMorphShape(body, code == tag::DefineMorphShape ? 1 : 2));
+            morph->resolveBitmaps(pictures());
+            define(id, Character{Character::Kind::Morph, nullptr, nullptr, std::move(morph)});
+            break;
+        }
+        case tag::DefineFont:
+        case tag::DefineFont2:
+        case tag::DefineFont3: {
+            const quint16 id = body.u16();
+            const int version = code == tag::DefineFont ? 1 : code == tag::DefineFont2 ? 2 : 3;
+            fonts_.emplace(id, std::make_unique<FontDef>(readFont(body, version)));
+            break;
+        }
+        case tag::DefineText:
+        case tag::DefineText2: {
+            const quint16 id = body.u16();
+            auto lookup = [this](quint16 font) { return this->font(font); };
+            defineShape(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
+            break;
+        }
+        case tag::DefineEditText: {
+            const quint16 id = body.u16();
+            const EditTextDef field = readEditText(body, movie_.version_);
+            const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
+            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face)));
+            break;
+        }
+        case tag::DefineButton:
+        case tag::DefineButton2:
+            readButton(body, code == tag::DefineButton2);
+            break;
+        case tag::DefineButtonCxform: {
+            const quint16 id = body.u16();
+            const ColorTransform cx = readColorTransform(body, false);
+            const auto it = buttons_.find(id);
+            if (it != buttons_.end() && !body.overrun())
+                for (FrameCommand& c : it->second->frames.front().commands)
+                    c.place.colorTransform = cx, c.place.hasColorTransform = true;
+            break;
+        }
+        case tag::DefineSprite: {
+            const quint16 id = body.u16();
+            body.u16(); // frame count: the ShowFrame tags say it
+            auto sprite = std::make_shared<Timeline>();
+            readTags(body, *sprite, nesting + 1);
+            define(id, Character{Character::Kind::Sprite, nullptr, std::move(sprite), nullptr});
+            break;
+        }
+        default:
+            if (isBitmapTag(code))
+                readPicture(code, body);
+            break;
+        }
+    }
+
+    // A picture is decoded once here. One that cannot be used draws
+    // nothing and is noted; the movie plays on.
+    void readPicture(int code, SwfReader& body)
+    {
+        const quint16 id = body.u16();
+        if (movie_.dictionary_.count(id) || bitmaps_.count(id))
+            return;
+        BitmapBudget budget = budget_;
+        budget.maxPixels = std::min(budget.maxPixels, limits::kMaxBitmapPixelsTotal - pixelsUsed_);
+        BitmapResult result = readBitmap(code, body, jpegTables_, budget);
+        if (result.image.isNull()) {
+            movie_.warnings_ << QStringLiteral("picture %1 is not shown: %2").arg(id).arg(result.error);
+            return;
+        }
+        pixelsUsed_ += qint64(result.image.width()) * result.image.height();
+        bitmaps_.emplace(id, result.image);
+        // Placed on its own, a picture stands with its top-left corner at
+        // the origin, a pixel to 20 twips.
+        const QRectF area(0, 0, result.image.width() * 20.0, result.image.height() * 20.0);
+        auto shape = std::make_shared<ShapeDef>();
+        shape->bounds = area;
+        ShapeLayer::Fill fill;
+        fill.style.kind = FillStyle::Kind::Bitmap;
+        fill.style.bitmapId = id;
+        fill.style.repeating = false;
+        fill.style.matrix = QTransform::fromScale(20, 20);
+        fill.path.addRect(area);
+        ShapeLayer layer;
+        layer.fills.push_back(std::move(fill));
+        shape->layers.push_back(std::move(layer));
+        shape->resolveBitmaps(pictures());
+        defineShape(id, std::move(shape));
+    }
+
+    // The normal (up) state of a button, as a sprite of one frame.
+    void readButton(SwfReader& body, bool second)
+    {
+        const quint16 id = body.u16();
+        if (second) {
+            body.u8();  // track as menu
+            body.u16(); // offset of the actions
+        }
+        auto timeline = std::make_shared<Timeline>();
+        Frame frame;
+        while (!body.overrun()) {
+            const quint8 flags = body.u8();
+            if (flags == 0 || body.overrun())
+                break;
+            FrameCommand c;
+            c.place.hasCharacter = true;
+            c.place.characterId = body.u16();
+            c.place.depth = body.u16();
+            c.place.hasMatrix = true;
+            c.place.matrix = readMatrix(body);
+            if (second) {
+                c.place.colorTransform = readColorTransform(body, true);
+                c.place.hasColorTransform = true;
+                if (flags & 0x10)
+                    skipFilters(body);
+                if (flags & 0x20) {
+                    c.place.hasBlendMode = true;
+                    c.place.blendMode = body.u8();
+                }
+            }
+            if (!body.overrun() && (flags & 0x01))
+                frame.commands.push_back(c);
+        }
+        timeline->frames.push_back(std::move(frame));
+        buttons_.emplace(id, timeline);
+        define(id, Character{Character::Kind::Sprite, nullptr, std::move(timeline), nullptr});
+    }
+
+    std::function<QImage(quint16)> pictures() const
+    {
+        return [this](quint16 id) {
+            const auto it = bitmaps_.find(id);
+            return it == bitmaps_.end() ? QImage() : it->second;
+        };
+    }
+
+    const FontDef* font(quint16 id) const
+    {
+        const auto it = fonts_.find(id);
+        return it == fonts_.end() ? nullptr : it->second.get();
+    }
+
+    void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape)
+    {
+        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr});
+    }
+
+    void define(quint16 id, Character c)
+    {
+        // The first definition of an id stands, as in the players of the time.
+        movie_.dictionary_.emplace(id, std::move(c));
+    }
+
+    Movie& movie_;
+    BitmapBudget budget_;
+    qint64 pixelsUsed_ = 0;
+    QByteArray jpegTables_;
+    std::unordered_map<quint16, QImage> bitmaps_;
+    std::unordered_map<quint16, std::unique_ptr<FontDef>> fonts_;
+    std::unordered_map<quint16, std::shared_ptr<Timeline>> buttons_;
+};
+
+void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated)
+{
+    MovieParser parser(movie);
+    if (containerTruncated)
+        parser.noteDamage(QStringLiteral("the file is shorter than its header says"));
+    parser.readTags(body, movie.root_, 0);
+}
+
+} // namespace movie
