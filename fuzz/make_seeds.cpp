@@ -3,8 +3,8 @@
 // small valid files of every form each reader knows, made here, so the
 // fuzzers start from deep inside the formats.
 #include "movie/writer/SwfWriter.h"
-#include "tests/pictures/TestBitmap.h"
-#include "tests/pictures/TestJpeg.h"
+#include "tests/support/TestBitmap.h"
+#include "tests/support/TestJpeg.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -29,6 +29,31 @@ inline std::unique_ptr<movie::MoviePlayer> play(const QByteArray& bytes)
 
 inline QImage frame(const movie::MoviePlayer& p) { return p.renderImage(p.movie().stageSizePixels()); }
 
+// The first frame of a written movie.
+inline QImage firstFrame(SwfWriter& w) { return frame(*play(w.finish())); }
+
+inline const QColor kRed(255, 0, 0);
+inline const QColor kGreen(0, 255, 0);
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kWhite(255, 255, 255);
+inline const QColor kGrey(128, 128, 128);
+
+// A stage of the given size in pixels, at 12 frames a second, in `background`.
+inline SwfWriter stage(const QColor& background, int width = 100, int height = 100)
+{
+    SwfWriter w(width, height, 12);
+    w.setBackground(background);
+    return w;
+}
+
+// A file of the shared reference material ("swf-corpus/x.swf"); empty when
+// the material is not there, and the test then skips.
+inline QString sharedFile(const QString& relativePath)
+{
+    const QString root = qEnvironmentVariable("SKINEDIT_SHARED_DIR");
+    return root.isEmpty() ? QString() : root + QLatin1Char('/') + relativePath;
+}
+
 inline Matrix translate(double x, double y)
 {
     Matrix m;
@@ -43,6 +68,27 @@ inline Matrix scale(double sx, double sy, double x = 0, double y = 0)
     m.a = sx;
     m.d = sy;
     return m;
+}
+
+// A rectangle given in pixels, filled with `fill`.
+inline ShapeSpec rectangle(const QRect& pixels, const Fill& fill)
+{
+    ShapeSpec s;
+    s.fills.push_back(fill);
+    s.rect(QRect(pixels.x() * px, pixels.y() * px, pixels.width() * px, pixels.height() * px), 1);
+    return s;
+}
+
+// Places character `id` at depth 1, ends the frame and draws the movie.
+inline QImage drawPlaced(SwfWriter& w, quint16 id, const Matrix& at = Matrix{},
+                         std::optional<ColorTransform> cx = std::nullopt)
+{
+    Place p = Place::add(1, id).withMatrix(at);
+    if (cx)
+        p.withColor(*cx);
+    w.placeObject2(p);
+    w.showFrame();
+    return firstFrame(w);
 }
 
 // Whether two colours are the same within `tolerance` per channel.

@@ -1,0 +1,302 @@
+// The skin file read into and written from the live controls of both
+// windows.
+#include "app/Application.h"
+#include "app/EditorError.h"
+#include "canvas/ElementGeometry.h"
+#include "canvas/TForm1.h"
+#include "canvas/TImage.h"
+#include "canvas/WindowedControls.h"
+#include "options/ColourSwatch.h"
+#include "options/TfrmSize.h"
+#include "platform/ShockwaveFlash.h"
+#include "platform/TCheckBox.h"
+#include "platform/TSpeedButton.h"
+#include "settings/IniFile.h"
+#include "settings/SkinFile.h"
+#include "tests/support/EditorWindows.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempProgramFolder.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+// Both windows, linked as at start-up, not shown.
+// Both windows, linked as at start-up; no creation step run, not shown.
+struct Editor : EditorWindows {
+    Editor() : EditorWindows(Start::Linked) {}
+};
+
+QRect bounds(const QWidget* element) { return element->geometry(); }
+
+// The key names of a file's lines, in file order.
+QStringList keysOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList keys;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const int equals = line.indexOf('=');
+        if (equals > 0)
+            keys.append(QString::fromUtf8(line.left(equals)));
+    }
+    return keys;
+}
+
+} // namespace
+
+class SkinFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+        Application::setDialogs(dialogs_.get());
+        folder_ = std::make_unique<TempProgramFolder>();
+        // The writer makes files, not folders: the data folder exists.
+        folder_->write("\\data\\BackGround.bmp", "");
+    }
+    void cleanup()
+    {
+        folder_.reset();
+        Application::setDialogs(nullptr);
+    }
+
+    void emptyFileGivesEveryDefault()
+    {
+        Editor editor;
+        TForm1& f = editor.form1;
+        TfrmSize& o = editor.frmSize;
+        Element::setBounds(f.btnInfo, 16, 24, 23, 22);
+        Element::setBounds(f.TmpFlash, 128, 24, 265, 65);
+        o.chkButtonsMusic->setState(true);
+        o.chkStreight->setState(true);
+        o.chkLogoShow->setState(true);
+        o.chkTrans->setState(true);
+        o.chkMusic->setState(true);
+        o.chkLoop->setState(true);
+        o.chkDoForm->setState(false);
+        o.chkFlash->setState(true);
+        f.lstDir->setColor(Colours::MoneyGreen);
+        f.txtInfo->setColor(Colours::Cream);
+
+        folder_->write("\\data\\skin.ini", "");
+        SkinFile::read(folder_->file("\\data\\skin.ini"), f, o);
+
+        QCOMPARE(bounds(f.imgLogo), QRect(10, 0, 10, 10));
+        QCOMPARE(f.btnMinimize->pos(), QPoint(40, 6));
+        for (TImage* picture :
+             {f.imgWel, f.imgList, f.imgInfo, f.imgSetup, f.imgBrow, f.imgExit, f.imgRuss, f.imgPatch, f.imgPic})
+            QCOMPARE(picture->pos(), QPoint(0, 0));
+        QCOMPARE(bounds(f.TmpFlash), QRect(0, 0, 265, 65)); // the size is kept
+        QCOMPARE(bounds(f.lstDir), QRect(0, 0, 0, 0));
+        QCOMPARE(bounds(f.txtInfo), QRect(0, 0, 0, 0));
+        QCOMPARE(f.Label1->pos(), QPoint(0, 0));
+        QCOMPARE(f.btnInfo->pos(), QPoint(16, 24));
+
+        QVERIFY(o.chkDoForm->isChecked());
+        QVERIFY(!o.chkLogoShow->isChecked());
+        QVERIFY(!o.chkTrans->isChecked());
+        QVERIFY(!o.chkFlash->isChecked());
+        QVERIFY(!o.chkMusic->isChecked());
+        QVERIFY(!o.chkLoop->isChecked());
+        QVERIFY(o.chkButtonsMusic->isChecked());
+        QVERIFY(o.chkStreight->isChecked());
+
+        QCOMPARE(f.lstDir->color(), Colours::MoneyGreen);
+        QCOMPARE(f.txtInfo->color(), Colours::Cream);
+        QCOMPARE(o.lblFontColor->color(), Colours::BtnText);
+        // The tree's font takes the swatch's colour, not its own.
+        QCOMPARE(f.lstDir->fontColor(), Colours::BtnText);
+        // Unchecking chkFlash ran its click behaviour.
+        QVERIFY(Element::isVisible(f.imgWel));
+        QVERIFY(!Element::isVisible(f.TmpFlash));
+    }
+
+    void integerValues_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("left");
+        QTest::newRow("hexadecimal") << QByteArray("0x1E") << 30;
+        QTest::newRow("dollar") << QByteArray("$1E") << 30;
+        QTest::newRow("negative") << QByteArray(" -12") << -12;
+        QTest::newRow("not a number") << QByteArray("abc") << 10;
+        QTest::newRow("trailing text") << QByteArray("12px") << 10;
+    }
+    void integerValues()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, left);
+        Editor editor;
+        folder_->write("\\data\\skin.ini", "[Main]\r\nLogoX=" + value + "\r\n");
+        SkinFile::read(folder_->file("\\data\\skin.ini"), editor.form1, editor.frmSize);
+        QCOMPARE(Element::left(editor.form1.imgLogo), left);
+    }
+
+    void colourIdentifiersReadWithoutRegardToCase()
+    {
+        Editor editor;
+        folder_->write("\\data\\skin.ini",
+                       "[main]\r\ndircolor=clmoneygreen\r\nInfoColor=$00112233\r\nDirFontColor=CLRED\r\n");
+        SkinFile::read(folder_->file("\\data\\skin.ini"), editor.form1, editor.frmSize);
+        QCOMPARE(editor.form1.lstDir->color(), Colours::MoneyGreen);
+        QCOMPARE(editor.form1.txtInfo->color(), TColor(0x00112233));
+        QCOMPARE(editor.form1.lstDir->fontColor(), TColor(0x000000FF));
+        QCOMPARE(editor.frmSize.lblFontColor->color(), TColor(0x000000FF));
+    }
+
+    void colourWrittenAsIdentifierOrHex()
+    {
+        Editor editor;
+        editor.form1.lstDir->setColor(Colours::MoneyGreen);
+        editor.form1.txtInfo->setColor(Colours::GridDefault);
+        editor.frmSize.lblFontColor->setColor(Colours::BtnText);
+        const QString path = folder_->file("\\data\\skin.ini");
+        SkinFile::write(path, editor.form1, editor.frmSize);
+        QCOMPARE(IniFile::readString(path, "Main", "DirColor", {}), QStringLiteral("clMoneyGreen"));
+        QCOMPARE(IniFile::readString(path, "Main", "InfoColor", {}), QStringLiteral("$00666666"));
+        QCOMPARE(IniFile::readString(path, "Main", "DirFontColor", {}), QStringLiteral("clBtnText"));
+    }
+
+    void writerKeepsOtherLinesAndLoopMusic()
+    {
+        Editor editor;
+        editor.frmSize.chkLoop->setState(false);
+        folder_->write(
+            "\\data\\skin.ini",
+            "; menu skin\r\n[Main]\r\nLoopMusic=1\r\nAuthor=someone\r\nLogoX=99\r\n\r\n[Other]\r\nKey=Value\r\n");
+        const QString path = folder_->file("\\data\\skin.ini");
+        SkinFile::write(path, editor.form1, editor.frmSize);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.startsWith("; menu skin\r\n[Main]\r\nLoopMusic=1\r\nAuthor=someone\r\nLogoX=416\r\n"));
+        QVERIFY(text.endsWith("\r\n\r\n[Other]\r\nKey=Value\r\n"));
+        QCOMPARE(keysOf(path).count("LoopMusic"), 1);
+    }
+
+    void writerWritesEveryKeyOnceInItsOrder()
+    {
+        Editor editor;
+        const QString path = folder_->file("\\data\\skin.ini");
+        SkinFile::write(path, editor.form1, editor.frmSize);
+        const QStringList expected = {
+            "ButInfoX",  "ButInfoY", "LogoVisible", "LogoTrans", "LogoStr", "MakeForm", "ButMusic", "DirFontColor",
+            "LogoH",     "LogoW",    "LogoX",       "LogoY",     "MinX",    "MinY",     "Flash",    "Music",
+            "FlashH",    "FlashW",   "FlashX",      "FlashY",    "TitleX",  "TitleY",   "ListX",    "ListY",
+            "InfoX",     "InfoY",    "SetupX",      "SetupY",    "BrowX",   "BrowY",    "ExitX",    "ExitY",
+            "RusX",      "RusY",     "PatchY",      "PatchX",    "PicY",    "PicX",     "LstX",     "LstY",
+            "LstW",      "LstH",     "InfX",        "InfY",      "InfW",    "InfH",     "DMx",      "DMy",
+            "InfoColor", "DirColor"};
+        QCOMPARE(keysOf(path), expected);
+    }
+
+    void saveAndReadBackRestoresEverything()
+    {
+        const QString path = folder_->file("\\data\\saved.ini");
+        QList<QRect> placed;
+        QList<bool> states;
+        {
+            Editor editor;
+            TForm1& f = editor.form1;
+            int n = 0;
+            for (QWidget* element : f.elements()) {
+                if (element == f.imgBckGround || element == f.FlashPlayer)
+                    continue;
+                ++n;
+                Element::setBounds(element, 3 * n, 5 * n + 1, 20 + n, 10 + 2 * n);
+                placed.append(bounds(element));
+            }
+            const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow,     editor.frmSize.chkTrans,
+                                             editor.frmSize.chkStreight,     editor.frmSize.chkDoForm,
+                                             editor.frmSize.chkButtonsMusic, editor.frmSize.chkFlash,
+                                             editor.frmSize.chkMusic};
+            for (int i = 0; i < boxes.size(); ++i) {
+                boxes[i]->setState(i % 2 == 0);
+                states.append(boxes[i]->isChecked());
+            }
+            f.lstDir->setColor(0x00010203);
+            f.txtInfo->setColor(Colours::WindowText);
+            editor.frmSize.lblFontColor->setColor(0x00ABCDEF);
+            SkinFile::write(path, f, editor.frmSize);
+        }
+
+        Editor editor;
+        TForm1& f = editor.form1;
+        const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow,     editor.frmSize.chkTrans,
+                                         editor.frmSize.chkStreight,     editor.frmSize.chkDoForm,
+                                         editor.frmSize.chkButtonsMusic, editor.frmSize.chkFlash,
+                                         editor.frmSize.chkMusic};
+        for (int i = 0; i < boxes.size(); ++i)
+            boxes[i]->setState(i % 2 != 0);
+        SkinFile::read(path, f, editor.frmSize);
+
+        // The skin keeps the size of the four windowed elements only.
+        const QList<QWidget*> sized = {f.imgLogo, f.TmpFlash, f.lstDir, f.txtInfo};
+        int n = 0;
+        for (QWidget* element : f.elements()) {
+            if (element == f.imgBckGround || element == f.FlashPlayer)
+                continue;
+            const QRect expected = placed[n++];
+            if (sized.contains(element))
+                QCOMPARE(bounds(element), expected);
+            else
+                QCOMPARE(element->pos(), expected.topLeft());
+        }
+        for (int i = 0; i < boxes.size(); ++i)
+            QCOMPARE(boxes[i]->isChecked(), states[i]);
+        QCOMPARE(f.lstDir->color(), TColor(0x00010203));
+        QCOMPARE(f.txtInfo->color(), Colours::WindowText);
+        QCOMPARE(f.lstDir->fontColor(), TColor(0x00ABCDEF));
+        QCOMPARE(editor.frmSize.lblFontColor->color(), TColor(0x00ABCDEF));
+    }
+
+    void writerStopsAtAKeyItCannotWrite()
+    {
+        Editor editor;
+        // A folder where the file should be: nothing can be written there.
+        folder_->write("\\data\\blocked\\inner.txt", "");
+        const QString path = folder_->file("\\data\\blocked");
+        try {
+            SkinFile::write(path, editor.form1, editor.frmSize);
+            QFAIL("the writer reported success");
+        } catch (const EditorError& error) {
+            QCOMPARE(error.text(), QStringLiteral("Unable to write to %1").arg(path));
+        }
+    }
+
+    void invalidColourStopsTheReaderAndTheStart()
+    {
+        Editor editor;
+        TForm1& f = editor.form1;
+        f.lstDir->setColor(Colours::MoneyGreen);
+        folder_->write("\\data\\skin.ini",
+                       "[Main]\r\nLogoX=30\r\nFlash=1\r\nLstW=77\r\nDirFontColor=clRed\r\n"
+                       "DirColor=notacolour\r\nInfoColor=clBlack\r\n");
+        f.show();
+        QTRY_VERIFY(f.isVisible());
+
+        QCOMPARE(dialogs_->errors, QStringList{"'notacolour' is not a valid integer value."});
+        QVERIFY(!editor.frmSize.isVisible());
+        // Read before the error.
+        QCOMPARE(Element::width(f.lstDir), 77);
+        QVERIFY(editor.frmSize.chkFlash->isChecked());
+        QVERIFY(Element::isVisible(f.TmpFlash));
+        QVERIFY(!Element::isVisible(f.imgWel));
+        QCOMPARE(f.lstDir->fontColor(), TColor(0x000000FF));
+        // Not read.
+        QCOMPARE(f.lstDir->color(), Colours::MoneyGreen);
+        QCOMPARE(f.txtInfo->color(), Colours::Cream);
+    }
+
+private:
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TempProgramFolder> folder_;
+};
+
+QTEST_MAIN(SkinFileTest)
+#include "tst_skinfile.moc"

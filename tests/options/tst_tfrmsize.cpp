@@ -1,0 +1,307 @@
+// The options window: switching panels from the category tree, the colour
+// swatches, the Flash check box and what showing the window copies.
+#include "app/Application.h"
+#include "canvas/ElementGeometry.h"
+#include "canvas/TForm1.h"
+#include "canvas/TImage.h"
+#include "canvas/WindowedControls.h"
+#include "options/CategoryTree.h"
+#include "options/ColourSwatch.h"
+#include "options/TfrmSize.h"
+#include "platform/ShockwaveFlash.h"
+#include "platform/TCheckBox.h"
+#include "settings/SkinFile.h"
+#include "tests/support/EditorWindows.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempProgramFolder.h"
+
+#include <QTest>
+
+namespace {
+
+// Both windows, linked as at start-up; no creation step run, not shown.
+struct Editor : EditorWindows {
+    Editor() : EditorWindows(Start::Linked) {}
+};
+
+const QStringList formNames = {"О программе", "Настройки", "Заголовок", "Музыка", "Цветовые параметры", "Разное"};
+
+// The node of the tree by its place: top-level row, and child row or -1.
+QTreeWidgetItem* node(TfrmSize& window, int row, int child = -1)
+{
+    QTreeWidgetItem* item = window.treeMain->topLevelItem(row);
+    return child < 0 ? item : item->child(child);
+}
+
+void clickNode(TfrmSize& window, QTreeWidgetItem* item)
+{
+    window.treeMain->expandAll();
+    const QRect place = window.treeMain->visualItemRect(item);
+    QTest::mouseClick(window.treeMain->viewport(), Qt::LeftButton, {}, place.center());
+}
+
+// The panels that show, by name, bottom to top.
+QStringList shownPanels(const TfrmSize& window)
+{
+    QStringList shown;
+    for (QObject* child : window.children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && widget->objectName().startsWith("pnl") && !widget->isHidden())
+            shown.append(widget->objectName());
+    }
+    return shown;
+}
+
+} // namespace
+
+class OptionsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        dialogs_ = std::make_unique<ScriptedDialogs>();
+        Application::setDialogs(dialogs_.get());
+        folder_ = std::make_unique<TempProgramFolder>();
+    }
+    void cleanup()
+    {
+        folder_.reset();
+        Application::setDialogs(nullptr);
+    }
+
+    void withoutCategoryNamesEveryClickEmptiesThePanels()
+    {
+        Editor editor;
+        TfrmSize& window = editor.frmSize;
+        window.show();
+        QCOMPARE(shownPanels(window), QStringList{"pnlAbout"});
+        QCOMPARE(window.treeMain->topLevelItem(0)->text(0), formNames[0]);
+        QVERIFY(!node(window, 1)->isExpanded());
+
+        clickNode(window, node(window, 0));
+        QCOMPARE(shownPanels(window), QStringList{});
+        clickNode(window, node(window, 1, 2));
+        QCOMPARE(shownPanels(window), QStringList{});
+        QVERIFY(dialogs_->errors.isEmpty());
+    }
+
+    void categoryNamesChooseThePanel_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("child");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("about") << 0 << -1 << QStringList{"pnlAbout"};
+        QTest::newRow("settings") << 1 << -1 << QStringList{"pnlTitle"};
+        QTest::newRow("title") << 1 << 0 << QStringList{"pnlTitle"};
+        QTest::newRow("music") << 1 << 1 << QStringList{"pnlMusic"};
+        QTest::newRow("colours") << 1 << 2 << QStringList{"pnlColor"};
+        QTest::newRow("miscellaneous") << 1 << 3 << QStringList{"pnlLogo"};
+    }
+    void categoryNamesChooseThePanel()
+    {
+        QFETCH(int, row);
+        QFETCH(int, child);
+        QFETCH(QStringList, shown);
+        Editor editor;
+        TfrmSize& window = editor.frmSize;
+        window.setCategoryNames(formNames);
+        window.rebuildTree();
+        window.show();
+        // Start from another panel, so that every panel is switched.
+        clickNode(window, node(window, 1, 3));
+        clickNode(window, node(window, row, child));
+        QCOMPARE(shownPanels(window), shown);
+    }
+
+    void keyboardSelectionSwitchesNothing()
+    {
+        Editor editor;
+        TfrmSize& window = editor.frmSize;
+        window.setCategoryNames(formNames);
+        window.rebuildTree();
+        window.show();
+        clickNode(window, node(window, 0));
+        QTest::keyClick(window.treeMain, Qt::Key_Down);
+        QCOMPARE(window.treeMain->currentItem(), node(window, 1));
+        QCOMPARE(shownPanels(window), QStringList{"pnlAbout"});
+        // A click on the tree's empty part takes the selected node.
+        QTest::mouseClick(window.treeMain->viewport(), Qt::LeftButton, {}, QPoint(100, 190));
+        QCOMPARE(shownPanels(window), QStringList{"pnlTitle"});
+    }
+
+    void sharedNamesShowBothPanelsTheLaterOnTop()
+    {
+        Editor editor;
+        TfrmSize& window = editor.frmSize;
+        window.setCategoryNames({"About", "Settings", "Title", "Same", "Same", "Misc"});
+        window.rebuildTree();
+        window.show();
+        clickNode(window, node(window, 1, 1));
+        QCOMPARE(shownPanels(window), (QStringList{"pnlMusic", "pnlColor"}));
+        clickNode(window, node(window, 1, 2));
+        QCOMPARE(shownPanels(window), (QStringList{"pnlMusic", "pnlColor"}));
+    }
+
+    void missingNamesMatchTheEmptyNodes()
+    {
+        Editor editor;
+        TfrmSize& window = editor.frmSize;
+        // A language file without keys "3" and "5".
+        window.setCategoryNames({"About", "Settings", "", "Music", "", "Misc"});
+        window.rebuildTree();
+        window.show();
+        QCOMPARE(node(window, 1, 0)->text(0), QString());
+        QCOMPARE(node(window, 1, 2)->text(0), QString());
+        QVERIFY(!node(window, 1)->isExpanded());
+        clickNode(window, node(window, 1, 0));
+        QCOMPARE(shownPanels(window), (QStringList{"pnlTitle", "pnlColor"}));
+        clickNode(window, node(window, 1, 2));
+        QCOMPARE(shownPanels(window), (QStringList{"pnlTitle", "pnlColor"}));
+        clickNode(window, node(window, 1, 1));
+        QCOMPARE(shownPanels(window), QStringList{"pnlMusic"});
+    }
+
+    void swatchConfirmedTakesTheColour_data()
+    {
+        QTest::addColumn<QString>("swatchName");
+        QTest::newRow("flash") << "lblFlash";
+        QTest::newRow("font") << "lblFontColor";
+        QTest::newRow("info") << "lblInfo";
+        QTest::newRow("tree") << "lblDir";
+    }
+    void swatchConfirmedTakesTheColour()
+    {
+        QFETCH(QString, swatchName);
+        Editor editor;
+        ColourSwatch* swatch = swatchOf(editor, swatchName);
+        swatch->setColor(0x00102030);
+        dialogs_->colourAnswers.enqueue(TColor(0x00405060));
+        QTest::mouseClick(swatch, Qt::LeftButton);
+        QCOMPARE(dialogs_->colourPresets, QList<TColor>{0x00102030});
+        QCOMPARE(swatch->color(), TColor(0x00405060));
+        QCOMPARE(targetOf(editor, swatchName), TColor(0x00405060));
+        // The dialog keeps the last colour as its own.
+        QCOMPARE(editor.frmSize.dlgChangeColor.Color, TColor(0x00405060));
+    }
+
+    void swatchCancelledStillColoursTheCanvas_data() { swatchConfirmedTakesTheColour_data(); }
+    void swatchCancelledStillColoursTheCanvas()
+    {
+        QFETCH(QString, swatchName);
+        Editor editor;
+        ColourSwatch* swatch = swatchOf(editor, swatchName);
+        swatch->setColor(Colours::BtnText);
+        QTest::mouseClick(swatch, Qt::LeftButton); // no answer queued: cancelled
+        QCOMPARE(dialogs_->colourPresets, QList<TColor>{Colours::BtnText});
+        QCOMPARE(swatch->color(), Colours::BtnText);
+        QCOMPARE(targetOf(editor, swatchName), Colours::BtnText);
+    }
+
+    void showingCopiesTheCanvasColours()
+    {
+        Editor editor;
+        TForm1& f = editor.form1;
+        TfrmSize& window = editor.frmSize;
+        window.FormCreate();
+        QCOMPARE(window.lblSetka->color(), Colours::GridDefault);
+        QCOMPARE(window.lblFontColor->color(), Colours::BtnText);
+        f.lstDir->setColor(0x00010101);
+        f.txtInfo->setColor(0x00020202);
+        f.TmpFlash->setColor(0x00030303);
+        window.show();
+        QCOMPARE(window.lblDir->color(), TColor(0x00010101));
+        QCOMPARE(window.lblInfo->color(), TColor(0x00020202));
+        QCOMPARE(window.lblFlash->color(), TColor(0x00030303));
+        QCOMPARE(window.lblFontColor->color(), Colours::BtnText);
+        QCOMPARE(window.lblSetka->color(), Colours::GridDefault);
+        QVERIFY(Element::isVisible(f.imgWel));
+        QVERIFY(!Element::isVisible(f.TmpFlash));
+        // Every showing copies them again.
+        window.hide();
+        f.lstDir->setColor(0x00040404);
+        window.show();
+        QCOMPARE(window.lblDir->color(), TColor(0x00040404));
+    }
+
+    void flashCheckBoxClickedByTheUser()
+    {
+        Editor editor;
+        TForm1& f = editor.form1;
+        TfrmSize& window = editor.frmSize;
+        window.show();
+        window.pnlTitle->show();
+        QTest::mouseClick(window.chkFlash, Qt::LeftButton);
+        QVERIFY(window.chkFlash->isChecked());
+        QVERIFY(!Element::isVisible(f.imgWel));
+        QVERIFY(Element::isVisible(f.TmpFlash));
+
+        // A Flash preview on screen: the player stands in for the area.
+        Element::setVisible(f.TmpFlash, false);
+        Element::setVisible(f.FlashPlayer, true);
+        QTest::mouseClick(window.chkFlash, Qt::LeftButton);
+        QVERIFY(!window.chkFlash->isChecked());
+        QVERIFY(Element::isVisible(f.imgWel));
+        QVERIFY(!Element::isVisible(f.TmpFlash));
+        QVERIFY(!Element::isVisible(f.FlashPlayer));
+
+        QTest::mouseClick(window.chkFlash, Qt::LeftButton);
+        QVERIFY(Element::isVisible(f.TmpFlash));
+        QVERIFY(!Element::isVisible(f.FlashPlayer));
+    }
+
+    void flashCheckBoxSetByTheSkinReader()
+    {
+        Editor editor;
+        TForm1& f = editor.form1;
+        const QString path = folder_->file("\\data\\skin.ini");
+        folder_->write("\\data\\skin.ini", "[Main]\r\nFlash=1\r\n");
+        SkinFile::read(path, f, editor.frmSize);
+        QVERIFY(editor.frmSize.chkFlash->isChecked());
+        QVERIFY(!Element::isVisible(f.imgWel));
+        QVERIFY(Element::isVisible(f.TmpFlash));
+
+        // The state it already has runs nothing: the player stays.
+        Element::setVisible(f.FlashPlayer, true);
+        SkinFile::read(path, f, editor.frmSize);
+        QVERIFY(Element::isVisible(f.FlashPlayer));
+
+        // Showing the window afterwards leaves the Flash area shown.
+        editor.frmSize.show();
+        QVERIFY(Element::isVisible(f.TmpFlash));
+        QVERIFY(!Element::isVisible(f.imgWel));
+    }
+
+    void miscellaneousTabOrderIsNotTopToBottom()
+    {
+        Editor editor;
+        TfrmSize& window = editor.frmSize;
+        QCOMPARE(window.chkLogoShow->nextInFocusChain(), window.chkTrans);
+        QCOMPARE(window.chkTrans->nextInFocusChain(), window.chkDoForm);
+        QCOMPARE(window.chkDoForm->nextInFocusChain(), window.chkStreight);
+    }
+
+private:
+    ColourSwatch* swatchOf(Editor& editor, const QString& name)
+    {
+        TfrmSize& w = editor.frmSize;
+        return name == "lblFlash"    ? w.lblFlash
+            : name == "lblFontColor" ? w.lblFontColor
+            : name == "lblInfo"      ? w.lblInfo
+                                     : w.lblDir;
+    }
+    TColor targetOf(Editor& editor, const QString& name)
+    {
+        TForm1& f = editor.form1;
+        return name == "lblFlash"    ? f.TmpFlash->color()
+            : name == "lblFontColor" ? f.lstDir->fontColor()
+            : name == "lblInfo"      ? f.txtInfo->color()
+                                     : f.lstDir->color();
+    }
+
+    std::unique_ptr<ScriptedDialogs> dialogs_;
+    std::unique_ptr<TempProgramFolder> folder_;
+};
+
+QTEST_MAIN(OptionsWindowTest)
+#include "tst_tfrmsize.moc"

@@ -1,0 +1,151 @@
+// The canvas's Flash player control: Movie, Play and Stop as the Title
+// preview uses them, and its drawing.
+
+#include "app/EditorError.h"
+#include "movie/writer/SwfWriter.h"
+#include "platform/ShockwaveFlash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using movie::Matrix;
+using movie::writer::ShapeSpec;
+using movie::writer::SwfWriter;
+namespace actions = movie::writer::actions;
+
+namespace {
+
+// `frames` frames at `fps`, a red square moving one pixel a frame over a
+// blue stage; with `stopAtEnd` the last frame stops the movie.
+QByteArray movingSquare(int frames, double fps, bool stopAtEnd)
+{
+    SwfWriter w(100, 50, fps);
+    w.setBackground(QColor(0, 0, 255));
+    ShapeSpec s;
+    s.fills.push_back(ShapeSpec::Fill::solid(QColor(255, 0, 0)));
+    s.rect(QRect(0, 0, 50 * 20, 50 * 20), 1);
+    w.defineShape(1, s);
+    for (int f = 0; f < frames; ++f) {
+        Matrix m;
+        m.tx = f * 20;
+        w.placeObject2(f == 0 ? SwfWriter::Place::add(1, 1).withMatrix(m) : SwfWriter::Place::modify(1).withMatrix(m));
+        if (stopAtEnd && f == frames - 1)
+            w.doAction(actions::stop());
+        w.showFrame();
+    }
+    return w.finish();
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+} // namespace
+
+class ShockwaveFlashTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsEmptyWithItsFixedSettings()
+    {
+        TShockwaveFlash player;
+        QVERIFY(!player.hasMovie());
+        QVERIFY(player.Movie().isEmpty());
+        QCOMPARE(player.WMode(), QStringLiteral("Window"));
+        QCOMPARE(player.Quality(), QStringLiteral("High"));
+        QCOMPARE(player.Scale(), QStringLiteral("ShowAll"));
+        player.Play(); // nothing to play: no harm
+        player.Stop();
+        QVERIFY(!player.IsPlaying());
+    }
+
+    void missingFileGivesAnEmptyPlayerAndNoError()
+    {
+        QTemporaryDir dir;
+        TShockwaveFlash player;
+        player.setMovie(writeFile(dir, "logo.swf", movingSquare(3, 12, false)));
+        QVERIFY(player.hasMovie());
+        const QString missing = dir.filePath("data") + "/\\data/logo.swf";
+        player.setMovie(missing);
+        QVERIFY(!player.hasMovie());
+        QCOMPARE(player.Movie(), missing);
+        player.Play();
+        QVERIFY(!player.IsPlaying());
+    }
+
+    void fileThatIsNoMovieThrowsNamingIt()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "logo.swf", "GIF89a this is a picture, not a movie");
+        TShockwaveFlash player;
+        try {
+            player.setMovie(path);
+            QFAIL("no error for a file that is no movie");
+        } catch (const EditorError& e) {
+            QVERIFY2(e.text().contains(QDir::toNativeSeparators(path)), qPrintable(e.text()));
+            QVERIFY2(e.text().contains("not a Flash movie"), qPrintable(e.text()));
+        }
+        QVERIFY(!player.hasMovie());
+    }
+
+    void playRunsToTheStopAndTheClockRests()
+    {
+        QTemporaryDir dir;
+        TShockwaveFlash player;
+        player.setMovie(writeFile(dir, "logo.swf", movingSquare(4, 50, true)));
+        QCOMPARE(player.CurrentFrame(), 1);
+        QVERIFY(!player.IsPlaying()); // Movie alone does not start it
+        player.Play();
+        QVERIFY(player.IsPlaying());
+        QTRY_COMPARE_WITH_TIMEOUT(player.CurrentFrame(), 4, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!player.IsPlaying(), 3000); // nothing more can change
+    }
+
+    void stopHaltsAndPlayGoesOnFromThere()
+    {
+        QTemporaryDir dir;
+        TShockwaveFlash player;
+        player.setMovie(writeFile(dir, "logo.swf", movingSquare(1000, 100, false)));
+        player.Play();
+        QTRY_VERIFY_WITH_TIMEOUT(player.CurrentFrame() > 2, 3000);
+        player.Stop();
+        const int halted = player.CurrentFrame();
+        QTest::qWait(80);
+        QCOMPARE(player.CurrentFrame(), halted);
+        QVERIFY(!player.IsPlaying());
+        player.Play();
+        QTRY_VERIFY_WITH_TIMEOUT(player.CurrentFrame() > halted, 3000);
+        // Setting the movie again starts it over, halted on its first frame.
+        player.setMovie(player.Movie());
+        QCOMPARE(player.CurrentFrame(), 1);
+        QVERIFY(!player.IsPlaying());
+    }
+
+    // ShowAll in a control of another shape: the 2:1 stage in a 100 x 100
+    // control fills its width, centred, with background bands above and below.
+    void drawsTheStageFittedIntoItsRectangle()
+    {
+        QTemporaryDir dir;
+        QWidget canvas;
+        auto* player = new TShockwaveFlash(&canvas);
+        player->setGeometry(10, 10, 100, 100);
+        canvas.resize(200, 200);
+        player->setMovie(writeFile(dir, "logo.swf", movingSquare(2, 12, false)));
+        canvas.show();
+        const QImage shot = player->grab().toImage();
+        QCOMPARE(shot.size(), QSize(100, 100) * shot.devicePixelRatio());
+        QCOMPARE(QColor(shot.pixel(25, 50)), QColor(255, 0, 0));
+        QCOMPARE(QColor(shot.pixel(75, 50)), QColor(0, 0, 255));
+        QCOMPARE(QColor(shot.pixel(25, 10)), QColor(0, 0, 255));
+    }
+};
+
+QTEST_MAIN(ShockwaveFlashTest)
+#include "tst_shockwaveflash.moc"
