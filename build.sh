@@ -26,29 +26,30 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-jobs() { nproc 2>/dev/null || echo 2; }
+job_count() { nproc 2>/dev/null || echo 2; }
 
 case "${1:-}" in
 run)
     install_packages "${BUILD_PACKAGES[@]}"
     cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DSKINEDIT_BUILD_TESTS=OFF
-    cmake --build build/release -j "$(jobs)"
+    cmake --build build/release -j "$(job_count)"
     exec build/release/program/skinedit
     ;;
 test)
     install_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DSKINEDIT_SANITIZE=ON
-    cmake --build build/test -j "$(jobs)"
+    cmake --build build/test -j "$(job_count)"
     # Every fuzz target for about 20 seconds (clang builds them in build/fuzz);
     # a failure is reported after the tests, which run regardless.
     fuzz_status=0
     if command -v clang++ >/dev/null; then fuzz/run.sh 20 || fuzz_status=$?; fi
     tools/check-format.sh
+    tools/check-layers.sh
     # clang-tidy takes about twelve minutes on two cores: CI runs it here,
     # anyone else with `tools/run-clang-tidy.sh build/test`.
     if [ -n "${CI:-}" ]; then tools/run-clang-tidy.sh build/test; fi
     cd build/test
-    ctest --output-on-failure -j "$(jobs)"
+    ctest --output-on-failure -j "$(job_count)"
     [ "$fuzz_status" -eq 0 ] || { echo "Fuzzing failed (see the fuzz: lines above)" >&2; exit 1; }
     ;;
 *)

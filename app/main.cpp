@@ -1,8 +1,6 @@
-// The editor's entry: the application, the canvas window, the options
-// window, then the event loop.
-#include "app/Application.h"
-#include "canvas/TForm1.h"
-#include "options/TfrmSize.h"
+// The editor's entry: the application, both windows, then the event loop.
+#include "app/Editor.h"
+#include "base/Application.h"
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
@@ -17,18 +15,12 @@ int main(int argc, char* argv[])
 
     QtDialogs dialogs;
     Application::setDialogs(&dialogs);
-
-    TForm1 Form1;
-    Application::runBehaviour([&] { Form1.FormCreate(); });
-
-    TfrmSize frmSize(Form1);
-    Form1.frmSize = &frmSize;
-    Application::runBehaviour([&] { frmSize.FormCreate(); });
-
-    // Showing the canvas runs its first-show behaviour, which reads the
-    // skin file and shows the options window.
-    Form1.show();
-    const int result = QApplication::exec();
+    int result = 0;
+    {
+        Editor editor;
+        editor.show();
+        result = QApplication::exec();
+    }
     Application::setDialogs(nullptr);
     return result;
 }

@@ -1,6 +1,6 @@
 #include "canvas/ElementMouse.h"
 
-#include "app/Application.h"
+#include "base/Application.h"
 
 #include <QAbstractScrollArea>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "canvas/Grid.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "canvas/TImage.h"
 
 #include <QPainter>
@@ -16,10 +16,10 @@ void paintLines(QImage& picture, const QColor& colour)
     // Whole-pixel rectangles, so exactly the pixels of each 1-pixel line are
     // set, whatever the painter's pen rules are.
     QPainter painter(&picture);
-    for (int i = 0; i < width / spacing; ++i)
-        painter.fillRect(i * spacing, 0, 1, height, colour);
-    for (int j = 0; j < height / spacing; ++j)
-        painter.fillRect(0, j * spacing, width, 1, colour);
+    for (int i = 0; i < width / kSpacing; ++i)
+        painter.fillRect(i * kSpacing, 0, 1, height, colour);
+    for (int j = 0; j < height / kSpacing; ++j)
+        painter.fillRect(0, j * kSpacing, width, 1, colour);
 }
 
 QImage& preparePen(TImage& background) { return background.drawingSurface(); }

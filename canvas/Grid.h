@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Colour.h"
+#include "base/Colour.h"
 
 #include <QColor>
 
@@ -12,7 +12,7 @@ class TImage;
 // saved: removing it reloads the background picture from its file.
 namespace Grid {
 
-constexpr int spacing = 10;
+constexpr int kSpacing = 10;
 
 // Paints the lines with a 1-pixel solid pen: W div 10 vertical lines at
 // x = 0, 10, ... over the full height, H div 10 horizontal lines at

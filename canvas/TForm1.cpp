@@ -1,15 +1,15 @@
 #include "canvas/TForm1.h"
 
-#include "app/Application.h"
-#include "app/ProgramFolder.h"
+#include "base/Application.h"
+#include "base/ProgramFolder.h"
 #include "canvas/ElementGeometry.h"
 #include "canvas/ElementMouse.h"
+#include "canvas/SkinFile.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
 #include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TSpeedButton.h"
-#include "settings/SkinFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

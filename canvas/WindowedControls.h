@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/Colour.h"
+#include "base/Colour.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "fuzz/FuzzSupport.h"
 
-#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -48,14 +48,6 @@ void ensureGuiApplication()
         return;
     prepareOffscreen();
     new QGuiApplication(argumentCount, arguments); // lives as long as the process
-}
-
-void ensureWidgetsApplication()
-{
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    prepareOffscreen();
-    new QApplication(argumentCount, arguments); // lives as long as the process
 }
 
 void fail(const char* what)

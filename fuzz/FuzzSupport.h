@@ -23,9 +23,8 @@ QString writeFile(const QString& name, const QByteArray& content);
 QString folder();
 
 // Creates the one application object of the process, offscreen, on first
-// use: a QGuiApplication, or a QApplication when widgets are needed.
+// use.
 void ensureGuiApplication();
-void ensureWidgetsApplication();
 
 // Ends the process the way a sanitizer does, so the fuzzer keeps the input:
 // for a broken property of the code under test rather than a memory fault.

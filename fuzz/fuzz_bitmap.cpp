@@ -2,7 +2,7 @@
 // error the user reads.
 #include "fuzz/FuzzSupport.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "platform/PictureDecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

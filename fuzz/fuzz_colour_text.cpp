@@ -2,7 +2,7 @@
 // reads, and every colour survives a trip through its text.
 #include "fuzz/FuzzSupport.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "settings/ColourText.h"
 #include "settings/IniValues.h"
 

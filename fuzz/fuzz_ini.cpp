@@ -4,7 +4,7 @@
 // the writer accepts must read back as written.
 #include "fuzz/FuzzSupport.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "settings/ColourText.h"
 #include "settings/IniEncoding.h"
 #include "settings/IniFile.h"
@@ -27,7 +27,7 @@ bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 // exactly.
 bool valueReadsBackExactly(const QString& value)
 {
-    if (value.size() > IniFile::maxValueLength)
+    if (value.size() > IniFile::kMaxValueLength)
         return false;
     if (!value.isEmpty() && (isBlank(value.front()) || isBlank(value.back())))
         return false;
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString path = fuzz::writeFile(QStringLiteral("fuzz.ini"), parts.value(0));
 
     const QString before = IniFile::readString(path, section, key, QStringLiteral("default"));
-    if (before.size() > IniFile::maxValueLength)
+    if (before.size() > IniFile::kMaxValueLength)
         fuzz::fail("a value longer than the longest value read");
     IniValues::readInteger(path, section, key, 7);
     IniValues::readBool(path, QStringLiteral("Main"), QStringLiteral("Grid"), true);

@@ -1,6 +1,6 @@
 #include "options/DialogComponents.h"
 
-#include "app/Application.h"
+#include "base/Application.h"
 
 bool TColorDialog::Execute()
 {

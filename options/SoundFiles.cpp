@@ -1,6 +1,6 @@
 #include "options/SoundFiles.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 #include <QFileInfo>
 

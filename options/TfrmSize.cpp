@@ -1,7 +1,7 @@
 #include "options/TfrmSize.h"
 
-#include "app/Application.h"
-#include "app/ProgramFolder.h"
+#include "base/Application.h"
+#include "base/ProgramFolder.h"
 #include "canvas/ElementGeometry.h"
 #include "canvas/TForm1.h"
 #include "canvas/TImage.h"
@@ -9,6 +9,7 @@
 #include "options/CategoryTree.h"
 #include "options/ClickableImage.h"
 #include "options/ColourSwatch.h"
+#include "options/EditorSettings.h"
 #include "options/OptionsArtwork.h"
 #include "options/TBevel.h"
 #include "options/TLabel.h"
@@ -16,7 +17,6 @@
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
-#include "settings/EditorSettings.h"
 
 #include <QShowEvent>
 
@@ -278,7 +278,7 @@ void TfrmSize::FormCreate()
     // 1. The grid's default colour, which the editor settings may replace.
     lblSetka->setColor(Colours::GridDefault);
     // 2. The editor settings (Options.ini): window places, grid and language.
-    EditorSettings::read(ProgramFolder::file(QStringLiteral("\\Options.ini")), Form1, *this);
+    EditorSettings::read(EditorSettings::path(), Form1, *this);
     // 3. The grid state, applied to the canvas as a click on chkSetka does.
     chkSetkaClick();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "options/DialogComponents.h"
+#include "settings/LanguageFile.h"
 
 #include <QIcon>
 #include <QList>
@@ -34,6 +35,7 @@ public:
 
     // The categories, in the order of their names (and of the tree's nodes).
     enum Category { About, Settings, Title, Music, Colours, Miscellaneous, CategoryCount };
+    static_assert(CategoryCount == LanguageFile::kCategoryCount);
 
     // Controls on the window, in creation order (later ones lie above).
     TSpeedButton* LbSpeedButton1;                 // "Сохранить ": the Save command
@@ -119,6 +121,9 @@ public:
     // Builds the tree with the given six node texts (the form's own at
     // creation).
     void buildTree(const QStringList& nodeTexts);
+    // Takes the caption, the category names (rebuilding the tree) and every
+    // control's text from an accepted language file (TfrmSizeLanguage.cpp).
+    void applyLanguage(const LanguageFile::Texts& texts);
 
     // Behaviours.
     void FormCreate();
@@ -135,10 +140,11 @@ public:
     // Save and Exit (TfrmSizeSaveExit.cpp).
     void LbSpeedButton1Click();
     void SpeedButton1Click();
-    // The intro music and the button sound: play and stop
-    // (SoundPreview.cpp), import (SoundImport.cpp).
+    // The title movie's preview (TfrmSizeFlashPreview.cpp).
     void imgPlayClick();
     void imdStopClick();
+    // The intro music and the button sound: play and stop
+    // (TfrmSizeSoundPreview.cpp), import (TfrmSizeSoundImport.cpp).
     void imgMusicPlayClick();
     void imgMusicStopClick();
     void Image2Click();

@@ -3,7 +3,7 @@
 // picture brings the area back.
 #include "options/TfrmSize.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "canvas/ElementGeometry.h"
 #include "canvas/TForm1.h"
 #include "canvas/WindowedControls.h"

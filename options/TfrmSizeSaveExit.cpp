@@ -3,11 +3,11 @@
 // ends the program.
 #include "options/TfrmSize.h"
 
-#include "app/Application.h"
-#include "app/ProgramFolder.h"
-#include "platform/Dialogs.h"
-#include "settings/EditorSettings.h"
-#include "settings/SkinFile.h"
+#include "base/Application.h"
+#include "base/Dialogs.h"
+#include "base/ProgramFolder.h"
+#include "canvas/SkinFile.h"
+#include "options/EditorSettings.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -46,7 +46,7 @@ void TfrmSize::LbSpeedButton1Click()
 
 void TfrmSize::SpeedButton1Click()
 {
-    EditorSettings::write(ProgramFolder::file(QStringLiteral("\\Options.ini")), Form1, *this);
+    EditorSettings::write(EditorSettings::path(), Form1, *this);
     // The event loop ends once this click is handled.
     QCoreApplication::quit();
 }

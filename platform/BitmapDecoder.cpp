@@ -6,7 +6,7 @@
 
 #include "platform/PictureDecoder.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 
 #include <QFile>
 #include <array>

@@ -4,7 +4,7 @@
 
 #include "platform/PictureDecoder.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 
 #include <QFile>
 #include <csetjmp>

@@ -12,7 +12,7 @@
 
 #include <SDL.h>
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "platform/PictureDecoder.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 
 #include <QFileInfo>
 

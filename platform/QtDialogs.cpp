@@ -1,6 +1,6 @@
 #include "platform/QtDialogs.h"
 
-#include "app/Application.h"
+#include "base/Application.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

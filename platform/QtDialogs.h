@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "base/Dialogs.h"
 
 // The dialogs of the running program, shown with Qt's own dialogs.
 class QtDialogs : public Dialogs {

@@ -1,6 +1,6 @@
 #include "platform/ShockwaveFlash.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
 

@@ -1,6 +1,6 @@
 #include "platform/TCheckBox.h"
 
-#include "app/Application.h"
+#include "base/Application.h"
 
 TCheckBox::TCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent)
 {

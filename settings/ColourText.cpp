@@ -1,6 +1,6 @@
 #include "settings/ColourText.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "settings/IniFile.h"
 #include "settings/IniValues.h"
 

@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "settings/IniEncoding.h"
 
 #include <QFile>
@@ -163,9 +163,9 @@ QByteArrayView withoutQuotes(QByteArrayView value)
 
 QString cutToMaxLength(QString value)
 {
-    if (value.size() <= IniFile::maxValueLength)
+    if (value.size() <= IniFile::kMaxValueLength)
         return value;
-    qsizetype length = IniFile::maxValueLength;
+    qsizetype length = IniFile::kMaxValueLength;
     if (value[length - 1].isHighSurrogate())
         --length; // never leave half a character
     return value.left(length);

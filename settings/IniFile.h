@@ -9,7 +9,7 @@
 namespace IniFile {
 
 // The longest value a read returns, in characters; longer values are cut.
-constexpr qsizetype maxValueLength = 2047;
+constexpr qsizetype kMaxValueLength = 2047;
 
 // The value of `key` in `section`, or `defaultValue` when the file or the key
 // is missing. Section and key names match without regard to case; the first

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-
-class TfrmSize;
+#include <QStringList>
+#include <optional>
 
 // A language file of the folder Support: the options window's caption,
 // category names and the texts of its buttons, labels and check boxes.
@@ -12,12 +12,26 @@ class TfrmSize;
 namespace LanguageFile {
 
 // The name the Program key must hold, compared with regard to case.
-inline const QString programName = QStringLiteral("Corvadine");
+inline const QString kProgramName = QStringLiteral("Corvadine");
 
-// Applies the file to the options window: its caption, the six category
-// names, a tree rebuilt from them, and every text target; a missing key
-// gives the empty text. Returns false, changing nothing, when the file is
-// missing or made for another program.
-bool apply(const QString& path, TfrmSize& frmSize);
+// Key 0 is the caption, keys 1 to 6 the category names, keys 7 to 27 the
+// texts of the window's controls.
+constexpr int kCaptionKey = 0;
+constexpr int kFirstCategoryKey = 1;
+constexpr int kCategoryCount = 6;
+constexpr int kFirstControlKey = 7;
+constexpr int kLastKey = 27;
+
+// The texts of an accepted file, indexed by key; a missing key gives the
+// empty text.
+struct Texts {
+    QStringList byKey;
+
+    const QString& caption() const { return byKey.at(kCaptionKey); }
+    QStringList categoryNames() const { return byKey.mid(kFirstCategoryKey, kCategoryCount); }
+};
+
+// Empty when the file is missing or made for another program.
+std::optional<Texts> read(const QString& path);
 
 } // namespace LanguageFile

@@ -2,10 +2,9 @@
 // handler's two position changes, each with the canvas's auto-size and a
 // repaint request. For scale, the same run times a bare QWidget::move of a
 // widget of the same size. Run: QT_QPA_PLATFORM=offscreen ./bench_drag
-#include "app/Application.h"
-#include "canvas/TForm1.h"
+#include "app/Editor.h"
+#include "base/Application.h"
 #include "canvas/TImage.h"
-#include "options/TfrmSize.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -41,12 +40,9 @@ int main(int argc, char* argv[])
     TempProgramFolder folder;
     folder.copySampleSkin();
 
-    TForm1 form;
-    Application::runBehaviour([&] { form.FormCreate(); });
-    TfrmSize options(form);
-    form.frmSize = &options;
-    Application::runBehaviour([&] { options.FormCreate(); });
-    form.show();
+    Editor editor;
+    TForm1& form = editor.Form1;
+    editor.show();
     QApplication::processEvents();
     if (!dialogs.errors.isEmpty()) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(dialogs.errors.join('\n')));

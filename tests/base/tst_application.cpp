@@ -1,8 +1,8 @@
 // The application shell: its title, the error box text, the one place that
 // shows errors, and the program folder.
-#include "app/Application.h"
-#include "app/EditorError.h"
-#include "app/ProgramFolder.h"
+#include "base/Application.h"
+#include "base/EditorError.h"
+#include "base/ProgramFolder.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QCoreApplication>

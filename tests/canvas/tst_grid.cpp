@@ -1,28 +1,17 @@
 // The alignment grid on the canvas background: which pixels it paints, its
 // colour, its removal, and the background without a picture.
-#include "app/Application.h"
-#include "canvas/TForm1.h"
 #include "canvas/TImage.h"
 #include "options/ColourSwatch.h"
-#include "options/TfrmSize.h"
 #include "platform/TCheckBox.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QFile>
 #include <QTest>
 
 namespace {
 
-const QColor grey(102, 102, 102);
-const QColor background(Qt::darkBlue);
-
-// Both windows, created as the program creates them unless asked not to.
-struct Editor : EditorWindows {
-    explicit Editor(bool create = true) : EditorWindows(create ? Start::Created : Start::Linked) {}
-    const QImage& picture() const { return form1.imgBckGround->picture(); }
-};
+const QColor kGridGrey(102, 102, 102);
+const QColor kBackground(Qt::darkBlue);
 
 // The picture as the grid should leave it over a plain background.
 QImage expectedGrid(int width, int height, const QColor& plain, const QColor& line)
@@ -42,22 +31,13 @@ QImage expectedGrid(int width, int height, const QColor& plain, const QColor& li
 class TestGrid : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<EditorFixture> fixture;
+
+    const QImage& picture() const { return fixture->form1().imgBckGround->picture(); }
 
 private slots:
-    void init()
-    {
-        folder = std::make_unique<TempProgramFolder>();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs.get());
-    }
-    void cleanup()
-    {
-        Application::setDialogs(nullptr);
-        dialogs.reset();
-        folder.reset();
-    }
+    void init() { fixture = std::make_unique<EditorFixture>(); }
+    void cleanup() { fixture.reset(); }
 
     void linePixels_data()
     {
@@ -73,90 +53,89 @@ private slots:
     {
         QFETCH(int, width);
         QFETCH(int, height);
-        folder->writeAllPictures(width, height);
-        Editor editor;
-        QCOMPARE(dialogs->errors, QStringList());
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(width, height, background, grey));
+        fixture->folder.writeAllPictures(width, height);
+        fixture->start();
+        QCOMPARE(fixture->dialogs.errors, QStringList());
+        QCOMPARE(picture().convertToFormat(QImage::Format_RGB32), expectedGrid(width, height, kBackground, kGridGrey));
     }
 
     void aNewColourRecoloursEveryLine()
     {
-        folder->writeAllPictures();
-        Editor editor;
-        dialogs->colourAnswers.enqueue(0x000000FF);
+        fixture->folder.writeAllPictures();
+        Editor& editor = fixture->start();
+        fixture->dialogs.colourAnswers.enqueue(0x000000FF);
         emit editor.frmSize.lblSetka->clicked();
-        QCOMPARE(dialogs->colourPresets, QList<TColor>{0x00666666});
+        QCOMPARE(fixture->dialogs.colourPresets, QList<TColor>{0x00666666});
         QCOMPARE(editor.frmSize.lblSetka->color(), 0x000000FFu);
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, background, Qt::red));
+        QCOMPARE(picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, kBackground, Qt::red));
     }
 
     void aCancelledDialogDrawsTheGridAgain()
     {
-        folder->writeAllPictures();
-        Editor editor;
+        fixture->folder.writeAllPictures();
+        Editor& editor = fixture->start();
         // The picture without its grid, as if the file had just been loaded.
-        editor.form1.imgBckGround->loadFromFile(folder->file("\\data\\BackGround.bmp"));
+        editor.Form1.imgBckGround->loadFromFile(fixture->folder.file("\\data\\BackGround.bmp"));
         emit editor.frmSize.lblSetka->clicked();
         QCOMPARE(editor.frmSize.lblSetka->color(), 0x00666666u);
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, background, grey));
+        QCOMPARE(picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, kBackground, kGridGrey));
     }
 
     void aColourChosenWhileOffShowsWhenSwitchedOn()
     {
-        folder->writeAllPictures();
-        Editor editor;
+        fixture->folder.writeAllPictures();
+        Editor& editor = fixture->start();
         editor.frmSize.chkSetka->click();
         QVERIFY(!editor.frmSize.chkSetka->isChecked());
-        const QImage plain = editor.picture();
-        dialogs->colourAnswers.enqueue(0x0000FF00);
+        const QImage plain = picture();
+        fixture->dialogs.colourAnswers.enqueue(0x0000FF00);
         emit editor.frmSize.lblSetka->clicked();
-        QCOMPARE(editor.picture(), plain);
+        QCOMPARE(picture(), plain);
         editor.frmSize.chkSetka->click();
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, background, Qt::green));
+        QCOMPARE(picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, kBackground, Qt::green));
     }
 
     void removalShowsTheFileAsItIsNow()
     {
-        folder->writeAllPictures();
-        Editor editor;
-        editor.form1.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor.form1));
-        folder->writePicture("\\data\\BackGround.bmp", 600, 450, Qt::darkGreen);
+        fixture->folder.writeAllPictures();
+        Editor& editor = fixture->show();
+        fixture->folder.writePicture("\\data\\BackGround.bmp", 600, 450, Qt::darkGreen);
         editor.frmSize.chkSetka->click();
-        QCOMPARE(dialogs->errors, QStringList());
-        QCOMPARE(editor.picture().size(), QSize(600, 450));
-        QCOMPARE(editor.picture().pixelColor(0, 0), QColor(Qt::darkGreen));
-        QCOMPARE(editor.form1.size(), QSize(600, 450));
+        QCOMPARE(fixture->dialogs.errors, QStringList());
+        QCOMPARE(picture().size(), QSize(600, 450));
+        QCOMPARE(picture().pixelColor(0, 0), QColor(Qt::darkGreen));
+        QCOMPARE(editor.Form1.size(), QSize(600, 450));
     }
 
     void aMissingFileKeepsTheGridAndReportsIt()
     {
-        folder->writeAllPictures();
-        Editor editor;
-        QVERIFY(QFile::remove(folder->file("\\data\\BackGround.bmp")));
+        fixture->folder.writeAllPictures();
+        Editor& editor = fixture->start();
+        QVERIFY(QFile::remove(fixture->folder.file("\\data\\BackGround.bmp")));
         editor.frmSize.chkSetka->click();
-        QCOMPARE(dialogs->errors, QStringList{"Cannot open file " + folder->file("\\data\\BackGround.bmp") + "."});
+        QCOMPARE(fixture->dialogs.errors,
+                 QStringList{"Cannot open file " + fixture->folder.file("\\data\\BackGround.bmp") + "."});
         QVERIFY(!editor.frmSize.chkSetka->isChecked());
-        QCOMPARE(editor.picture().pixelColor(0, 5), grey);
+        QCOMPARE(picture().pixelColor(0, 5), kGridGrey);
     }
 
     void withoutABackgroundTheGridGoesOnABlankPicture()
     {
-        Editor editor(false);
+        Editor& editor = fixture->start(Editor::Start::Linked);
         editor.frmSize.lblSetka->setColor(0x00666666);
         editor.frmSize.chkSetkaClick();
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, Qt::white, grey));
+        QCOMPARE(picture().convertToFormat(QImage::Format_RGB32), expectedGrid(500, 400, Qt::white, kGridGrey));
     }
 
     void settingOnlyThePenGivesTheBlankPicture()
     {
-        Editor editor(false);
+        Editor& editor = fixture->start(Editor::Start::Linked);
         editor.frmSize.chkSetka->setChecked(false); // without its click behaviour
         editor.frmSize.lblSetkaClick();
-        QCOMPARE(editor.picture().size(), QSize(500, 400));
+        QCOMPARE(picture().size(), QSize(500, 400));
         QImage white(500, 400, QImage::Format_RGB32);
         white.fill(Qt::white);
-        QCOMPARE(editor.picture().convertToFormat(QImage::Format_RGB32), white);
+        QCOMPARE(picture().convertToFormat(QImage::Format_RGB32), white);
     }
 };
 

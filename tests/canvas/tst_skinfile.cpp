@@ -1,8 +1,9 @@
 // The skin file read into and written from the live controls of both
 // windows.
-#include "app/Application.h"
-#include "app/EditorError.h"
+#include "base/Application.h"
+#include "base/EditorError.h"
 #include "canvas/ElementGeometry.h"
+#include "canvas/SkinFile.h"
 #include "canvas/TForm1.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
@@ -12,21 +13,12 @@
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
-#include "settings/SkinFile.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QFile>
 #include <QTest>
 
 namespace {
-
-// Both windows, linked as at start-up, not shown.
-// Both windows, linked as at start-up; no creation step run, not shown.
-struct Editor : EditorWindows {
-    Editor() : EditorWindows(Start::Linked) {}
-};
 
 QRect bounds(const QWidget* element) { return element->geometry(); }
 
@@ -53,22 +45,16 @@ class SkinFileTest : public QObject {
 private slots:
     void init()
     {
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs_.get());
-        folder_ = std::make_unique<TempProgramFolder>();
+        fixture_ = std::make_unique<EditorFixture>();
         // The writer makes files, not folders: the data folder exists.
-        folder_->write("\\data\\BackGround.bmp", "");
+        fixture_->folder.write("\\data\\BackGround.bmp", "");
     }
-    void cleanup()
-    {
-        folder_.reset();
-        Application::setDialogs(nullptr);
-    }
+    void cleanup() { fixture_.reset(); }
 
     void emptyFileGivesEveryDefault()
     {
-        Editor editor;
-        TForm1& f = editor.form1;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TForm1& f = editor.Form1;
         TfrmSize& o = editor.frmSize;
         Element::setBounds(f.btnInfo, 16, 24, 23, 22);
         Element::setBounds(f.TmpFlash, 128, 24, 265, 65);
@@ -83,8 +69,8 @@ private slots:
         f.lstDir->setColor(Colours::MoneyGreen);
         f.txtInfo->setColor(Colours::Cream);
 
-        folder_->write("\\data\\skin.ini", "");
-        SkinFile::read(folder_->file("\\data\\skin.ini"), f, o);
+        fixture_->folder.write("\\data\\skin.ini", "");
+        SkinFile::read(fixture_->folder.file("\\data\\skin.ini"), f, o);
 
         QCOMPARE(bounds(f.imgLogo), QRect(10, 0, 10, 10));
         QCOMPARE(f.btnMinimize->pos(), QPoint(40, 6));
@@ -130,32 +116,32 @@ private slots:
     {
         QFETCH(QByteArray, value);
         QFETCH(int, left);
-        Editor editor;
-        folder_->write("\\data\\skin.ini", "[Main]\r\nLogoX=" + value + "\r\n");
-        SkinFile::read(folder_->file("\\data\\skin.ini"), editor.form1, editor.frmSize);
-        QCOMPARE(Element::left(editor.form1.imgLogo), left);
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        fixture_->folder.write("\\data\\skin.ini", "[Main]\r\nLogoX=" + value + "\r\n");
+        SkinFile::read(fixture_->folder.file("\\data\\skin.ini"), editor.Form1, editor.frmSize);
+        QCOMPARE(Element::left(editor.Form1.imgLogo), left);
     }
 
     void colourIdentifiersReadWithoutRegardToCase()
     {
-        Editor editor;
-        folder_->write("\\data\\skin.ini",
-                       "[main]\r\ndircolor=clmoneygreen\r\nInfoColor=$00112233\r\nDirFontColor=CLRED\r\n");
-        SkinFile::read(folder_->file("\\data\\skin.ini"), editor.form1, editor.frmSize);
-        QCOMPARE(editor.form1.lstDir->color(), Colours::MoneyGreen);
-        QCOMPARE(editor.form1.txtInfo->color(), TColor(0x00112233));
-        QCOMPARE(editor.form1.lstDir->fontColor(), TColor(0x000000FF));
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        fixture_->folder.write("\\data\\skin.ini",
+                               "[main]\r\ndircolor=clmoneygreen\r\nInfoColor=$00112233\r\nDirFontColor=CLRED\r\n");
+        SkinFile::read(fixture_->folder.file("\\data\\skin.ini"), editor.Form1, editor.frmSize);
+        QCOMPARE(editor.Form1.lstDir->color(), Colours::MoneyGreen);
+        QCOMPARE(editor.Form1.txtInfo->color(), TColor(0x00112233));
+        QCOMPARE(editor.Form1.lstDir->fontColor(), TColor(0x000000FF));
         QCOMPARE(editor.frmSize.lblFontColor->color(), TColor(0x000000FF));
     }
 
     void colourWrittenAsIdentifierOrHex()
     {
-        Editor editor;
-        editor.form1.lstDir->setColor(Colours::MoneyGreen);
-        editor.form1.txtInfo->setColor(Colours::GridDefault);
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        editor.Form1.lstDir->setColor(Colours::MoneyGreen);
+        editor.Form1.txtInfo->setColor(Colours::GridDefault);
         editor.frmSize.lblFontColor->setColor(Colours::BtnText);
-        const QString path = folder_->file("\\data\\skin.ini");
-        SkinFile::write(path, editor.form1, editor.frmSize);
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        SkinFile::write(path, editor.Form1, editor.frmSize);
         QCOMPARE(IniFile::readString(path, "Main", "DirColor", {}), QStringLiteral("clMoneyGreen"));
         QCOMPARE(IniFile::readString(path, "Main", "InfoColor", {}), QStringLiteral("$00666666"));
         QCOMPARE(IniFile::readString(path, "Main", "DirFontColor", {}), QStringLiteral("clBtnText"));
@@ -163,13 +149,13 @@ private slots:
 
     void writerKeepsOtherLinesAndLoopMusic()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         editor.frmSize.chkLoop->setState(false);
-        folder_->write(
+        fixture_->folder.write(
             "\\data\\skin.ini",
             "; menu skin\r\n[Main]\r\nLoopMusic=1\r\nAuthor=someone\r\nLogoX=99\r\n\r\n[Other]\r\nKey=Value\r\n");
-        const QString path = folder_->file("\\data\\skin.ini");
-        SkinFile::write(path, editor.form1, editor.frmSize);
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        SkinFile::write(path, editor.Form1, editor.frmSize);
 
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -181,9 +167,9 @@ private slots:
 
     void writerWritesEveryKeyOnceInItsOrder()
     {
-        Editor editor;
-        const QString path = folder_->file("\\data\\skin.ini");
-        SkinFile::write(path, editor.form1, editor.frmSize);
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        SkinFile::write(path, editor.Form1, editor.frmSize);
         const QStringList expected = {
             "ButInfoX",  "ButInfoY", "LogoVisible", "LogoTrans", "LogoStr", "MakeForm", "ButMusic", "DirFontColor",
             "LogoH",     "LogoW",    "LogoX",       "LogoY",     "MinX",    "MinY",     "Flash",    "Music",
@@ -197,12 +183,12 @@ private slots:
 
     void saveAndReadBackRestoresEverything()
     {
-        const QString path = folder_->file("\\data\\saved.ini");
+        const QString path = fixture_->folder.file("\\data\\saved.ini");
         QList<QRect> placed;
         QList<bool> states;
         {
-            Editor editor;
-            TForm1& f = editor.form1;
+            Editor& editor = fixture_->start(Editor::Start::Linked);
+            TForm1& f = editor.Form1;
             int n = 0;
             for (QWidget* element : f.elements()) {
                 if (element == f.imgBckGround || element == f.FlashPlayer)
@@ -225,8 +211,8 @@ private slots:
             SkinFile::write(path, f, editor.frmSize);
         }
 
-        Editor editor;
-        TForm1& f = editor.form1;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TForm1& f = editor.Form1;
         const QList<TCheckBox*> boxes = {editor.frmSize.chkLogoShow,     editor.frmSize.chkTrans,
                                          editor.frmSize.chkStreight,     editor.frmSize.chkDoForm,
                                          editor.frmSize.chkButtonsMusic, editor.frmSize.chkFlash,
@@ -257,12 +243,12 @@ private slots:
 
     void writerStopsAtAKeyItCannotWrite()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         // A folder where the file should be: nothing can be written there.
-        folder_->write("\\data\\blocked\\inner.txt", "");
-        const QString path = folder_->file("\\data\\blocked");
+        fixture_->folder.write("\\data\\blocked\\inner.txt", "");
+        const QString path = fixture_->folder.file("\\data\\blocked");
         try {
-            SkinFile::write(path, editor.form1, editor.frmSize);
+            SkinFile::write(path, editor.Form1, editor.frmSize);
             QFAIL("the writer reported success");
         } catch (const EditorError& error) {
             QCOMPARE(error.text(), QStringLiteral("Unable to write to %1").arg(path));
@@ -271,16 +257,16 @@ private slots:
 
     void invalidColourStopsTheReaderAndTheStart()
     {
-        Editor editor;
-        TForm1& f = editor.form1;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TForm1& f = editor.Form1;
         f.lstDir->setColor(Colours::MoneyGreen);
-        folder_->write("\\data\\skin.ini",
-                       "[Main]\r\nLogoX=30\r\nFlash=1\r\nLstW=77\r\nDirFontColor=clRed\r\n"
-                       "DirColor=notacolour\r\nInfoColor=clBlack\r\n");
+        fixture_->folder.write("\\data\\skin.ini",
+                               "[Main]\r\nLogoX=30\r\nFlash=1\r\nLstW=77\r\nDirFontColor=clRed\r\n"
+                               "DirColor=notacolour\r\nInfoColor=clBlack\r\n");
         f.show();
         QTRY_VERIFY(f.isVisible());
 
-        QCOMPARE(dialogs_->errors, QStringList{"'notacolour' is not a valid integer value."});
+        QCOMPARE(fixture_->dialogs.errors, QStringList{"'notacolour' is not a valid integer value."});
         QVERIFY(!editor.frmSize.isVisible());
         // Read before the error.
         QCOMPARE(Element::width(f.lstDir), 77);
@@ -294,8 +280,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TempProgramFolder> folder_;
+    std::unique_ptr<EditorFixture> fixture_;
 };
 
 QTEST_MAIN(SkinFileTest)

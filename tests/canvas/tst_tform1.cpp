@@ -1,42 +1,41 @@
-// Creating the canvas window: which pictures load, what a bad or missing
-// picture does, and the size the window takes.
-#include "app/Application.h"
-#include "canvas/TForm1.h"
+// The canvas window: its layout, which pictures its creation loads, what a
+// bad or missing picture does, and how the window follows its visible
+// elements (growing past the right and bottom edges, shifting the layout
+// past the left and top edges, ignoring hidden elements).
+#include "base/Application.h"
+#include "canvas/ElementGeometry.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TSpeedButton.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
+#include <QFile>
 #include <QTest>
 
-class TestCanvasStartup : public QObject {
+class TestTForm1 : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<EditorFixture> fixture;
+    TForm1* form = nullptr;
 
+    // The canvas alone, after its creation step.
     std::unique_ptr<TForm1> createCanvas()
     {
-        auto form = std::make_unique<TForm1>();
-        Application::runBehaviour([&] { form->FormCreate(); });
-        return form;
+        auto canvas = std::make_unique<TForm1>();
+        Application::runBehaviour([&] { canvas->FormCreate(); });
+        return canvas;
+    }
+    // Both windows as at start-up, the canvas shown.
+    void showCanvas()
+    {
+        form = &fixture->show().Form1;
+        QVERIFY(fixture->dialogs.errors.isEmpty());
     }
 
 private slots:
-    void init()
-    {
-        folder = std::make_unique<TempProgramFolder>();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs.get());
-    }
-    void cleanup()
-    {
-        Application::setDialogs(nullptr);
-        dialogs.reset();
-        folder.reset();
-    }
+    void init() { fixture = std::make_unique<EditorFixture>(); }
+    void cleanup() { fixture.reset(); }
 
     void layoutBeforeAnythingLoads()
     {
@@ -66,7 +65,8 @@ private slots:
     void withoutADataFolderTheFirstButtonFailsAndTheCanvasKeepsItsLayout()
     {
         auto form = createCanvas();
-        QCOMPARE(dialogs->errors, QStringList{"Cannot open file " + folder->file("\\data\\ButtonUp.jpg") + "."});
+        QCOMPARE(fixture->dialogs.errors,
+                 QStringList{"Cannot open file " + fixture->folder.file("\\data\\ButtonUp.jpg") + "."});
         QCOMPARE(form->pos(), QPoint(0, 0));
         QCOMPARE(form->size(), QSize(500, 400));
         for (TImage* picture : {form->imgWel, form->imgExit, form->imgBckGround})
@@ -79,9 +79,9 @@ private slots:
 
     void theWindowTakesTheBackgroundsSize()
     {
-        folder->writeAllPictures(640, 480);
+        fixture->folder.writeAllPictures(640, 480);
         auto form = createCanvas();
-        QVERIFY2(dialogs->errors.isEmpty(), qPrintable(dialogs->errors.join('\n')));
+        QVERIFY2(fixture->dialogs.errors.isEmpty(), qPrintable(fixture->dialogs.errors.join('\n')));
         QCOMPARE(form->imgBckGround->size(), QSize(640, 480));
         QCOMPARE(form->size(), QSize(640, 480));
         QCOMPARE(form->pos(), QPoint(0, 0));
@@ -89,11 +89,11 @@ private slots:
 
     void optionalBitmapsMayBeMissing()
     {
-        folder->writeAllPictures();
-        QFile::remove(folder->file("\\data\\welcome.bmp"));
-        QFile::remove(folder->file("\\data\\info.bmp"));
+        fixture->folder.writeAllPictures();
+        QFile::remove(fixture->folder.file("\\data\\welcome.bmp"));
+        QFile::remove(fixture->folder.file("\\data\\info.bmp"));
         auto form = createCanvas();
-        QVERIFY(dialogs->errors.isEmpty());
+        QVERIFY(fixture->dialogs.errors.isEmpty());
         QVERIFY(!form->imgWel->hasPicture());
         QCOMPARE(form->imgWel->size(), QSize(266, 65));
         QVERIFY(form->imgList->hasPicture());
@@ -102,10 +102,10 @@ private slots:
 
     void aTitleBitmapHoldingAJpegStopsTheLoading()
     {
-        folder->writeAllPictures();
-        folder->writePicture("\\data\\welcome.bmp", 266, 65, Qt::yellow, "JPG");
+        fixture->folder.writeAllPictures();
+        fixture->folder.writePicture("\\data\\welcome.bmp", 266, 65, Qt::yellow, "JPG");
         auto form = createCanvas();
-        QCOMPARE(dialogs->errors, QStringList{"Bitmap image is not valid."});
+        QCOMPARE(fixture->dialogs.errors, QStringList{"Bitmap image is not valid."});
         for (TImage* picture :
              {form->imgWel, form->imgList, form->imgInfo, form->imgExit, form->imgPic, form->imgBckGround})
             QVERIFY(!picture->hasPicture());
@@ -113,9 +113,9 @@ private slots:
 
     void upperCaseJpgIsDecodedAsJpeg()
     {
-        folder->writeAllPictures();
+        fixture->folder.writeAllPictures();
         auto form = createCanvas();
-        QVERIFY(dialogs->errors.isEmpty());
+        QVERIFY(fixture->dialogs.errors.isEmpty());
         QVERIFY(form->imgPatch->hasPicture());
         QCOMPARE(form->imgPatch->size(), QSize(66, 31));
         QCOMPARE(QColor(form->imgPatch->picture().pixel(10, 10)).red() > 200, true);
@@ -123,11 +123,12 @@ private slots:
 
     void aDamagedPictureStopsTheLoadingAtThatFile()
     {
-        folder->writeAllPictures();
-        folder->write("\\data\\Brow.jpg", QByteArray("\xFF\xD8\xFF\xE0", 4) + " this is not really a JPEG");
+        fixture->folder.writeAllPictures();
+        fixture->folder.write("\\data\\Brow.jpg", QByteArray("\xFF\xD8\xFF\xE0", 4) + " this is not really a JPEG");
         auto form = createCanvas();
-        QCOMPARE(dialogs->errors.size(), 1);
-        QVERIFY2(dialogs->errors.first().startsWith("JPEG error #"), qPrintable(dialogs->errors.first()));
+        QCOMPARE(fixture->dialogs.errors.size(), 1);
+        QVERIFY2(fixture->dialogs.errors.first().startsWith("JPEG error #"),
+                 qPrintable(fixture->dialogs.errors.first()));
         QVERIFY(form->imgExit->hasPicture());
         QVERIFY(form->imgSetup->hasPicture());
         QVERIFY(!form->imgBrow->hasPicture());
@@ -137,7 +138,7 @@ private slots:
 
     void anAbsurdBackgroundHeaderIsRefusedNotAllocated()
     {
-        folder->writeAllPictures();
+        fixture->folder.writeAllPictures();
         QByteArray header("BM");
         header += QByteArray(12, '\0');
         // BITMAPINFOHEADER claiming 100000 x 100000 pixels at 24 bits.
@@ -146,12 +147,94 @@ private slots:
             return QByteArray(bytes, 4);
         };
         header += le32(40) + le32(100000) + le32(100000) + QByteArray("\x01\x00\x18\x00", 4) + QByteArray(24, '\0');
-        folder->write("\\data\\BackGround.bmp", header);
+        fixture->folder.write("\\data\\BackGround.bmp", header);
         auto form = createCanvas();
-        QCOMPARE(dialogs->errors, QStringList{"Bitmap image is not valid."});
+        QCOMPARE(fixture->dialogs.errors, QStringList{"Bitmap image is not valid."});
+        QCOMPARE(form->size(), QSize(500, 400));
+    }
+
+    // The window follows its visible elements.
+    void pastTheRightAndBottomEdgesTheWindowGrows()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        Element::setLeft(form->imgExit, 470);
+        QCOMPARE(form->size(), QSize(545, 400));
+        Element::setTop(form->lstDir, 200);
+        QCOMPARE(form->size(), QSize(545, 465));
+        QCOMPARE(form->imgBckGround->pos(), QPoint(0, 0));
+    }
+
+    void pastTheLeftEdgeTheWholeLayoutShifts()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        const QPoint listBefore = form->imgList->pos();
+        Element::setLeft(form->imgExit, -30);
+        QCOMPARE(form->imgExit->x(), 0);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(30, 0));
+        QCOMPARE(form->imgList->pos(), listBefore + QPoint(30, 0));
+        QCOMPARE(form->size(), QSize(530, 400));
+        QCOMPARE(form->pos(), QPoint(0, 0)); // the window itself stays put
+    }
+
+    void pastTheTopEdgeTheWholeLayoutShiftsDown()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        Element::setTop(form->Label1, -12);
+        QCOMPARE(form->Label1->y(), 0);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(0, 12));
+        QCOMPARE(form->size(), QSize(500, 412));
+    }
+
+    void hiddenElementsDoNotCount()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        QVERIFY(form->TmpFlash->isHidden());
+        Element::setLeft(form->TmpFlash, -100);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(0, 0));
+        QCOMPARE(form->size(), QSize(500, 400));
+        // Showing it brings it into the box at once.
+        Element::setVisible(form->TmpFlash, true);
+        QCOMPARE(form->TmpFlash->x(), 0);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(100, 0));
+        QCOMPARE(form->size(), QSize(600, 400));
+    }
+
+    void aPictureElementWithoutAPictureBecomesEmptyAtTheFirstChange()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        TImage withoutPicture;
+        QVERIFY(!withoutPicture.hasPicture());
+        const QSize before = form->imgWel->size();
+        QCOMPARE(before, QSize(266, 65));
+        Element::setLeft(form->imgWel, 130); // has its picture: keeps its size
+        QCOMPARE(form->imgWel->size(), QSize(266, 65));
+
+        QFile::remove(fixture->folder.file("\\data\\welcome.bmp"));
+        showCanvas();
+        QCOMPARE(form->imgWel->size(), QSize(266, 65));
+        Element::setTop(form->imgWel, 20);
+        QCOMPARE(form->imgWel->size(), QSize(0, 0));
+        QCOMPARE(form->imgWel->pos(), QPoint(120, 20));
+    }
+
+    void movingTheWindowSetsEveryElementAgain()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        QFile::remove(fixture->folder.file("\\data\\list.bmp"));
+        showCanvas();
+        QCOMPARE(form->imgList->size(), QSize(168, 25));
+        form->setLeft(40);
+        QCOMPARE(form->pos().x(), 40);
+        QCOMPARE(form->imgList->size(), QSize(0, 0));
         QCOMPARE(form->size(), QSize(500, 400));
     }
 };
 
-QTEST_MAIN(TestCanvasStartup)
+QTEST_MAIN(TestTForm1)
 #include "tst_tform1.moc"

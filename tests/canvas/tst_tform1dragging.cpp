@@ -2,35 +2,22 @@
 // elements follow the pointer pixel for pixel, the background drags the
 // window, and the windowed elements move and resize interactively.
 #define QTEST_QPA_MOUSE_HANDLING // events go through the window, with pointer grabs
-#include "app/Application.h"
 #include "canvas/ElementGeometry.h"
-#include "canvas/TForm1.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
-#include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TSpeedButton.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QTest>
 
 class TestDragging : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<EditorWindows> editor;
+    std::unique_ptr<EditorFixture> fixture;
     TForm1* form = nullptr;
 
-    void showCanvas()
-    {
-        editor.reset();
-        editor = std::make_unique<EditorWindows>();
-        form = &editor->form1;
-        editor->show();
-    }
+    void showCanvas() { form = &fixture->show().Form1; }
 
     // The pointer is given in screen coordinates, as a user moves it; the
     // window may have moved in between.
@@ -55,20 +42,12 @@ class TestDragging : public QObject {
 private slots:
     void init()
     {
-        folder = std::make_unique<TempProgramFolder>();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs.get());
-        folder->writeAllPictures();
+        fixture = std::make_unique<EditorFixture>();
+        fixture->folder.writeAllPictures();
         showCanvas();
-        QVERIFY(dialogs->errors.isEmpty());
+        QVERIFY(fixture->dialogs.errors.isEmpty());
     }
-    void cleanup()
-    {
-        editor.reset();
-        Application::setDialogs(nullptr);
-        dialogs.reset();
-        folder.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void pictureElementFollowsThePointerExactly()
     {
@@ -232,7 +211,7 @@ private slots:
 
     void aPictureElementWithoutAPictureIsDraggedOnceThenGone()
     {
-        QFile::remove(folder->file("\\data\\welcome.bmp"));
+        QFile::remove(fixture->folder.file("\\data\\welcome.bmp"));
         showCanvas();
         QCOMPARE(form->imgWel->geometry(), QRect(120, 8, 266, 65));
         press(QPoint(130, 20));

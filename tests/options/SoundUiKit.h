@@ -1,14 +1,6 @@
 #pragma once
 
-#include "tests/support/EditorWindows.h"
-
 #include <QString>
-
-// Both windows, linked as at start-up and not shown: the Music panel's
-// controls are used through their signals, as a user's clicks reach them.
-struct Editor : EditorWindows {
-    Editor() : EditorWindows(Start::Linked) {}
-};
 
 namespace SoundUiKit {
 

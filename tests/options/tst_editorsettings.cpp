@@ -1,15 +1,11 @@
 // The editor's own settings: what Options.ini does to the two windows while
 // the options window is created, and what Exit writes back.
-#include "app/Application.h"
-#include "canvas/TForm1.h"
+#include "base/Application.h"
 #include "canvas/TImage.h"
 #include "options/ColourSwatch.h"
-#include "options/TfrmSize.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,13 +15,12 @@
 
 namespace {
 
-const QColor gridGrey(102, 102, 102);
+const QColor kGridGrey(102, 102, 102);
 
-// Both windows created as the program creates them, neither shown yet.
-// Both windows created as the program creates them, neither shown yet.
-struct Editor : EditorWindows {
-    QColor backgroundAt(int x, int y) const { return form1.imgBckGround->picture().pixelColor(x, y); }
-};
+QColor backgroundAt(const Editor& editor, int x, int y)
+{
+    return editor.Form1.imgBckGround->picture().pixelColor(x, y);
+}
 
 QStringList russianNames()
 {
@@ -45,110 +40,103 @@ int runEventLoopWith(const std::function<void()>& action)
 class TestEditorSettings : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<EditorFixture> fixture;
 
     void installLanguageFile(const QString& name)
     {
         QFile source(QStringLiteral(SKINEDIT_LANGUAGE_DIR "/") + name);
         QVERIFY(source.open(QIODevice::ReadOnly));
-        folder->write("\\Support\\" + name, source.readAll());
+        fixture->folder.write("\\Support\\" + name, source.readAll());
     }
     QByteArray optionsFile() const
     {
-        QFile file(folder->file("\\Options.ini"));
+        QFile file(fixture->folder.file("\\Options.ini"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private slots:
     void init()
     {
-        folder = std::make_unique<TempProgramFolder>();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs.get());
-        folder->writeAllPictures();
+        fixture = std::make_unique<EditorFixture>();
+        fixture->folder.writeAllPictures();
         installLanguageFile("Russian.lng");
         installLanguageFile("English.lng");
     }
-    void cleanup()
-    {
-        Application::setDialogs(nullptr);
-        dialogs.reset();
-        folder.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void firstRunWithoutOptionsFile()
     {
-        Editor editor;
-        QCOMPARE(dialogs->errors, QStringList());
+        Editor& editor = fixture->start();
+        QCOMPARE(fixture->dialogs.errors, QStringList());
         QCOMPARE(editor.frmSize.lblSetka->color(), 0x00666666u);
         QVERIFY(editor.frmSize.chkSetka->isChecked());
-        QCOMPARE(editor.backgroundAt(0, 5), gridGrey);
-        QCOMPARE(editor.backgroundAt(5, 5), QColor(Qt::darkBlue));
+        QCOMPARE(backgroundAt(editor, 0, 5), kGridGrey);
+        QCOMPARE(backgroundAt(editor, 5, 5), QColor(Qt::darkBlue));
         // The Russian file is applied: the form's look, and the tree now
         // switches panels.
         QCOMPARE(editor.frmSize.CategoryNames, russianNames());
         QCOMPARE(editor.frmSize.windowTitle(), QStringLiteral("....::::Corvadine::::...."));
         // Both windows stay where new windows go; nothing is written.
-        QCOMPARE(editor.form1.pos(), QPoint(0, 0));
+        QCOMPARE(editor.Form1.pos(), QPoint(0, 0));
         QVERIFY(!editor.frmSize.testAttribute(Qt::WA_Moved));
-        QVERIFY(!QFile::exists(folder->file("\\Options.ini")));
+        QVERIFY(!QFile::exists(fixture->folder.file("\\Options.ini")));
     }
 
     void storedPlacesHoldWhenTheWindowsAreShown()
     {
-        folder->write("\\Options.ini", "[Pelmora]\r\nOptionsX=300\r\nOptionsY=250\r\nMainX=0x20\r\nMainY=15\r\n");
-        Editor editor;
-        QCOMPARE(editor.form1.pos(), QPoint(32, 15));
+        fixture->folder.write("\\Options.ini",
+                              "[Pelmora]\r\nOptionsX=300\r\nOptionsY=250\r\nMainX=0x20\r\nMainY=15\r\n");
+        Editor& editor = fixture->start();
+        QCOMPARE(editor.Form1.pos(), QPoint(32, 15));
         QCOMPARE(editor.frmSize.pos(), QPoint(300, 250));
 
         // The canvas's first showing shows the options window too.
-        editor.form1.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor.form1));
+        editor.Form1.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor.Form1));
         QVERIFY(QTest::qWaitForWindowExposed(&editor.frmSize));
-        QCOMPARE(editor.form1.pos(), QPoint(32, 15));
+        QCOMPARE(editor.Form1.pos(), QPoint(32, 15));
         QCOMPARE(editor.frmSize.pos(), QPoint(300, 250));
     }
 
     void theLanguageFileNamedIsApplied()
     {
-        folder->write("\\Options.ini", "[Main]\r\nLangFile=English.lng\r\n");
-        Editor editor;
+        fixture->folder.write("\\Options.ini", "[Main]\r\nLangFile=English.lng\r\n");
+        Editor& editor = fixture->start();
         QCOMPARE(editor.frmSize.SpeedButton1->text(), QStringLiteral("Exit"));
         QCOMPARE(editor.frmSize.CategoryNames[TfrmSize::Colours], QStringLiteral("Colours"));
 
-        folder->write("\\Options.ini", "[Main]\r\nLangFile=Missing.lng\r\n");
-        Editor withoutFile;
+        fixture->folder.write("\\Options.ini", "[Main]\r\nLangFile=Missing.lng\r\n");
+        Editor& withoutFile = fixture->start();
         QCOMPARE(withoutFile.frmSize.SpeedButton1->text(), QStringLiteral("Выход"));
         QCOMPARE(withoutFile.frmSize.CategoryNames, QStringList(6));
-        QCOMPARE(dialogs->errors, QStringList());
+        QCOMPARE(fixture->dialogs.errors, QStringList());
     }
 
     void anInvalidGridColourStopsTheCreationSteps()
     {
-        folder->write("\\Options.ini", "[Pelmora]\r\nGridColor=bogus\r\nMainX=50\r\nGrid=0\r\n");
-        Editor editor;
-        QCOMPARE(dialogs->errors, QStringList{"'bogus' is not a valid integer value."});
+        fixture->folder.write("\\Options.ini", "[Pelmora]\r\nGridColor=bogus\r\nMainX=50\r\nGrid=0\r\n");
+        Editor& editor = fixture->start();
+        QCOMPARE(fixture->dialogs.errors, QStringList{"'bogus' is not a valid integer value."});
         QCOMPARE(editor.frmSize.lblSetka->color(), 0x00666666u);
-        QCOMPARE(editor.form1.pos(), QPoint(0, 0));
+        QCOMPARE(editor.Form1.pos(), QPoint(0, 0));
         QVERIFY(editor.frmSize.chkSetka->isChecked());
-        QCOMPARE(editor.backgroundAt(0, 5), QColor(Qt::darkBlue)); // no grid
+        QCOMPARE(backgroundAt(editor, 0, 5), QColor(Qt::darkBlue)); // no grid
         QCOMPARE(editor.frmSize.CategoryNames, QStringList(6));
     }
 
     void gridStoredOffReloadsTheBackgroundAndDrawsNoGrid()
     {
-        folder->write("\\Options.ini", "[Pelmora]\r\nGrid=0\r\n");
-        TForm1 form1;
+        fixture->folder.write("\\Options.ini", "[Pelmora]\r\nGrid=0\r\n");
+        Editor& editor = fixture->start(Editor::Start::Linked);
+        TForm1& form1 = editor.Form1;
+        TfrmSize& frmSize = editor.frmSize;
         Application::runBehaviour([&] { form1.FormCreate(); });
         // The background changes on disk after the canvas loaded it: the
         // reload shows the new file.
-        folder->writePicture("\\data\\BackGround.bmp", 500, 400, Qt::darkGreen);
-        TfrmSize frmSize(form1);
-        form1.frmSize = &frmSize;
+        fixture->folder.writePicture("\\data\\BackGround.bmp", 500, 400, Qt::darkGreen);
         Application::runBehaviour([&] { frmSize.FormCreate(); });
 
-        QCOMPARE(dialogs->errors, QStringList());
+        QCOMPARE(fixture->dialogs.errors, QStringList());
         QVERIFY(!frmSize.chkSetka->isChecked());
         const QImage& picture = form1.imgBckGround->picture();
         for (int x = 0; x < picture.width(); ++x)
@@ -158,15 +146,16 @@ private slots:
 
     void aFailedReloadEndsTheReaderBeforeTheLanguage()
     {
-        folder->write("\\Options.ini", "[Pelmora]\r\nGrid=0\r\n");
-        TForm1 form1;
+        fixture->folder.write("\\Options.ini", "[Pelmora]\r\nGrid=0\r\n");
+        Editor& editor = fixture->start(Editor::Start::Linked);
+        TForm1& form1 = editor.Form1;
+        TfrmSize& frmSize = editor.frmSize;
         Application::runBehaviour([&] { form1.FormCreate(); });
-        QVERIFY(QFile::remove(folder->file("\\data\\BackGround.bmp")));
-        TfrmSize frmSize(form1);
-        form1.frmSize = &frmSize;
+        QVERIFY(QFile::remove(fixture->folder.file("\\data\\BackGround.bmp")));
         Application::runBehaviour([&] { frmSize.FormCreate(); });
 
-        QCOMPARE(dialogs->errors, QStringList{"Cannot open file " + folder->file("\\data\\BackGround.bmp") + "."});
+        QCOMPARE(fixture->dialogs.errors,
+                 QStringList{"Cannot open file " + fixture->folder.file("\\data\\BackGround.bmp") + "."});
         QVERIFY(!frmSize.chkSetka->isChecked());
         QCOMPARE(form1.imgBckGround->picture().pixelColor(0, 5), QColor(Qt::darkBlue));
         QCOMPARE(frmSize.CategoryNames, QStringList(6));
@@ -174,17 +163,18 @@ private slots:
 
     void exitWritesTheSixKeysAndEndsTheEventLoop()
     {
-        folder->write("\\Options.ini",
-                      "[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\nLastMusPath=C:\\sounds\\intro.mp3\r\n");
-        Editor editor;
+        fixture->folder.write(
+            "\\Options.ini",
+            "[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\nLastMusPath=C:\\sounds\\intro.mp3\r\n");
+        Editor& editor = fixture->start();
         editor.frmSize.move(40, 50);
-        editor.form1.setLeft(7);
-        editor.form1.setTop(9);
+        editor.Form1.setLeft(7);
+        editor.Form1.setTop(9);
         editor.frmSize.lblSetka->setColor(0x000000FF);
         editor.frmSize.chkSetka->setState(false);
 
         QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
-        QCOMPARE(dialogs->errors, QStringList());
+        QCOMPARE(fixture->dialogs.errors, QStringList());
         QCOMPARE(optionsFile(),
                  QByteArray("[Main]\r\nLangFile=Russian.lng\r\n\r\n[Pelmora]\r\n"
                             "LastMusPath=C:\\sounds\\intro.mp3\r\n"
@@ -194,14 +184,15 @@ private slots:
 
     void anUnwritableSettingsFileKeepsTheProgramRunning()
     {
-        Editor editor;
-        editor.form1.setLeft(3);
-        QVERIFY(QDir().mkpath(folder->file("\\Options.ini\\inside")));
+        Editor& editor = fixture->start();
+        editor.Form1.setLeft(3);
+        QVERIFY(QDir().mkpath(fixture->folder.file("\\Options.ini\\inside")));
         QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 7);
-        QCOMPARE(dialogs->errors, QStringList{"Unable to write to " + folder->file("\\Options.ini") + "."});
+        QCOMPARE(fixture->dialogs.errors,
+                 QStringList{"Unable to write to " + fixture->folder.file("\\Options.ini") + "."});
 
         // Once the file can be written, Exit works.
-        QVERIFY(QDir(folder->file("\\Options.ini")).removeRecursively());
+        QVERIFY(QDir(fixture->folder.file("\\Options.ini")).removeRecursively());
         QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
         QCOMPARE(optionsFile(),
                  QByteArray("[Pelmora]\r\nGridColor=$00666666\r\nOptionsX=" + QByteArray::number(editor.frmSize.x())

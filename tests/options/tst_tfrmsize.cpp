@@ -1,30 +1,20 @@
 // The options window: switching panels from the category tree, the colour
 // swatches, the Flash check box and what showing the window copies.
-#include "app/Application.h"
 #include "canvas/ElementGeometry.h"
-#include "canvas/TForm1.h"
+#include "canvas/SkinFile.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
 #include "options/CategoryTree.h"
 #include "options/ColourSwatch.h"
-#include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
-#include "settings/SkinFile.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QTest>
 
 namespace {
 
-// Both windows, linked as at start-up; no creation step run, not shown.
-struct Editor : EditorWindows {
-    Editor() : EditorWindows(Start::Linked) {}
-};
-
-const QStringList formNames = {"О программе", "Настройки", "Заголовок", "Музыка", "Цветовые параметры", "Разное"};
+const QStringList kFormNames = {"О программе", "Настройки", "Заголовок", "Музыка", "Цветовые параметры", "Разное"};
 
 // The node of the tree by its place: top-level row, and child row or -1.
 QTreeWidgetItem* node(TfrmSize& window, int row, int child = -1)
@@ -54,36 +44,27 @@ QStringList shownPanels(const TfrmSize& window)
 
 } // namespace
 
-class OptionsWindowTest : public QObject {
+class TestTfrmSize : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs_.get());
-        folder_ = std::make_unique<TempProgramFolder>();
-    }
-    void cleanup()
-    {
-        folder_.reset();
-        Application::setDialogs(nullptr);
-    }
+    void init() { fixture_ = std::make_unique<EditorFixture>(); }
+    void cleanup() { fixture_.reset(); }
 
     void withoutCategoryNamesEveryClickEmptiesThePanels()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         TfrmSize& window = editor.frmSize;
         window.show();
         QCOMPARE(shownPanels(window), QStringList{"pnlAbout"});
-        QCOMPARE(window.treeMain->topLevelItem(0)->text(0), formNames[0]);
+        QCOMPARE(window.treeMain->topLevelItem(0)->text(0), kFormNames[0]);
         QVERIFY(!node(window, 1)->isExpanded());
 
         clickNode(window, node(window, 0));
         QCOMPARE(shownPanels(window), QStringList{});
         clickNode(window, node(window, 1, 2));
         QCOMPARE(shownPanels(window), QStringList{});
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void categoryNamesChooseThePanel_data()
@@ -103,9 +84,9 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, child);
         QFETCH(QStringList, shown);
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         TfrmSize& window = editor.frmSize;
-        window.setCategoryNames(formNames);
+        window.setCategoryNames(kFormNames);
         window.rebuildTree();
         window.show();
         // Start from another panel, so that every panel is switched.
@@ -116,9 +97,9 @@ private slots:
 
     void keyboardSelectionSwitchesNothing()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         TfrmSize& window = editor.frmSize;
-        window.setCategoryNames(formNames);
+        window.setCategoryNames(kFormNames);
         window.rebuildTree();
         window.show();
         clickNode(window, node(window, 0));
@@ -132,7 +113,7 @@ private slots:
 
     void sharedNamesShowBothPanelsTheLaterOnTop()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         TfrmSize& window = editor.frmSize;
         window.setCategoryNames({"About", "Settings", "Title", "Same", "Same", "Misc"});
         window.rebuildTree();
@@ -145,7 +126,7 @@ private slots:
 
     void missingNamesMatchTheEmptyNodes()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         TfrmSize& window = editor.frmSize;
         // A language file without keys "3" and "5".
         window.setCategoryNames({"About", "Settings", "", "Music", "", "Misc"});
@@ -173,12 +154,12 @@ private slots:
     void swatchConfirmedTakesTheColour()
     {
         QFETCH(QString, swatchName);
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         ColourSwatch* swatch = swatchOf(editor, swatchName);
         swatch->setColor(0x00102030);
-        dialogs_->colourAnswers.enqueue(TColor(0x00405060));
+        fixture_->dialogs.colourAnswers.enqueue(TColor(0x00405060));
         QTest::mouseClick(swatch, Qt::LeftButton);
-        QCOMPARE(dialogs_->colourPresets, QList<TColor>{0x00102030});
+        QCOMPARE(fixture_->dialogs.colourPresets, QList<TColor>{0x00102030});
         QCOMPARE(swatch->color(), TColor(0x00405060));
         QCOMPARE(targetOf(editor, swatchName), TColor(0x00405060));
         // The dialog keeps the last colour as its own.
@@ -189,19 +170,19 @@ private slots:
     void swatchCancelledStillColoursTheCanvas()
     {
         QFETCH(QString, swatchName);
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         ColourSwatch* swatch = swatchOf(editor, swatchName);
         swatch->setColor(Colours::BtnText);
         QTest::mouseClick(swatch, Qt::LeftButton); // no answer queued: cancelled
-        QCOMPARE(dialogs_->colourPresets, QList<TColor>{Colours::BtnText});
+        QCOMPARE(fixture_->dialogs.colourPresets, QList<TColor>{Colours::BtnText});
         QCOMPARE(swatch->color(), Colours::BtnText);
         QCOMPARE(targetOf(editor, swatchName), Colours::BtnText);
     }
 
     void showingCopiesTheCanvasColours()
     {
-        Editor editor;
-        TForm1& f = editor.form1;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TForm1& f = editor.Form1;
         TfrmSize& window = editor.frmSize;
         window.FormCreate();
         QCOMPARE(window.lblSetka->color(), Colours::GridDefault);
@@ -226,8 +207,8 @@ private slots:
 
     void flashCheckBoxClickedByTheUser()
     {
-        Editor editor;
-        TForm1& f = editor.form1;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TForm1& f = editor.Form1;
         TfrmSize& window = editor.frmSize;
         window.show();
         window.pnlTitle->show();
@@ -252,10 +233,10 @@ private slots:
 
     void flashCheckBoxSetByTheSkinReader()
     {
-        Editor editor;
-        TForm1& f = editor.form1;
-        const QString path = folder_->file("\\data\\skin.ini");
-        folder_->write("\\data\\skin.ini", "[Main]\r\nFlash=1\r\n");
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TForm1& f = editor.Form1;
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        fixture_->folder.write("\\data\\skin.ini", "[Main]\r\nFlash=1\r\n");
         SkinFile::read(path, f, editor.frmSize);
         QVERIFY(editor.frmSize.chkFlash->isChecked());
         QVERIFY(!Element::isVisible(f.imgWel));
@@ -274,7 +255,7 @@ private slots:
 
     void miscellaneousTabOrderIsNotTopToBottom()
     {
-        Editor editor;
+        Editor& editor = fixture_->start(Editor::Start::Linked);
         TfrmSize& window = editor.frmSize;
         QCOMPARE(window.chkLogoShow->nextInFocusChain(), window.chkTrans);
         QCOMPARE(window.chkTrans->nextInFocusChain(), window.chkDoForm);
@@ -292,16 +273,15 @@ private:
     }
     TColor targetOf(Editor& editor, const QString& name)
     {
-        TForm1& f = editor.form1;
+        TForm1& f = editor.Form1;
         return name == "lblFlash"    ? f.TmpFlash->color()
             : name == "lblFontColor" ? f.lstDir->fontColor()
             : name == "lblInfo"      ? f.txtInfo->color()
                                      : f.lstDir->color();
     }
 
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TempProgramFolder> folder_;
+    std::unique_ptr<EditorFixture> fixture_;
 };
 
-QTEST_MAIN(OptionsWindowTest)
+QTEST_MAIN(TestTfrmSize)
 #include "tst_tfrmsize.moc"

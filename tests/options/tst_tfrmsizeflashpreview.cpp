@@ -1,26 +1,20 @@
 // The title movie preview: the player takes the Flash area's place and
 // plays the skin's movie, and the stop picture brings the area back.
-#include "app/Application.h"
+#include "base/Application.h"
 #include "canvas/ElementGeometry.h"
-#include "canvas/TForm1.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
-#include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QDir>
 #include <QTest>
 
-class TestFlashPreview : public QObject {
+class TestTfrmSizeFlashPreview : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<EditorWindows> editor;
+    std::unique_ptr<EditorFixture> fixture;
     TForm1* form = nullptr;
     TfrmSize* options = nullptr;
 
@@ -33,30 +27,21 @@ class TestFlashPreview : public QObject {
     }
     QString expectedMoviePath() const
     {
-        return QDir::toNativeSeparators(folder->path()) + QDir::separator() + QDir::separator() + "data"
+        return QDir::toNativeSeparators(fixture->folder.path()) + QDir::separator() + QDir::separator() + "data"
             + QDir::separator() + "logo.swf";
     }
 
 private slots:
     void init()
     {
-        folder = std::make_unique<TempProgramFolder>();
-        folder->copySampleSkin();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs.get());
-        editor = std::make_unique<EditorWindows>();
-        form = &editor->form1;
-        options = &editor->frmSize;
-        editor->show();
-        QVERIFY2(dialogs->errors.isEmpty(), qPrintable(dialogs->errors.join('\n')));
+        fixture = std::make_unique<EditorFixture>();
+        fixture->folder.copySampleSkin();
+        Editor& editor = fixture->show();
+        form = &editor.Form1;
+        options = &editor.frmSize;
+        QVERIFY2(fixture->dialogs.errors.isEmpty(), qPrintable(fixture->dialogs.errors.join('\n')));
     }
-    void cleanup()
-    {
-        editor.reset();
-        Application::setDialogs(nullptr);
-        dialogs.reset();
-        folder.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void withoutTheFlashOptionBothPicturesDoNothing()
     {
@@ -77,7 +62,7 @@ private slots:
         Element::setBounds(area(), 140, 30, 200, 50);
         const QRect rectangle = area()->geometry();
         click(&TfrmSize::imgPlayClick);
-        QVERIFY(dialogs->errors.isEmpty());
+        QVERIFY(fixture->dialogs.errors.isEmpty());
         QVERIFY(area()->isHidden());
         QVERIFY(!player()->isHidden());
         QCOMPARE(player()->geometry(), rectangle);
@@ -130,11 +115,11 @@ private slots:
 
     void aDamagedMovieEndsPlayWithTheStepsBeforeItDone()
     {
-        folder->write("\\data\\logo.swf", "FWS this is no movie at all");
+        fixture->folder.write("\\data\\logo.swf", "FWS this is no movie at all");
         options->chkFlash->setState(true);
         click(&TfrmSize::imgPlayClick);
-        QCOMPARE(dialogs->errors.size(), 1);
-        QVERIFY2(dialogs->errors.first().contains("logo.swf"), qPrintable(dialogs->errors.first()));
+        QCOMPARE(fixture->dialogs.errors.size(), 1);
+        QVERIFY2(fixture->dialogs.errors.first().contains("logo.swf"), qPrintable(fixture->dialogs.errors.first()));
         QVERIFY(area()->isHidden());
         QVERIFY(!player()->isHidden());
         QVERIFY(!player()->IsPlaying());
@@ -142,13 +127,13 @@ private slots:
 
     void aMissingMovieShowsAnEmptyPlayerWithoutAnError()
     {
-        QFile::remove(folder->file("\\data\\logo.swf"));
+        QFile::remove(fixture->folder.file("\\data\\logo.swf"));
         options->chkFlash->setState(true);
         click(&TfrmSize::imgPlayClick);
-        QVERIFY(dialogs->errors.isEmpty());
+        QVERIFY(fixture->dialogs.errors.isEmpty());
         QVERIFY(!player()->isHidden());
     }
 };
 
-QTEST_MAIN(TestFlashPreview)
+QTEST_MAIN(TestTfrmSizeFlashPreview)
 #include "tst_tfrmsizeflashpreview.moc"

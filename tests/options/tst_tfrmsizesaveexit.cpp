@@ -1,24 +1,14 @@
 // The Save command: the dialog, the backup of the file it replaces, the
-// skin file and the confirmation.
-#include "app/Application.h"
-#include "canvas/TForm1.h"
-#include "options/TfrmSize.h"
+// skin file and the kConfirmation.
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
-#include "tests/support/EditorWindows.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 namespace {
-
-// Both windows created as the program creates them, not shown.
-struct Editor : EditorWindows {
-    void save() { frmSize.LbSpeedButton1->click(); }
-};
 
 QByteArray contents(const QString& path)
 {
@@ -31,19 +21,20 @@ QString key(const QString& path, const QString& name)
     return IniFile::readString(path, QStringLiteral("Main"), name, QStringLiteral("<missing>"));
 }
 
-const QString confirmation = QStringLiteral("Данные были удачно сохранены в файл ");
+const QString kConfirmation = QStringLiteral("Данные были удачно сохранены в файл ");
 
 } // namespace
 
-class TestSaveExit : public QObject {
+class TestTfrmSizeSaveExit : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempProgramFolder> folder;
-    std::unique_ptr<ScriptedDialogs> dialogs;
-    std::unique_ptr<Editor> editor;
+    std::unique_ptr<EditorFixture> fixture;
+    Editor* editor = nullptr;
+
+    void save() { editor->frmSize.LbSpeedButton1->click(); }
     QString skinPath;
 
-    void choose(const QString& path) { dialogs->saveAnswers.enqueue(Dialogs::FileChoice{path, 0}); }
+    void choose(const QString& path) { fixture->dialogs.saveAnswers.enqueue(Dialogs::FileChoice{path, 0}); }
     void write(const QString& path, const QByteArray& content)
     {
         QFile file(path);
@@ -52,45 +43,37 @@ class TestSaveExit : public QObject {
     }
     void expectConfirmations(const QStringList& paths)
     {
-        QCOMPARE(dialogs->errors, QStringList());
-        QCOMPARE(dialogs->messages.size(), paths.size());
+        QCOMPARE(fixture->dialogs.errors, QStringList());
+        QCOMPARE(fixture->dialogs.messages.size(), paths.size());
         for (int i = 0; i < paths.size(); ++i) {
-            QCOMPARE(dialogs->messages[i].caption, QStringLiteral("Сообщение..."));
-            QCOMPARE(dialogs->messages[i].text, confirmation + paths[i]);
+            QCOMPARE(fixture->dialogs.messages[i].caption, QStringLiteral("Сообщение..."));
+            QCOMPARE(fixture->dialogs.messages[i].text, kConfirmation + paths[i]);
         }
     }
 
 private slots:
     void init()
     {
-        folder = std::make_unique<TempProgramFolder>();
-        dialogs = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs.get());
-        folder->writeAllPictures();
-        editor = std::make_unique<Editor>();
-        QCOMPARE(dialogs->errors, QStringList());
-        skinPath = folder->file("\\data\\skin.ini");
+        fixture = std::make_unique<EditorFixture>();
+        fixture->folder.writeAllPictures();
+        editor = &fixture->start();
+        QCOMPARE(fixture->dialogs.errors, QStringList());
+        skinPath = fixture->folder.file("\\data\\skin.ini");
     }
-    void cleanup()
-    {
-        editor.reset();
-        Application::setDialogs(nullptr);
-        dialogs.reset();
-        folder.reset();
-    }
+    void cleanup() { fixture.reset(); }
 
     void theFirstSaveCreatesTheSkinFileWithoutBackup()
     {
         choose(skinPath);
-        editor->save();
-        QCOMPARE(dialogs->saveRequests.size(), 1);
-        QCOMPARE(dialogs->saveRequests[0].fileName, skinPath);
-        QCOMPARE(dialogs->saveRequests[0].filters, QStringList{"All Files    (*.*)"});
-        QCOMPARE(key(skinPath, "ButInfoX"), QString::number(editor->form1.btnInfo->x()));
+        save();
+        QCOMPARE(fixture->dialogs.saveRequests.size(), 1);
+        QCOMPARE(fixture->dialogs.saveRequests[0].fileName, skinPath);
+        QCOMPARE(fixture->dialogs.saveRequests[0].filters, QStringList{"All Files    (*.*)"});
+        QCOMPARE(key(skinPath, "ButInfoX"), QString::number(editor->Form1.btnInfo->x()));
         QVERIFY(!QFile::exists(skinPath + ".BAK"));
         expectConfirmations({skinPath});
         // The grid and the editor's own settings never reach a file here.
-        QVERIFY(!QFile::exists(folder->file("\\Options.ini")));
+        QVERIFY(!QFile::exists(fixture->folder.file("\\Options.ini")));
     }
 
     void aSaveOverAFileReplacesItsOldBackup()
@@ -99,21 +82,21 @@ private slots:
         write(skinPath, before);
         write(skinPath + ".BAK", "an older backup");
         choose(skinPath);
-        editor->save();
+        save();
         QCOMPARE(contents(skinPath + ".BAK"), before);
-        QCOMPARE(key(skinPath, "ButInfoX"), QString::number(editor->form1.btnInfo->x()));
+        QCOMPARE(key(skinPath, "ButInfoX"), QString::number(editor->Form1.btnInfo->x()));
         QCOMPARE(key(skinPath, "Mine"), QStringLiteral("kept"));
         expectConfirmations({skinPath});
     }
 
     void aNewFileLeavesAnUnrelatedBackupAlone()
     {
-        const QString target = folder->file("\\data\\myskin.ini");
+        const QString target = fixture->folder.file("\\data\\myskin.ini");
         write(target + ".BAK", "not ours");
         choose(target);
-        editor->save();
+        save();
         QCOMPARE(contents(target + ".BAK"), QByteArray("not ours"));
-        QCOMPARE(key(target, "ButInfoX"), QString::number(editor->form1.btnInfo->x()));
+        QCOMPARE(key(target, "ButInfoX"), QString::number(editor->Form1.btnInfo->x()));
         expectConfirmations({target});
     }
 
@@ -124,9 +107,9 @@ private slots:
         QVERIFY(QDir().mkpath(skinPath + ".BAK"));
         write(skinPath + ".BAK" + QDir::separator() + "old.ini", "old");
         choose(skinPath);
-        editor->save();
+        save();
         QCOMPARE(contents(skinPath + ".BAK" + QDir::separator() + "old.ini"), QByteArray("old"));
-        QCOMPARE(key(skinPath, "ButInfoX"), QString::number(editor->form1.btnInfo->x()));
+        QCOMPARE(key(skinPath, "ButInfoX"), QString::number(editor->Form1.btnInfo->x()));
         expectConfirmations({skinPath});
     }
 
@@ -137,23 +120,23 @@ private slots:
         const QByteArray before = "[Main]\r\nButInfoX=1\r\n";
         write(target, before);
         choose(target);
-        editor->save();
+        save();
         QCOMPARE(contents(target + ".BAK"), before);
-        QCOMPARE(key(target, "ButInfoX"), QString::number(editor->form1.btnInfo->x()));
+        QCOMPARE(key(target, "ButInfoX"), QString::number(editor->Form1.btnInfo->x()));
         expectConfirmations({target});
 
-        editor->save(); // cancelled
-        QCOMPARE(dialogs->saveRequests.size(), 2);
-        QCOMPARE(dialogs->saveRequests[1].fileName, skinPath);
+        save(); // cancelled
+        QCOMPARE(fixture->dialogs.saveRequests.size(), 2);
+        QCOMPARE(fixture->dialogs.saveRequests[1].fileName, skinPath);
     }
 
     void savingTwiceLeavesTheBackupEqualToTheFile()
     {
         choose(skinPath);
         choose(skinPath);
-        editor->save();
+        save();
         const QByteArray first = contents(skinPath);
-        editor->save();
+        save();
         QCOMPARE(contents(skinPath), first);
         QCOMPARE(contents(skinPath + ".BAK"), first);
         expectConfirmations({skinPath, skinPath});
@@ -161,16 +144,16 @@ private slots:
 
     void anUnwritableTargetIsReportedWithoutConfirmation()
     {
-        const QString inMissingFolder = folder->file("\\nowhere\\skin.ini");
-        const QString aFolder = folder->file("\\data\\folder.ini");
+        const QString inMissingFolder = fixture->folder.file("\\nowhere\\skin.ini");
+        const QString aFolder = fixture->folder.file("\\data\\folder.ini");
         QVERIFY(QDir().mkpath(aFolder));
         choose(inMissingFolder);
         choose(aFolder);
-        editor->save();
-        editor->save();
-        QCOMPARE(dialogs->errors,
+        save();
+        save();
+        QCOMPARE(fixture->dialogs.errors,
                  QStringList({"Unable to write to " + inMissingFolder + ".", "Unable to write to " + aFolder + "."}));
-        QVERIFY(dialogs->messages.isEmpty());
+        QVERIFY(fixture->dialogs.messages.isEmpty());
         QVERIFY(!QFile::exists(aFolder + ".BAK"));
     }
 
@@ -178,15 +161,15 @@ private slots:
     {
         write(skinPath, "[Main]\r\nButInfoX=5\r\n");
         editor->frmSize.svDlgFile.FileName = QStringLiteral("elsewhere.ini");
-        editor->save();
-        QCOMPARE(dialogs->saveRequests.size(), 1);
+        save();
+        QCOMPARE(fixture->dialogs.saveRequests.size(), 1);
         QCOMPARE(editor->frmSize.svDlgFile.FileName, skinPath);
         QCOMPARE(contents(skinPath), QByteArray("[Main]\r\nButInfoX=5\r\n"));
         QVERIFY(!QFile::exists(skinPath + ".BAK"));
-        QVERIFY(dialogs->messages.isEmpty());
-        QVERIFY(dialogs->errors.isEmpty());
+        QVERIFY(fixture->dialogs.messages.isEmpty());
+        QVERIFY(fixture->dialogs.errors.isEmpty());
     }
 };
 
-QTEST_MAIN(TestSaveExit)
+QTEST_MAIN(TestTfrmSizeSaveExit)
 #include "tst_tfrmsizesaveexit.moc"

@@ -1,18 +1,17 @@
 // The "..." buttons of the Music panel: what the open dialog proposes, the
 // remembered pick in Options.ini, and which files of the data folder an
 // import makes, replaces or removes, including imports that cannot land.
-#include "app/Application.h"
-#include "app/EditorError.h"
-#include "app/ProgramFolder.h"
+#include "base/Application.h"
+#include "base/Dialogs.h"
+#include "base/EditorError.h"
+#include "base/ProgramFolder.h"
 #include "options/ClickableImage.h"
-#include "platform/Dialogs.h"
 #include "platform/MediaPlayer.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
 #include "tests/options/SoundUiKit.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,25 +21,18 @@
 
 using namespace SoundUiKit;
 
-class SoundImportTest : public QObject {
+class TestTfrmSizeSoundImport : public QObject {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs_.get());
-        folder_ = std::make_unique<TempProgramFolder>();
-        folder_->write("\\data\\BackGround.bmp", "");
-        QVERIFY(QDir().mkpath(folder_->file("\\picked")));
-        editor_ = std::make_unique<Editor>();
+        fixture_ = std::make_unique<EditorFixture>();
+        fixture_->folder.write("\\data\\BackGround.bmp", "");
+        QVERIFY(QDir().mkpath(fixture_->folder.file("\\picked")));
+        editor_ = &fixture_->start(Editor::Start::Linked);
     }
-    void cleanup()
-    {
-        editor_.reset();
-        folder_.reset();
-        Application::setDialogs(nullptr);
-    }
+    void cleanup() { fixture_.reset(); }
 
     void dialogPresetAndFilterEntryAreRemembered()
     {
@@ -48,42 +40,42 @@ private slots:
         // First run, cancelled: proposes the data folder's music.wav with the
         // first filter entry, and nothing is written or shown.
         o.btnButtonMusic->click();
-        QCOMPARE(dialogs_->openRequests.size(), 1);
-        const Dialogs::FileRequest first = dialogs_->openRequests.first();
+        QCOMPARE(fixture_->dialogs.openRequests.size(), 1);
+        const Dialogs::FileRequest first = fixture_->dialogs.openRequests.first();
         QCOMPARE(first.fileName, data("music.wav"));
         QCOMPARE(first.filterIndex, 0);
         QCOMPARE(first.filters, (QStringList{"mp3 File   (*.mp3)", "Wav File  (*.wav)", "All Files    (*.*)"}));
         QVERIFY(!QFileInfo::exists(optionsIni()));
-        QVERIFY(dialogs_->messages.isEmpty());
+        QVERIFY(fixture_->dialogs.messages.isEmpty());
 
         // A pick in one import is proposed by both, with its filter entry.
-        folder_->write("\\picked\\clip.wav", "clip");
-        dialogs_->openAnswers.enqueue(Dialogs::FileChoice{picked("clip.wav"), 1});
+        fixture_->folder.write("\\picked\\clip.wav", "clip");
+        fixture_->dialogs.openAnswers.enqueue(Dialogs::FileChoice{picked("clip.wav"), 1});
         o.btnButtonMusic->click();
         QCOMPARE(IniFile::readString(optionsIni(), "Pelmora", "LastMusPath", {}), picked("clip.wav"));
         o.btnBrowMusic->click();
-        QCOMPARE(dialogs_->openRequests.last().fileName, picked("clip.wav"));
-        QCOMPARE(dialogs_->openRequests.last().filterIndex, 1);
+        QCOMPARE(fixture_->dialogs.openRequests.last().fileName, picked("clip.wav"));
+        QCOMPARE(fixture_->dialogs.openRequests.last().filterIndex, 1);
         QVERIFY(!QFileInfo::exists(data("music.wav"))); // that one was cancelled
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void mp3ReplacesTheMp3AndRemovesTheWav()
     {
         if (!writeMp3(picked("new.mp3")))
             QSKIP("this libsndfile cannot write MP3 files");
-        folder_->write("\\data\\music.wav", "old wav");
-        folder_->write("\\data\\music.mp3", "old mp3");
-        folder_->write("\\data\\music.tmp", "left over from an earlier import");
+        fixture_->folder.write("\\data\\music.wav", "old wav");
+        fixture_->folder.write("\\data\\music.mp3", "old mp3");
+        fixture_->folder.write("\\data\\music.tmp", "left over from an earlier import");
 
         importMusic(picked("new.mp3"));
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
         QCOMPARE(contentOf(data("music.mp3")), contentOf(picked("new.mp3")));
         QVERIFY(!QFileInfo::exists(data("music.wav")));
         QVERIFY(!QFileInfo::exists(data("music.tmp")));
-        QCOMPARE(dialogs_->messages.size(), 1);
-        QCOMPARE(dialogs_->messages.first().caption, Application::title());
-        QCOMPARE(dialogs_->messages.first().text, data("music.mp3"));
+        QCOMPARE(fixture_->dialogs.messages.size(), 1);
+        QCOMPARE(fixture_->dialogs.messages.first().caption, Application::title());
+        QCOMPARE(fixture_->dialogs.messages.first().text, data("music.mp3"));
 
         TfrmSize& o = editor_->frmSize;
         o.chkMusic->setState(true);
@@ -95,15 +87,15 @@ private slots:
     void wavLandsBesideTheMp3AndIsPlayed()
     {
         QVERIFY(writeWav(picked("new.wav")));
-        folder_->write("\\data\\buttons.mp3", "old mp3");
+        fixture_->folder.write("\\data\\buttons.mp3", "old mp3");
 
         TfrmSize& o = editor_->frmSize;
-        dialogs_->openAnswers.enqueue(Dialogs::FileChoice{picked("new.wav"), 1});
+        fixture_->dialogs.openAnswers.enqueue(Dialogs::FileChoice{picked("new.wav"), 1});
         o.btnButtonMusic->click();
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
         QCOMPARE(contentOf(data("buttons.wav")), contentOf(picked("new.wav")));
         QCOMPARE(contentOf(data("buttons.mp3")), QByteArray("old mp3"));
-        QCOMPARE(dialogs_->messages.last().text, data("buttons.wav"));
+        QCOMPARE(fixture_->dialogs.messages.last().text, data("buttons.wav"));
 
         emit o.Image2->clicked();
         QCOMPARE(o.plrMedia->fileName(), data("buttons.wav"));
@@ -127,13 +119,13 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, landed);
-        folder_->write("\\picked\\" + source, "picked sound");
-        folder_->write("\\data\\music.wav", "old wav");
+        fixture_->folder.write("\\picked\\" + source, "picked sound");
+        fixture_->folder.write("\\data\\music.wav", "old wav");
 
         importMusic(picked(source));
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
         QCOMPARE(contentOf(data(landed)), QByteArray("picked sound"));
-        QCOMPARE(dialogs_->messages.last().text, data(landed));
+        QCOMPARE(fixture_->dialogs.messages.last().text, data(landed));
         // Only an exact ".mp3" displaces the WAV file.
         QCOMPARE(contentOf(data("music.wav")), QByteArray("old wav"));
         QVERIFY(!QFileInfo::exists(data("music.tmp")));
@@ -145,9 +137,9 @@ private slots:
         const QByteArray before = contentOf(data("music.wav"));
         // Confirms the first-run proposal as it stands.
         importMusic(data("music.wav"));
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
         QCOMPARE(contentOf(data("music.wav")), before);
-        QCOMPARE(dialogs_->messages.last().text, data("music.wav"));
+        QCOMPARE(fixture_->dialogs.messages.last().text, data("music.wav"));
         QVERIFY(!QFileInfo::exists(data("music.tmp")));
     }
 
@@ -170,16 +162,16 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, target);
         if (source != QLatin1String("missing.mp3"))
-            folder_->write("\\picked\\" + source, "picked sound");
-        folder_->write("\\data\\music.wav", "old wav");
+            fixture_->folder.write("\\picked\\" + source, "picked sound");
+        fixture_->folder.write("\\data\\music.wav", "old wav");
         if (QByteArray(QTest::currentDataTag()) == "target is a folder")
             QVERIFY(QDir().mkpath(data("music.mp3")));
         else
-            folder_->write("\\data\\music.mp3", "old mp3");
+            fixture_->folder.write("\\data\\music.mp3", "old mp3");
 
         importMusic(picked(source));
-        QCOMPARE(dialogs_->errors, QStringList{errorBoxText(ErrorText::cannotCreateFile(data(target)))});
-        QVERIFY(dialogs_->messages.isEmpty());
+        QCOMPARE(fixture_->dialogs.errors, QStringList{errorBoxText(ErrorText::cannotCreateFile(data(target)))});
+        QVERIFY(fixture_->dialogs.messages.isEmpty());
         QCOMPARE(contentOf(data("music.wav")), QByteArray("old wav"));
         QVERIFY(!QFileInfo(data("music.tmp")).isFile());
         if (QFileInfo(data("music.mp3")).isFile())
@@ -189,35 +181,34 @@ private slots:
 
     void unwritableSettingsEndTheImportBeforeCopying()
     {
-        folder_->write("\\picked\\song.mp3", "picked sound");
-        folder_->write("\\data\\music.wav", "old wav");
+        fixture_->folder.write("\\picked\\song.mp3", "picked sound");
+        fixture_->folder.write("\\data\\music.wav", "old wav");
         // A folder where Options.ini should be: no write can replace it.
         QVERIFY(QDir().mkpath(optionsIni()));
 
         importMusic(picked("song.mp3"));
-        QCOMPARE(dialogs_->errors, QStringList{errorBoxText(ErrorText::unableToWrite(optionsIni()))});
-        QVERIFY(dialogs_->messages.isEmpty());
+        QCOMPARE(fixture_->dialogs.errors, QStringList{errorBoxText(ErrorText::unableToWrite(optionsIni()))});
+        QVERIFY(fixture_->dialogs.messages.isEmpty());
         QVERIFY(!QFileInfo::exists(data("music.mp3")));
         QVERIFY(!QFileInfo::exists(data("music.tmp")));
         QCOMPARE(contentOf(data("music.wav")), QByteArray("old wav"));
     }
 
 private:
-    QString data(const QString& name) const { return folder_->file("\\data\\" + name); }
-    QString picked(const QString& name) const { return folder_->file("\\picked\\" + name); }
+    QString data(const QString& name) const { return fixture_->folder.file("\\data\\" + name); }
+    QString picked(const QString& name) const { return fixture_->folder.file("\\picked\\" + name); }
     QString optionsIni() const { return ProgramFolder::file("\\Options.ini"); }
 
     // The intro music's "..." button, the dialog confirmed with this path.
     void importMusic(const QString& path)
     {
-        dialogs_->openAnswers.enqueue(Dialogs::FileChoice{QDir::toNativeSeparators(path), 0});
+        fixture_->dialogs.openAnswers.enqueue(Dialogs::FileChoice{QDir::toNativeSeparators(path), 0});
         editor_->frmSize.btnBrowMusic->click();
     }
 
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TempProgramFolder> folder_;
-    std::unique_ptr<Editor> editor_;
+    std::unique_ptr<EditorFixture> fixture_;
+    Editor* editor_ = nullptr;
 };
 
-QTEST_MAIN(SoundImportTest)
+QTEST_MAIN(TestTfrmSizeSoundImport)
 #include "tst_tfrmsizesoundimport.moc"

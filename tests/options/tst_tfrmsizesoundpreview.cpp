@@ -1,15 +1,13 @@
 // Play and stop of the intro music and the button sound in the Music panel:
 // which check box each picture needs, which file plays, and how the shared
 // player's state decides what a stop does (dummy audio driver).
-#include "app/Application.h"
-#include "app/ProgramFolder.h"
+#include "base/Dialogs.h"
+#include "base/ProgramFolder.h"
 #include "options/ClickableImage.h"
-#include "platform/Dialogs.h"
 #include "platform/MediaPlayer.h"
 #include "platform/TCheckBox.h"
 #include "tests/options/SoundUiKit.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempProgramFolder.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QTest>
 
@@ -21,24 +19,17 @@ namespace {
 const QString kNoDevice = errorBoxText(QStringLiteral("No MCI device open"));
 } // namespace
 
-class SoundPreviewTest : public QObject {
+class TestTfrmSizeSoundPreview : public QObject {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        dialogs_ = std::make_unique<ScriptedDialogs>();
-        Application::setDialogs(dialogs_.get());
-        folder_ = std::make_unique<TempProgramFolder>();
-        folder_->write("\\data\\BackGround.bmp", "");
-        editor_ = std::make_unique<Editor>();
+        fixture_ = std::make_unique<EditorFixture>();
+        fixture_->folder.write("\\data\\BackGround.bmp", "");
+        editor_ = &fixture_->start(Editor::Start::Linked);
     }
-    void cleanup()
-    {
-        editor_.reset();
-        folder_.reset();
-        Application::setDialogs(nullptr);
-    }
+    void cleanup() { fixture_.reset(); }
 
     void musicPicturesActOnlyWithChkMusic()
     {
@@ -62,7 +53,7 @@ private slots:
         o.chkMusic->setState(true);
         emit o.imgMusicStop->clicked();
         QVERIFY(!player.isOpen());
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void buttonSoundPlaysWithoutItsCheckBoxButStopsOnlyWithIt()
@@ -81,7 +72,7 @@ private slots:
         o.chkButtonsMusic->setState(true);
         emit o.Image1->clicked();
         QVERIFY(!player.isOpen());
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void wavIsPreferredOverMp3()
@@ -103,7 +94,7 @@ private slots:
         emit o.Image2->clicked();
         QCOMPARE(o.plrMedia->fileName(), data("buttons.mp3"));
         QVERIFY(o.plrMedia->isOpen());
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
     }
 
     void buttonSoundEndsTheMusicAndOnlyItsOwnStopActs()
@@ -124,11 +115,11 @@ private slots:
         QVERIFY(player.isPlaying());
         emit o.Image1->clicked();
         QVERIFY(!player.isOpen());
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
 
         // The name still matches, but nothing is open any more.
         emit o.Image1->clicked();
-        QCOMPARE(dialogs_->errors, QStringList{kNoDevice});
+        QCOMPARE(fixture_->dialogs.errors, QStringList{kNoDevice});
         QVERIFY(!player.isOpen());
     }
 
@@ -141,13 +132,13 @@ private slots:
 
         emit o.imgMusicStop->clicked(); // before any play: empty name
         emit o.Image1->clicked();
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
 
         // Another spelling of the music's path is not its path.
         const QString otherCase = ProgramFolder::file(QStringLiteral("\\data\\Music.wav"));
         o.plrMedia->setFileName(otherCase);
         emit o.imgMusicStop->clicked();
-        QVERIFY(dialogs_->errors.isEmpty());
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
         QCOMPARE(o.plrMedia->fileName(), otherCase);
     }
 
@@ -161,24 +152,26 @@ private slots:
 
         emit o.Image2->clicked(); // something open before
         emit o.imgMusicPlay->clicked();
-        QCOMPARE(dialogs_->errors.size(), 1);
-        QVERIFY(!dialogs_->errors.first().isEmpty());
-        QVERIFY(dialogs_->errors.first() != kNoDevice);
+        QCOMPARE(fixture_->dialogs.errors.size(), 1);
+        QVERIFY(!fixture_->dialogs.errors.first().isEmpty());
+        QVERIFY(fixture_->dialogs.errors.first() != kNoDevice);
         QVERIFY(!player.isOpen());
         QCOMPARE(player.fileName(), data("music.wav"));
 
         emit o.imgMusicStop->clicked();
-        QCOMPARE(dialogs_->errors.size(), 2);
-        QCOMPARE(dialogs_->errors.last(), kNoDevice);
+        QCOMPARE(fixture_->dialogs.errors.size(), 2);
+        QCOMPARE(fixture_->dialogs.errors.last(), kNoDevice);
     }
 
 private:
-    QString data(const char* name) const { return folder_->file(QStringLiteral("\\data\\") + QLatin1String(name)); }
+    QString data(const char* name) const
+    {
+        return fixture_->folder.file(QStringLiteral("\\data\\") + QLatin1String(name));
+    }
 
-    std::unique_ptr<ScriptedDialogs> dialogs_;
-    std::unique_ptr<TempProgramFolder> folder_;
-    std::unique_ptr<Editor> editor_;
+    std::unique_ptr<EditorFixture> fixture_;
+    Editor* editor_ = nullptr;
 };
 
-QTEST_MAIN(SoundPreviewTest)
+QTEST_MAIN(TestTfrmSizeSoundPreview)
 #include "tst_tfrmsizesoundpreview.moc"

@@ -1,7 +1,7 @@
 #include "tests/support/TestBitmap.h"
 #include "tests/support/TestJpeg.h"
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "platform/PictureDecoder.h"
 
 #include <QBuffer>

@@ -1,7 +1,7 @@
 // The canvas's Flash player control: Movie, Play and Stop as the Title
 // preview uses them, and its drawing.
 
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "movie/writer/SwfWriter.h"
 #include "platform/ShockwaveFlash.h"
 

@@ -1,26 +1,18 @@
-#include "app/EditorError.h"
+#include "base/Application.h"
+#include "base/EditorError.h"
 #include "settings/ColourText.h"
+#include "tests/support/TempIniFile.h"
 
-#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPalette>
-#include <QTemporaryDir>
 #include <QTest>
 
 class ColourTextTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-
-    QString path() const { return dir_.filePath(QStringLiteral("colours.ini")); }
-
-    void put(const QByteArray& bytes) const
-    {
-        QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    TempIniFile ini_{QStringLiteral("colours.ini")};
 
     static QString errorOf(const QString& text)
     {
@@ -141,21 +133,21 @@ private slots:
 
     void readsKeysWithCurrentColourAsDefault()
     {
-        put("[Main]\r\nDirColor=clmoneygreen\r\nInfoColor=$00666666\r\nBad=blue\r\n");
-        QCOMPARE(readColour(path(), "Main", "DirColor", Colours::White), TColor(0x00C0DCC0));
-        QCOMPARE(readColour(path(), "Main", "InfoColor", Colours::White), TColor(0x00666666));
-        QCOMPARE(readColour(path(), "Main", "Missing", Colours::BtnFace), Colours::BtnFace);
-        QCOMPARE(readColour(path(), "Main", "Missing", 0x00123456), TColor(0x00123456));
-        QVERIFY_THROWS_EXCEPTION(EditorError, readColour(path(), "Main", "Bad", Colours::White));
+        ini_.put("[Main]\r\nDirColor=clmoneygreen\r\nInfoColor=$00666666\r\nBad=blue\r\n");
+        QCOMPARE(readColour(ini_.path(), "Main", "DirColor", Colours::White), TColor(0x00C0DCC0));
+        QCOMPARE(readColour(ini_.path(), "Main", "InfoColor", Colours::White), TColor(0x00666666));
+        QCOMPARE(readColour(ini_.path(), "Main", "Missing", Colours::BtnFace), Colours::BtnFace);
+        QCOMPARE(readColour(ini_.path(), "Main", "Missing", 0x00123456), TColor(0x00123456));
+        QVERIFY_THROWS_EXCEPTION(EditorError, readColour(ini_.path(), "Main", "Bad", Colours::White));
     }
 
     void writesKeys()
     {
-        QFile::remove(path());
-        writeColour(path(), "Main", "DirColor", 0x00C0DCC0);
-        writeColour(path(), "Main", "InfoColor", 0x00666666);
-        writeColour(path(), "Main", "DirFontColor", Colours::WindowText);
-        QFile file(path());
+        QFile::remove(ini_.path());
+        writeColour(ini_.path(), "Main", "DirColor", 0x00C0DCC0);
+        writeColour(ini_.path(), "Main", "InfoColor", 0x00666666);
+        writeColour(ini_.path(), "Main", "DirFontColor", Colours::WindowText);
+        QFile file(ini_.path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(),
                  QByteArray("[Main]\r\nDirColor=clMoneyGreen\r\nInfoColor=$00666666\r\nDirFontColor=clWindowText\r\n"));
@@ -165,7 +157,7 @@ private slots:
     {
         QCOMPARE(displayColour(0x000000FF), QColor(255, 0, 0));
         QCOMPARE(displayColour(0x00336699), QColor(0x99, 0x66, 0x33));
-        const QPalette palette = QApplication::palette();
+        const QPalette palette = QGuiApplication::palette();
         QCOMPARE(displayColour(Colours::Window), palette.color(QPalette::Base));
         QCOMPARE(displayColour(Colours::WindowText), palette.color(QPalette::Text));
         QCOMPARE(displayColour(Colours::BtnFace), palette.color(QPalette::Button));

@@ -1,9 +1,9 @@
-#include "app/EditorError.h"
+#include "base/EditorError.h"
 #include "settings/IniFile.h"
+#include "tests/support/TempIniFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 // Each case is a file going in and, for writes, the exact bytes coming out.
@@ -11,41 +11,25 @@ class IniFileTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-
-    QString path() const { return dir_.filePath(QStringLiteral("test.ini")); }
-
-    void put(const QByteArray& bytes) const
-    {
-        QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-
-    QByteArray contents() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    TempIniFile ini_{QStringLiteral("test.ini")};
 
     // The write must fail with the editor's error and leave the file as it was.
     void expectRefused(const QString& section, const QString& key, const QString& value)
     {
-        const QByteArray before = contents();
+        const QByteArray before = ini_.contents();
         try {
-            IniFile::writeString(path(), section, key, value);
+            IniFile::writeString(ini_.path(), section, key, value);
             QFAIL("the write was not refused");
         } catch (const EditorError& error) {
-            QCOMPARE(error.text(), QStringLiteral("Unable to write to %1").arg(path()));
+            QCOMPARE(error.text(), QStringLiteral("Unable to write to %1").arg(ini_.path()));
         }
-        QCOMPARE(contents(), before);
+        QCOMPARE(ini_.contents(), before);
     }
 
 private slots:
     void init()
     {
-        QVERIFY(dir_.isValid());
-        QFile::remove(path());
+        QFile::remove(ini_.path());
     }
 
     void reads_data()
@@ -142,20 +126,20 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, expected);
-        put(file);
-        QCOMPARE(IniFile::readString(path(), section, key, QStringLiteral("<default>")), expected);
+        ini_.put(file);
+        QCOMPARE(IniFile::readString(ini_.path(), section, key, QStringLiteral("<default>")), expected);
     }
 
     void readsDefaultWithoutFile()
     {
-        QCOMPARE(IniFile::readString(path(), "S", "k", "d"), QStringLiteral("d"));
-        QCOMPARE(IniFile::readString(dir_.path(), "S", "k", "d"), QStringLiteral("d")); // a folder
+        QCOMPARE(IniFile::readString(ini_.path(), "S", "k", "d"), QStringLiteral("d"));
+        QCOMPARE(IniFile::readString(ini_.folder(), "S", "k", "d"), QStringLiteral("d")); // a folder
     }
 
     void cutsLongValues()
     {
-        put("[S]\r\nk=" + QByteArray(3000, 'v') + "\r\n");
-        QCOMPARE(IniFile::readString(path(), "S", "k", {}), QString(2047, u'v'));
+        ini_.put("[S]\r\nk=" + QByteArray(3000, 'v') + "\r\n");
+        QCOMPARE(IniFile::readString(ini_.path(), "S", "k", {}), QString(2047, u'v'));
     }
 
     void writes_data()
@@ -246,23 +230,23 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         if (before != "<missing>")
-            put(before);
-        IniFile::writeString(path(), section, key, value);
-        QCOMPARE(contents(), after);
+            ini_.put(before);
+        IniFile::writeString(ini_.path(), section, key, value);
+        QCOMPARE(ini_.contents(), after);
     }
 
     void readsBackWhatItWrites()
     {
         const QStringList values = {"1", "", "a=b", "C:\\Мои документы\\music.wav", "; not a comment", "[Main]"};
         for (const QString& value : values) {
-            IniFile::writeString(path(), "Main", "Key", value);
-            QCOMPARE(IniFile::readString(path(), "Main", "Key", "<default>"), value);
+            IniFile::writeString(ini_.path(), "Main", "Key", value);
+            QCOMPARE(IniFile::readString(ini_.path(), "Main", "Key", "<default>"), value);
         }
     }
 
     void refusesTextsThatWouldAddLines()
     {
-        put("[Main]\r\nk=1\r\n");
+        ini_.put("[Main]\r\nk=1\r\n");
         expectRefused("Main", "k", "2\r\n[Other]");
         expectRefused("Main", "k", "2\n");
         expectRefused("Main", "k", "2\r");
@@ -273,19 +257,19 @@ private slots:
 
     void refusesCharactersTheFileCannotHold()
     {
-        put("[A]\r\nn=\xCF\r\n"); // Windows-1251
+        ini_.put("[A]\r\nn=\xCF\r\n"); // Windows-1251
         expectRefused("A", "n", "日本");
     }
 
     void refusedWriteCreatesNoFile()
     {
         expectRefused("Main", "k", "a\nb");
-        QVERIFY(!QFile::exists(path()));
+        QVERIFY(!QFile::exists(ini_.path()));
     }
 
     void failsInMissingFolder()
     {
-        const QString inMissing = dir_.filePath(QStringLiteral("none/test.ini"));
+        const QString inMissing = QDir(ini_.folder()).filePath(QStringLiteral("none/test.ini"));
         QVERIFY_THROWS_EXCEPTION(EditorError, IniFile::writeString(inMissing, "S", "k", "1"));
         QVERIFY(!QFile::exists(inMissing));
     }
@@ -295,12 +279,12 @@ private slots:
 #ifdef Q_OS_UNIX
         // The old file is swapped for a complete new one, never rewritten in
         // place: a reader that opened it before still sees the old bytes.
-        put("[Main]\r\nk=old\r\n");
-        QFile reader(path());
+        ini_.put("[Main]\r\nk=old\r\n");
+        QFile reader(ini_.path());
         QVERIFY(reader.open(QIODevice::ReadOnly));
-        IniFile::writeString(path(), "Main", "k", "new");
+        IniFile::writeString(ini_.path(), "Main", "k", "new");
         QCOMPARE(reader.readAll(), QByteArray("[Main]\r\nk=old\r\n"));
-        QCOMPARE(contents(), QByteArray("[Main]\r\nk=new\r\n"));
+        QCOMPARE(ini_.contents(), QByteArray("[Main]\r\nk=new\r\n"));
 #else
         QSKIP("open files cannot be replaced on this platform");
 #endif
@@ -308,17 +292,17 @@ private slots:
 
     void leavesNoTemporaryFiles()
     {
-        put("[Main]\r\nk=1\r\n");
-        IniFile::writeString(path(), "Main", "k", "2");
-        IniFile::writeString(path(), "Main", "j", "3");
-        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"test.ini"});
+        ini_.put("[Main]\r\nk=1\r\n");
+        IniFile::writeString(ini_.path(), "Main", "k", "2");
+        IniFile::writeString(ini_.path(), "Main", "j", "3");
+        QCOMPARE(QDir(ini_.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"test.ini"});
     }
 
     void failsInReadOnlyFolderAndKeepsTheFile()
     {
-        put("[Main]\r\nk=1\r\n");
-        QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QFile probe(dir_.filePath(QStringLiteral("probe")));
+        ini_.put("[Main]\r\nk=1\r\n");
+        QFile::setPermissions(ini_.folder(), QFile::ReadOwner | QFile::ExeOwner);
+        QFile probe(QDir(ini_.folder()).filePath(QStringLiteral("probe")));
         const bool folderWritable = probe.open(QIODevice::WriteOnly);
         if (folderWritable) {
             probe.remove();
@@ -326,7 +310,7 @@ private slots:
             expectRefused("Main", "k", "2");
             expectRefused("Main", "j", "2");
         }
-        QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(ini_.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (folderWritable)
             QSKIP("permissions do not bind this user (root)");
     }

@@ -1,7 +1,7 @@
 #include "settings/IniValues.h"
+#include "tests/support/TempIniFile.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <limits>
 
@@ -9,16 +9,7 @@ class IniValuesTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-
-    QString path() const { return dir_.filePath(QStringLiteral("values.ini")); }
-
-    void put(const QByteArray& bytes) const
-    {
-        QFile file(path());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    TempIniFile ini_{QStringLiteral("values.ini")};
 
 private slots:
     void parsesIntegers_data()
@@ -70,36 +61,36 @@ private slots:
 
     void readsIntegersWithDefaults()
     {
-        put("[Main]\r\nLogoX=0x1E\r\nLogoY=abc\r\nMinX= 12 \r\nMinY=\r\n");
-        QCOMPARE(IniValues::readInteger(path(), "Main", "LogoX", 10), 30);
-        QCOMPARE(IniValues::readInteger(path(), "Main", "LogoY", 10), 10);
-        QCOMPARE(IniValues::readInteger(path(), "Main", "MinX", 40), 12);
-        QCOMPARE(IniValues::readInteger(path(), "Main", "MinY", 6), 6);
-        QCOMPARE(IniValues::readInteger(path(), "Main", "Missing", -3), -3);
+        ini_.put("[Main]\r\nLogoX=0x1E\r\nLogoY=abc\r\nMinX= 12 \r\nMinY=\r\n");
+        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "LogoX", 10), 30);
+        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "LogoY", 10), 10);
+        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "MinX", 40), 12);
+        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "MinY", 6), 6);
+        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "Missing", -3), -3);
     }
 
     void readsBooleans()
     {
-        put("[Main]\r\nOne=1\r\nZero=0\r\nTwo=2\r\nMinus=-1\r\nHexZero=$0\r\nBad=yes\r\n");
-        QCOMPARE(IniValues::readBool(path(), "Main", "One", false), true);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Zero", true), false);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Two", false), true);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Minus", false), true);
-        QCOMPARE(IniValues::readBool(path(), "Main", "HexZero", true), false);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Bad", true), true);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Bad", false), false);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Missing", true), true);
-        QCOMPARE(IniValues::readBool(path(), "Main", "Missing", false), false);
+        ini_.put("[Main]\r\nOne=1\r\nZero=0\r\nTwo=2\r\nMinus=-1\r\nHexZero=$0\r\nBad=yes\r\n");
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "One", false), true);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Zero", true), false);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Two", false), true);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Minus", false), true);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "HexZero", true), false);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Bad", true), true);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Bad", false), false);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Missing", true), true);
+        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Missing", false), false);
     }
 
     void writesDecimalAndDigitBooleans()
     {
-        QFile::remove(path());
-        IniValues::writeInteger(path(), "Main", "A", -5);
-        IniValues::writeInteger(path(), "Main", "B", 2147483647);
-        IniValues::writeBool(path(), "Main", "C", true);
-        IniValues::writeBool(path(), "Main", "D", false);
-        QFile file(path());
+        QFile::remove(ini_.path());
+        IniValues::writeInteger(ini_.path(), "Main", "A", -5);
+        IniValues::writeInteger(ini_.path(), "Main", "B", 2147483647);
+        IniValues::writeBool(ini_.path(), "Main", "C", true);
+        IniValues::writeBool(ini_.path(), "Main", "D", false);
+        QFile file(ini_.path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Main]\r\nA=-5\r\nB=2147483647\r\nC=1\r\nD=0\r\n"));
     }

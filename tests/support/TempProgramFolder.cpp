@@ -1,6 +1,6 @@
 #include "tests/support/TempProgramFolder.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/Dialogs.h"
+#include "base/Dialogs.h"
 
 QString errorBoxText(const QString& errorText)
 {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "settings/Colour.h"
+#include "base/Colour.h"
 
 // Every modal dialog of the editor goes through this interface: the program
 // uses QtDialogs, the tests a scripted stand-in, so no test waits on a window.

@@ -1,8 +1,9 @@
-#include "settings/EditorSettings.h"
+#include "options/EditorSettings.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "canvas/TForm1.h"
 #include "options/ColourSwatch.h"
+#include "options/SoundFiles.h"
 #include "options/TfrmSize.h"
 #include "platform/TCheckBox.h"
 #include "settings/ColourText.h"
@@ -14,23 +15,25 @@
 
 namespace {
 
-const QString section = QStringLiteral("Pelmora");
+const QString kSection = QStringLiteral("Pelmora");
 
 // An integer key only when the file holds a valid one. A window is moved
 // only for a stored place: moving it to its own position would still pin a
 // hidden window there instead of where the window system puts new windows.
 std::optional<int> storedInteger(const QString& path, const QString& key)
 {
-    return IniValues::parseInteger(IniFile::readString(path, section, key, QString()));
+    return IniValues::parseInteger(IniFile::readString(path, kSection, key, QString()));
 }
 
 } // namespace
 
 namespace EditorSettings {
 
+QString path() { return ProgramFolder::file(QStringLiteral("\\Options.ini")); }
+
 void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 {
-    frmSize.lblSetka->setColor(readColour(path, section, QStringLiteral("GridColor"), frmSize.lblSetka->color()));
+    frmSize.lblSetka->setColor(readColour(path, kSection, QStringLiteral("GridColor"), frmSize.lblSetka->color()));
 
     const std::optional<int> optionsX = storedInteger(path, QStringLiteral("OptionsX"));
     const std::optional<int> optionsY = storedInteger(path, QStringLiteral("OptionsY"));
@@ -43,23 +46,35 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
         form1.setTop(*mainY);
 
     frmSize.chkSetka->setState(
-        IniValues::readBool(path, section, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));
+        IniValues::readBool(path, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));
 
     const QString languageFile =
         IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("LangFile"), QStringLiteral("Russian.lng"));
     // A refused or missing language file leaves the form's texts; nothing
     // is reported.
-    LanguageFile::apply(ProgramFolder::file(QStringLiteral("\\Support\\") + languageFile), frmSize);
+    if (const auto texts = LanguageFile::read(ProgramFolder::file(QStringLiteral("\\Support\\") + languageFile)))
+        frmSize.applyLanguage(*texts);
 }
 
 void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
 {
-    writeColour(path, section, QStringLiteral("GridColor"), frmSize.lblSetka->color());
-    IniValues::writeInteger(path, section, QStringLiteral("OptionsX"), frmSize.x());
-    IniValues::writeInteger(path, section, QStringLiteral("OptionsY"), frmSize.y());
-    IniValues::writeInteger(path, section, QStringLiteral("MainX"), form1.left());
-    IniValues::writeInteger(path, section, QStringLiteral("MainY"), form1.top());
-    IniValues::writeBool(path, section, QStringLiteral("Grid"), frmSize.chkSetka->isChecked());
+    writeColour(path, kSection, QStringLiteral("GridColor"), frmSize.lblSetka->color());
+    IniValues::writeInteger(path, kSection, QStringLiteral("OptionsX"), frmSize.x());
+    IniValues::writeInteger(path, kSection, QStringLiteral("OptionsY"), frmSize.y());
+    IniValues::writeInteger(path, kSection, QStringLiteral("MainX"), form1.left());
+    IniValues::writeInteger(path, kSection, QStringLiteral("MainY"), form1.top());
+    IniValues::writeBool(path, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked());
+}
+
+QString lastMusicPath(const QString& path)
+{
+    return IniFile::readString(path, kSection, QStringLiteral("LastMusPath"),
+                               SoundFiles::path(SoundFiles::music(), QStringLiteral(".wav")));
+}
+
+void setLastMusicPath(const QString& path, const QString& picked)
+{
+    IniFile::writeString(path, kSection, QStringLiteral("LastMusPath"), picked);
 }
 
 } // namespace EditorSettings

@@ -1,7 +1,7 @@
-#include "app/Application.h"
+#include "base/Application.h"
 
-#include "app/EditorError.h"
-#include "platform/Dialogs.h"
+#include "base/Dialogs.h"
+#include "base/EditorError.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "settings/SkinFile.h"
+#include "canvas/SkinFile.h"
 
 #include "canvas/ElementGeometry.h"
 #include "canvas/TForm1.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-const QString mainSection = QStringLiteral("Main");
+const QString kMainSection = QStringLiteral("Main");
 
 // One skin file's [Main] section, read key by key. Every read applies its
 // value at once, so a later key sees the effect of an earlier one.
@@ -23,7 +23,7 @@ public:
 
     int integer(const char* key, int defaultValue) const
     {
-        return IniValues::readInteger(path_, mainSection, QLatin1String(key), defaultValue);
+        return IniValues::readInteger(path_, kMainSection, QLatin1String(key), defaultValue);
     }
     void left(const char* key, QWidget* element, int defaultValue) const
     {
@@ -45,12 +45,12 @@ public:
     // the state changes.
     void check(const char* key, TCheckBox* box, bool defaultValue) const
     {
-        box->setState(IniValues::readBool(path_, mainSection, QLatin1String(key), defaultValue));
+        box->setState(IniValues::readBool(path_, kMainSection, QLatin1String(key), defaultValue));
     }
     // A colour key whose default is the colour the control holds now.
     TColor colour(const char* key, TColor current) const
     {
-        return readColour(path_, mainSection, QLatin1String(key), current);
+        return readColour(path_, kMainSection, QLatin1String(key), current);
     }
 
 private:
@@ -63,13 +63,13 @@ public:
 
     void integer(const char* key, int value) const
     {
-        IniValues::writeInteger(path_, mainSection, QLatin1String(key), value);
+        IniValues::writeInteger(path_, kMainSection, QLatin1String(key), value);
     }
     void check(const char* key, const TCheckBox* box) const
     {
-        IniValues::writeBool(path_, mainSection, QLatin1String(key), box->isChecked());
+        IniValues::writeBool(path_, kMainSection, QLatin1String(key), box->isChecked());
     }
-    void colour(const char* key, TColor colour) const { writeColour(path_, mainSection, QLatin1String(key), colour); }
+    void colour(const char* key, TColor colour) const { writeColour(path_, kMainSection, QLatin1String(key), colour); }
 
 private:
     const QString& path_;

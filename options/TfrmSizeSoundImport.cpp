@@ -3,12 +3,11 @@
 // the picked file's extension, and remember the pick in Options.ini.
 #include "options/TfrmSize.h"
 
-#include "app/Application.h"
-#include "app/EditorError.h"
-#include "app/ProgramFolder.h"
+#include "base/Application.h"
+#include "base/Dialogs.h"
+#include "base/EditorError.h"
+#include "options/EditorSettings.h"
 #include "options/SoundFiles.h"
-#include "platform/Dialogs.h"
-#include "settings/IniFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,9 +18,6 @@
 #include <system_error>
 
 namespace {
-
-const QString kSection = QStringLiteral("Pelmora");
-const QString kLastPathKey = QStringLiteral("LastMusPath");
 
 // The extension of a picked path: from its last dot to the end, dot
 // included and case kept, when that dot lies in the file name itself (after
@@ -70,16 +66,15 @@ bool renameReplacing(const QString& source, const QString& target)
 // Lets the user pick a file and makes it the sound `baseName` of the skin.
 void importSound(TFileDialog& dialog, const QString& baseName)
 {
-    const QString settingsFile = ProgramFolder::file(QStringLiteral("\\Options.ini"));
+    const QString settingsFile = EditorSettings::path();
     // One remembered path for both sounds; at first the data folder's music.
-    dialog.FileName = IniFile::readString(settingsFile, kSection, kLastPathKey,
-                                          SoundFiles::path(SoundFiles::music(), QStringLiteral(".wav")));
+    dialog.FileName = EditorSettings::lastMusicPath(settingsFile);
     if (!dialog.Execute())
         return;
     const QString picked = dialog.FileName;
     // Remembered before anything is copied, even if the copy then fails;
     // a settings file that cannot be written ends the import here.
-    IniFile::writeString(settingsFile, kSection, kLastPathKey, picked);
+    EditorSettings::setLastMusicPath(settingsFile, picked);
 
     const QString extension = extensionOf(picked);
     const QString intermediate = SoundFiles::path(baseName, QStringLiteral(".tmp"));

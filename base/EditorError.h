@@ -4,8 +4,8 @@
 #include <exception>
 
 // The one error type of the editor. A behaviour that cannot go on throws it
-// with the text the user should read; the behaviour runner (BehaviourRunner)
-// is the only place that catches it and shows it in the error box.
+// with the text the user should read; Application::runBehaviour is the only
+// place that catches it and shows it in the error box.
 class EditorError : public std::exception {
 public:
     explicit EditorError(QString text) : text_(std::move(text)), utf8_(text_.toUtf8()) {}
