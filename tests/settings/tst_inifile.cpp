@@ -27,10 +27,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QFile::remove(ini_.path());
-    }
+    void init() { QFile::remove(ini_.path()); }
 
     void reads_data()
     {
