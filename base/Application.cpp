@@ -14,16 +14,14 @@ namespace Application {
 
 QString titleFromExecutableName(const QString& fileName)
 {
-    QString stem = fileName.section(QLatin1Char('.'), 0, 0);
-    if (stem.isEmpty())
-        return stem;
-    return stem.left(1).toUpper() + stem.mid(1).toLower();
+    const QString stem = fileName.section(QLatin1Char('.'), 0, 0);
+    return stem.left(1) + stem.mid(1).toLower();
 }
 
 QString title()
 {
     if (!QCoreApplication::instance())
-        return QStringLiteral("Skinedit");
+        return QStringLiteral("skinedit");
     return titleFromExecutableName(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 

@@ -9,8 +9,8 @@ class Dialogs;
 // where the behaviours run and their errors are shown.
 namespace Application {
 
-// The title: the executable's file name up to its first dot, the first
-// letter in upper case and every letter after it in lower case.
+// The title: the executable's file name up to its first dot, every letter
+// after the first in lower case; the first stays as the file name has it.
 QString titleFromExecutableName(const QString& fileName);
 // The title of the running executable (a stand-in name before QApplication).
 QString title();

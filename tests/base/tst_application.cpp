@@ -19,14 +19,16 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("title");
         QTest::newRow("plain") << "skinedit"
-                               << "Skinedit";
+                               << "skinedit";
         QTest::newRow("windows name") << "SKINEDIT.EXE"
                                       << "Skinedit";
         QTest::newRow("up to the first dot") << "my.menu.editor.exe"
-                                             << "My";
-        QTest::newRow("mixed case") << "sKiNeDiT"
-                                    << "Skinedit";
-        QTest::newRow("cyrillic") << "редактор.exe"
+                                             << "my";
+        QTest::newRow("first letter kept") << "sKiNeDiT"
+                                           << "skinedit";
+        QTest::newRow("capital first letter") << "SkinEdit.exe"
+                                              << "Skinedit";
+        QTest::newRow("cyrillic") << "РЕДАКТОР.exe"
                                   << "Редактор";
         QTest::newRow("nothing before the dot") << ".hidden"
                                                 << "";

@@ -52,8 +52,9 @@ e2e_setup() {
     mkdir -p "$PROG" "$E2E_WORK/runtime"
     chmod 700 "$E2E_WORK/runtime"
     export XDG_RUNTIME_DIR=$E2E_WORK/runtime
-    # The program's title comes from the executable's name: keep it.
-    cp "$E2E_EXE" "$PROG/skinedit"
+    # The program's title comes from the executable's name: keep it, or use
+    # the name a case gives in E2E_EXE_NAME.
+    cp "$E2E_EXE" "$PROG/${E2E_EXE_NAME:-skinedit}"
     trap e2e_cleanup EXIT
     e2e_start_x
 }
@@ -96,7 +97,7 @@ e2e_keep_evidence() {
 # Starts the editor from a working directory that is not its own folder: it
 # must find its files beside the executable.
 start_editor() {
-    (cd "$E2E_WORK" && exec "$PROG/skinedit") >"$E2E_WORK/editor.log" 2>&1 &
+    (cd "$E2E_WORK" && exec "$PROG/${E2E_EXE_NAME:-skinedit}") >"$E2E_WORK/editor.log" 2>&1 &
     E2E_EDITOR_PID=$!
 }
 
@@ -169,6 +170,10 @@ wait_window_titled() {
 }
 
 window_at() { [ "$(window_geometry "$1" | cut -d' ' -f1-2)" = "$2 $3" ]; }
+
+# Whether the window asks to stay above others (as every dialog does, to
+# stand above the always-on-top options window).
+stays_above() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }
 
 # Presses a key while the pointer rests on WINDOW: without a window manager
 # the keyboard goes where the pointer is or to the window the program focused.

@@ -125,7 +125,7 @@ wait_editor_end 15 || e2e_fail "Exit did not end the program"
 # An error box: the editor started without its data folder.
 rm -rf "$PROG/data" "$PROG/Options.ini"
 start_editor
-BOX=$(wait_window_titled "Skinedit" 30) || e2e_fail "no error box"
+BOX=$(wait_window_titled "skinedit" 30) || e2e_fail "no error box"
 capture_window error-box "$BOX"
 key_to "$BOX" Return
 wait_for 20 has_options || e2e_fail "no options window after the error"
