@@ -175,9 +175,11 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The canvas is the main window: closing it ends the program.
+    // The canvas is the main window: closing it ends the program. The event
+    // loop ends as it stands (quit() would first ask every window to close,
+    // and the options window refuses).
     event->accept();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TForm1::setLeft(int left) { setWindowBounds(left, y(), width(), height()); }

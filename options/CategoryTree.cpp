@@ -59,9 +59,9 @@ CategoryTree::CategoryTree(QWidget* parent) : QTreeWidget(parent)
 void CategoryTree::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton;
-    // A press below the nodes keeps the selection as it is (the view
-    // itself would clear it).
-    if (!indexAt(event->position().toPoint()).isValid())
+    // Only the left button selects; a press below the nodes keeps the
+    // selection as it is (the view itself would clear it).
+    if (!pressed_ || !indexAt(event->position().toPoint()).isValid())
         return;
     QTreeWidget::mousePressEvent(event);
 }

@@ -7,7 +7,7 @@
 // pointer is underlined). Every left click anywhere in it emits clicked()
 // once the click has taken effect (a node is selected on the press), so the
 // selected node is the one after the click. Moving the selection with the
-// keyboard emits nothing.
+// keyboard emits nothing; the right and middle buttons select nothing.
 class CategoryTree : public QTreeWidget {
     Q_OBJECT
 

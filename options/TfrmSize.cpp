@@ -7,6 +7,7 @@
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
 #include "options/CategoryTree.h"
+#include "options/ClassicMetricsStyle.h"
 #include "options/ClickableImage.h"
 #include "options/ColourSwatch.h"
 #include "options/EditorSettings.h"
@@ -18,6 +19,8 @@
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
 
+#include <QCloseEvent>
+#include <QGuiApplication>
 #include <QShowEvent>
 
 namespace {
@@ -113,6 +116,14 @@ TfrmSize::TfrmSize(TForm1& form1)
 
     createControls();
     connectBehaviours();
+
+    // The check boxes and the tree keep the classic spacings, so that every
+    // text fits its control.
+    auto* classic = new ClassicMetricsStyle;
+    classic->setParent(this);
+    treeMain->setStyle(classic);
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        box->setStyle(classic);
 }
 
 TfrmSize::~TfrmSize() = default;
@@ -299,6 +310,15 @@ void TfrmSize::showEvent(QShowEvent* event)
     // Shown by the editor, not restored by the window system.
     if (!event->spontaneous())
         Application::runBehaviour([this] { FormShow(); });
+}
+
+void TfrmSize::closeEvent(QCloseEvent* event)
+{
+    // Ending the desktop session closes every window; that is not refused.
+    if (qApp->isSavingSession())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TfrmSize::treeMainClick()

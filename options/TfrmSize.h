@@ -154,6 +154,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The window lives until the program ends: a close request of the window
+    // system is refused, so Save and Exit stay within reach.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();

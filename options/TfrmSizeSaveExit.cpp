@@ -47,6 +47,7 @@ void TfrmSize::LbSpeedButton1Click()
 void TfrmSize::SpeedButton1Click()
 {
     EditorSettings::write(EditorSettings::path(), Form1, *this);
-    // The event loop ends once this click is handled.
-    QCoreApplication::quit();
+    // The event loop ends once this click is handled, with the windows as
+    // they stand (quit() would first ask them to close).
+    QCoreApplication::exit(0);
 }
