@@ -23,11 +23,11 @@ QTreeWidgetItem* node(TfrmSize& window, int row, int child = -1)
     return child < 0 ? item : item->child(child);
 }
 
-void clickNode(TfrmSize& window, QTreeWidgetItem* item)
+void clickNode(TfrmSize& window, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
 {
     window.treeMain->expandAll();
     const QRect place = window.treeMain->visualItemRect(item);
-    QTest::mouseClick(window.treeMain->viewport(), Qt::LeftButton, {}, place.center());
+    QTest::mouseClick(window.treeMain->viewport(), button, {}, place.center());
 }
 
 // The panels that show, by name, bottom to top.
@@ -109,6 +109,31 @@ private slots:
         // A click on the tree's empty part takes the selected node.
         QTest::mouseClick(window.treeMain->viewport(), Qt::LeftButton, {}, QPoint(100, 190));
         QCOMPARE(shownPanels(window), QStringList{"pnlTitle"});
+    }
+
+    // Only the left button selects: a right or middle press on another node
+    // leaves the selection, so the next click on the empty part keeps the panel.
+    void otherButtonsSelectNothing()
+    {
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        TfrmSize& window = editor.frmSize;
+        window.setCategoryNames(kFormNames);
+        window.rebuildTree();
+        window.show();
+        clickNode(window, node(window, 1, 1));
+        for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::BackButton})
+            clickNode(window, node(window, 1, 2), button);
+        QCOMPARE(window.treeMain->selectedItems(), QList<QTreeWidgetItem*>{node(window, 1, 1)});
+        QTest::mouseClick(window.treeMain->viewport(), Qt::LeftButton, {}, QPoint(100, 190));
+        QCOMPARE(shownPanels(window), QStringList{"pnlMusic"});
+    }
+
+    void aCloseRequestLeavesTheWindowOpen()
+    {
+        TfrmSize& window = fixture_->start(Editor::Start::Linked).frmSize;
+        window.show();
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
     }
 
     void sharedNamesShowBothPanelsTheLaterOnTop()

@@ -39,6 +39,54 @@ QStringList texts(const TfrmSize& f)
     return all;
 }
 
+// The texts of the window that do not fit their controls at the window's
+// own sizes: check boxes and buttons narrower than their text, labels that
+// run past their panel's edge, and tree nodes wider than the tree.
+QStringList textsThatDoNotFit(TfrmSize& f)
+{
+    QStringList misfits;
+    for (const QAbstractButton* button : f.findChildren<QAbstractButton*>()) {
+        if (!button->isHidden() && button->sizeHint().width() > button->width())
+            misfits << QStringLiteral("%1 \"%2\" needs %3 of %4 pixels")
+                           .arg(button->objectName(), button->text())
+                           .arg(button->sizeHint().width())
+                           .arg(button->width());
+    }
+    for (const TLabel* label : f.findChildren<TLabel*>()) {
+        const int room = label->parentWidget()->width() - label->x();
+        if (label->width() > room)
+            misfits << QStringLiteral("label \"%1\" needs %2 of %3 pixels")
+                           .arg(label->text())
+                           .arg(label->width())
+                           .arg(room);
+    }
+    QTreeWidget* tree = f.treeMain;
+    tree->expandAll();
+    // The option the view gives its delegate.
+    QStyleOptionViewItem option;
+    option.initFrom(tree);
+    option.widget = tree;
+    option.font = tree->font();
+    const int iconSide = tree->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, tree);
+    option.decorationSize = tree->iconSize().isValid() ? tree->iconSize() : QSize(iconSide, iconSide);
+    const QAbstractItemModel* model = tree->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex parent = model->index(row, 0);
+        QModelIndexList nodes{parent};
+        for (int child = 0; child < model->rowCount(parent); ++child)
+            nodes << model->index(child, 0, parent);
+        for (const QModelIndex& node : nodes) {
+            const int right = tree->visualRect(node).left() + tree->itemDelegate()->sizeHint(option, node).width();
+            if (right > tree->viewport()->width())
+                misfits << QStringLiteral("node \"%1\" needs %2 of %3 pixels")
+                               .arg(node.data().toString())
+                               .arg(right)
+                               .arg(tree->viewport()->width());
+        }
+    }
+    return misfits;
+}
+
 } // namespace
 
 class TestTfrmSizeLanguage : public QObject {
@@ -68,6 +116,17 @@ private slots:
         QCOMPARE(frmSize->CategoryNames, keys.byKey.mid(1, 6));
     }
 
+    // "&" marks the letter to underline in labels too; "&&" shows one "&".
+    void labelsTakeAmpersandsAsMarks()
+    {
+        LanguageFile::Texts texts{QStringList(28)};
+        texts.byKey[9] = QStringLiteral("&Title && logo");
+        frmSize->applyLanguage(texts);
+        const TLabel* label = frmSize->lblTitle;
+        QCOMPARE(label->accessibleName(), QStringLiteral("Title & logo"));
+        QCOMPARE(label->width(), label->fontMetrics().horizontalAdvance(QStringLiteral("Title & logo")));
+    }
+
     void emptyTextsEmptyEveryControl()
     {
         frmSize->applyLanguage(LanguageFile::Texts{QStringList(28)});
@@ -89,6 +148,24 @@ private slots:
         for (int c = 0; c < 4; ++c)
             QCOMPARE(settings->child(c)->childCount(), 0);
         QCOMPARE(settings->child(2)->text(0), QStringLiteral("Colours"));
+    }
+
+    // The window's own texts and those of both shipped language files.
+    void everyTextFitsItsControl_data()
+    {
+        QTest::addColumn<QString>("languageFile");
+        QTest::newRow("the window's own") << QString();
+        QTest::newRow("Russian.lng") << "Russian.lng";
+        QTest::newRow("English.lng") << "English.lng";
+    }
+    void everyTextFitsItsControl()
+    {
+        QFETCH(QString, languageFile);
+        if (!languageFile.isEmpty())
+            frmSize->applyLanguage(shipped(languageFile));
+        frmSize->show();
+        const QStringList misfits = textsThatDoNotFit(*frmSize);
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral("; "))));
     }
 
     void theShippedRussianFileKeepsTheFormsLook()
