@@ -33,6 +33,8 @@ int main(int argc, char* argv[])
     int count = 0;
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (!QFileInfo::exists(argument))
+            continue; // a folder no fuzz run has made yet
         if (!QFileInfo(argument).isDir()) {
             failures += replay(argument);
             ++count;
