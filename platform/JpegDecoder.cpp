@@ -22,13 +22,10 @@ struct ErrorManager {
 
 extern "C" void failJpeg(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
 
-// libjpeg pads a file that ends early with an end marker and only warns; the
-// editor treats that as the error it is. Other warnings are left alone.
-extern "C" void noteJpegMessage(j_common_ptr info, int level)
-{
-    if (level == -1 && info->err->msg_code == JWRN_JPEG_EOF)
-        std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
-}
+// Warnings and traces go nowhere: libjpeg goes on after a warning (a file
+// that ends early is padded with an end marker) and draws what it has, so the
+// picture is shown as libjpeg draws it. Only errors end the decoding.
+extern "C" void ignoreJpegMessage(j_common_ptr, int) {}
 
 // RGB from CMYK. Files with an Adobe marker (which is how CMYK and YCCK
 // pictures are written in practice) store the inks inverted.
@@ -57,7 +54,7 @@ int decode(const unsigned char* data, unsigned long size, QImage* image)
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = failJpeg;
-    errors.base.emit_message = noteJpegMessage;
+    errors.base.emit_message = ignoreJpegMessage;
     if (setjmp(errors.jump) != 0) {
         const int code = errors.base.msg_code;
         jpeg_destroy_decompress(&info);

@@ -20,7 +20,9 @@ constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
 QImage loadBitmapFile(const QString& path);
 
 // Reads the file as a JPEG picture through libjpeg. Grey, RGB, CMYK and YCCK
-// pictures all come back as RGB; a file that ends early is an error.
+// pictures all come back as RGB. A picture that libjpeg completes with only
+// warnings (a missing end marker, a file cut inside its pixel data) loads as
+// libjpeg draws it; only libjpeg's errors are refused.
 QImage loadJpegFile(const QString& path);
 
 // Chooses the format by the file's extension, compared without regard to

@@ -64,6 +64,19 @@ QImage halves(QRgb left, QRgb right)
     return image;
 }
 
+// Where the first marker `code` of a JPEG file starts, found by walking its
+// marker segments from the start-of-image marker.
+qsizetype markerAt(const QByteArray& jpeg, int code)
+{
+    qsizetype at = 2;
+    while (at + 3 < jpeg.size() && uchar(jpeg[at]) == 0xFF) {
+        if (uchar(jpeg[at + 1]) == code)
+            return at;
+        at += 2 + (uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]));
+    }
+    qFatal("no marker %02x", code);
+}
+
 bool near(QRgb a, QRgb b, int tolerance = 10)
 {
     return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
@@ -358,8 +371,10 @@ private slots:
 
         QTest::newRow("empty") << QByteArray() << int(JERR_INPUT_EMPTY);
         QTest::newRow("garbage") << QByteArray("no picture here").repeated(20) << int(JERR_NO_SOI);
-        QTest::newRow("header cut") << valid.left(100) << int(JWRN_JPEG_EOF);
-        QTest::newRow("data cut") << valid.left(valid.size() - 40) << int(JWRN_JPEG_EOF);
+        // Cut inside the header, libjpeg meets its own stand-in end marker
+        // where the frame or the scan should begin.
+        QTest::newRow("cut before the frame") << valid.left(markerAt(valid, 0xC0)) << int(JERR_NO_IMAGE);
+        QTest::newRow("cut before the scan") << valid.left(markerAt(valid, 0xDA)) << int(JERR_SOF_NO_SOS);
         QTest::newRow("65000 x 65000") << withJpegSize(valid, 65000, 65000) << int(JERR_IMAGE_TOO_BIG);
         QTest::newRow("one over the side limit")
             << withJpegSize(valid, kMaxPictureSide + 1, 16) << int(JERR_IMAGE_TOO_BIG);
@@ -371,6 +386,22 @@ private slots:
         QFETCH(int, code);
         const QString path = write("damaged.jpg", file);
         QCOMPARE(errorOf([&] { return loadJpegFile(path); }), jpegError(code));
+    }
+
+    // libjpeg only warns about a file that ends early and draws what it has:
+    // the picture loads at its full size.
+    void incompleteJpegsLoadAsLibjpegDrawsThem()
+    {
+        const QByteArray valid = encodeTestJpeg(halves(R, B), JpegKind::Rgb);
+        QCOMPARE(valid.right(2), QByteArray("\xFF\xD9"));
+
+        // Without its end marker: exactly the picture of the whole file.
+        compare(loadJpegFile(write("noend.jpg", valid.chopped(2))), loadJpegFile(write("whole.jpg", valid)));
+
+        // Cut inside the pixel data: the blocks read before the cut are there.
+        const QImage cut = loadJpegFile(write("cut.jpg", valid.left(markerAt(valid, 0xDA) + 40)));
+        QCOMPARE(cut.size(), QSize(32, 16));
+        QVERIFY(near(cut.pixel(2, 2), R));
     }
 };
 
