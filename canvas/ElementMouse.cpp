@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWidget>
 
 ElementMouse::ElementMouse(QWidget* element, Handlers handlers)
@@ -14,8 +15,13 @@ void ElementMouse::attach(QWidget* element, Handlers handlers)
 {
     auto* filter = new ElementMouse(element, std::move(handlers));
     element->installEventFilter(filter);
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(element))
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(element)) {
         area->viewport()->installEventFilter(filter);
+        // A small tree or memo may be all scroll bar: its bars are parts of
+        // it too, or it could no longer be grabbed.
+        area->horizontalScrollBar()->installEventFilter(filter);
+        area->verticalScrollBar()->installEventFilter(filter);
+    }
     // Moves are reported with no button held too, as the handlers decide
     // for themselves whether a move means anything.
     if (filter->handlers_.move)
@@ -36,6 +42,8 @@ bool ElementMouse::eventFilter(QObject*, QEvent* event)
     case QEvent::MouseButtonRelease:
         handler = &handlers_.release;
         break;
+    case QEvent::ContextMenu: // a right press resizes; no part shows a menu
+        return true;
     default:
         return false;
     }

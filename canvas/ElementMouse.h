@@ -7,7 +7,7 @@ class QWidget;
 
 // Routes the mouse events of one canvas element to the canvas window's
 // handlers. Events that reach the element's inner parts (a tree's viewport,
-// a memo's text area) count as events of the element, with the pointer
+// a memo's text area, their scroll bars) count as events of the element, with the pointer
 // position in the element's own coordinates. Routed events are consumed, so
 // the controls themselves never act on a mouse press.
 class ElementMouse : public QObject {

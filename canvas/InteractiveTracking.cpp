@@ -65,8 +65,11 @@ void InteractiveTracking::follow(QPoint pointer)
         Element::applyBounds(element_, startBounds_.x() + offset.x(), startBounds_.y() + offset.y(),
                              startBounds_.width(), startBounds_.height());
     } else {
-        Element::setBounds(element_, element_->x(), element_->y(), std::max(0, startBounds_.width() + offset.x()),
-                           std::max(0, startBounds_.height() + offset.y()));
+        const auto side = [](int start, int change) {
+            return std::max(std::min(start, kSmallestSide), start + change);
+        };
+        Element::setBounds(element_, element_->x(), element_->y(), side(startBounds_.width(), offset.x()),
+                           side(startBounds_.height(), offset.y()));
     }
 }
 

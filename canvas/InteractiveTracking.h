@@ -15,6 +15,10 @@ class InteractiveTracking : public QObject {
 public:
     enum class Mode { Move, ResizeBottomRight };
 
+    // A resize never makes an element smaller than this, so that it can
+    // always be grabbed again; one already smaller keeps its own size.
+    static constexpr int kSmallestSide = 8;
+
     // Starts tracking from the place of the press that asked for it, given
     // in the element's own coordinates.
     static void start(QWidget* element, Mode mode, QPoint pressedAt);

@@ -100,11 +100,12 @@ void TForm1::btnInfoMouseMove(int x, int y) { moveByPointer(btnInfo, x, y); }
 
 void TForm1::lstDirMouseDown(QWidget* sender, Qt::MouseButton button, int x, int y)
 {
-    // The right and the middle button both resize the tree and the info box.
-    InteractiveTracking::start(sender,
-                               button == Qt::LeftButton ? InteractiveTracking::Mode::Move
-                                                        : InteractiveTracking::Mode::ResizeBottomRight,
-                               QPoint(x, y));
+    // The right and the middle button both resize the tree and the info box;
+    // other buttons (a mouse's back and forward buttons) do nothing.
+    if (button == Qt::LeftButton)
+        InteractiveTracking::start(sender, InteractiveTracking::Mode::Move, QPoint(x, y));
+    else if (button == Qt::RightButton || button == Qt::MiddleButton)
+        InteractiveTracking::start(sender, InteractiveTracking::Mode::ResizeBottomRight, QPoint(x, y));
 }
 
 void TForm1::imgLogoMouseDown(QWidget* sender, Qt::MouseButton button, int x, int y)

@@ -163,6 +163,48 @@ private slots:
         }
     }
 
+    void otherButtonsLeaveTheTreeAndTheInfoBoxAlone()
+    {
+        for (QWidget* element : {static_cast<QWidget*>(form->lstDir), static_cast<QWidget*>(form->txtInfo)}) {
+            const QRect start = element->geometry();
+            const QPoint inside = start.topLeft() + QPoint(30, 40);
+            for (Qt::MouseButton button : {Qt::BackButton, Qt::ForwardButton}) {
+                drag(inside, inside + QPoint(-10, 12), button);
+                QCOMPARE(element->geometry(), start);
+            }
+        }
+    }
+
+    // Dragged far past the canvas's top-left corner, a resize stops at 8 x 8,
+    // and the element can be grabbed and resized again from there.
+    void aResizeKeepsTheElementLargeEnoughToGrabAgain()
+    {
+        Element::setVisible(form->TmpFlash, true);
+        form->TmpFlash->raise();
+        for (QWidget* element : {static_cast<QWidget*>(form->lstDir), static_cast<QWidget*>(form->txtInfo),
+                                 static_cast<QWidget*>(form->imgLogo), static_cast<QWidget*>(form->TmpFlash)}) {
+            const QPoint at = element->pos() + QPoint(5, 5);
+            drag(at, QPoint(-300, -200), Qt::RightButton);
+            QCOMPARE(element->size(), QSize(8, 8));
+            const QPoint corner = element->pos() + QPoint(4, 4);
+            const QWidget* hit = form->childAt(corner);
+            QVERIFY(hit == element || element->isAncestorOf(hit));
+            drag(corner, corner + QPoint(30, 20), Qt::RightButton);
+            QCOMPARE(element->size(), QSize(38, 28));
+        }
+    }
+
+    // A size the skin file set stays as it is; a resize only never shrinks
+    // an element below the smaller of that size and 8 x 8.
+    void aResizeLeavesASmallerSkinSizeAsItIs()
+    {
+        Element::setBounds(form->txtInfo, 300, 150, 5, 3);
+        QCOMPARE(form->txtInfo->size(), QSize(5, 3));
+        const QPoint at = form->txtInfo->pos() + QPoint(1, 1);
+        drag(at, at + QPoint(-40, -40), Qt::RightButton);
+        QCOMPARE(form->txtInfo->size(), QSize(5, 3));
+    }
+
     void logoAndFlashAreaIgnoreTheMiddleButton()
     {
         Element::setVisible(form->TmpFlash, true);
