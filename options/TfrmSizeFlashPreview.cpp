@@ -32,8 +32,11 @@ void TfrmSize::imgPlayClick()
     const QWidget* area = Form1.TmpFlash;
     Element::setTop(player, Element::top(area));
     Element::setLeft(player, Element::left(area));
-    Element::setVisible(Form1.TmpFlash, false);
+    // The player shows before the area hides: the area may be the leftmost
+    // or topmost element, and the canvas must never lose it from its
+    // bounding box, or it would shift every other element (and Save with it).
     Element::setVisible(player, true);
+    Element::setVisible(Form1.TmpFlash, false);
     Element::setHeight(player, Element::height(area));
     Element::setWidth(player, Element::width(area));
     player->setMovie(moviePath());
@@ -47,6 +50,7 @@ void TfrmSize::imdStopClick()
         return;
     TShockwaveFlash* player = Form1.FlashPlayer;
     const QWidget* area = Form1.TmpFlash;
+    // The area first, for the same reason as in Play.
     Element::setVisible(Form1.TmpFlash, true);
     Element::setVisible(player, false);
     Element::setTop(player, Element::top(area));

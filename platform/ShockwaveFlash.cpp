@@ -21,6 +21,7 @@ TShockwaveFlash::~TShockwaveFlash() = default;
 void TShockwaveFlash::setMovie(const QString& path)
 {
     clock_.stop();
+    resumeOnShow_ = false;
     player_.reset();
     frame_ = QImage();
     moviePath_ = path;
@@ -41,12 +42,17 @@ void TShockwaveFlash::Play()
     if (!player_)
         return;
     player_->play();
-    startClock();
+    // Hidden on purpose (not merely never shown): wait until it shows.
+    if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide))
+        resumeOnShow_ = true;
+    else
+        startClock();
 }
 
 void TShockwaveFlash::Stop()
 {
     clock_.stop();
+    resumeOnShow_ = false;
     if (player_)
         player_->stop();
 }
@@ -73,6 +79,21 @@ void TShockwaveFlash::tick()
     // A movie that has come to rest cannot change again until Play.
     if (!player_->isAnimating())
         clock_.stop();
+}
+
+void TShockwaveFlash::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    resumeOnShow_ = resumeOnShow_ || clock_.isActive();
+    clock_.stop();
+}
+
+void TShockwaveFlash::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (resumeOnShow_ && player_)
+        startClock();
+    resumeOnShow_ = false;
 }
 
 void TShockwaveFlash::paintEvent(QPaintEvent*)

@@ -28,6 +28,8 @@ public:
     const QString& Movie() const { return moviePath_; }
 
     // Runs the timeline from the current frame at the movie's frame rate.
+    // A hidden player does not step its movie: hiding it pauses the
+    // timeline, showing it again goes on from there.
     void Play();
     // Halts the timeline where it stands.
     void Stop();
@@ -43,6 +45,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void tick();
@@ -51,6 +55,7 @@ private:
     QString moviePath_;
     std::unique_ptr<movie::MoviePlayer> player_;
     QTimer clock_;
+    bool resumeOnShow_ = false;    // playing when it was hidden
     QImage frame_;                 // the last drawn frame, shown on every paint
     quint64 frameVersion_ = ~0ull; // the player's version that frame_ shows
 };

@@ -2,6 +2,7 @@
 // plays the skin's movie, and the stop picture brings the area back.
 #include "base/Application.h"
 #include "canvas/ElementGeometry.h"
+#include "canvas/SkinFile.h"
 #include "canvas/TImage.h"
 #include "canvas/WindowedControls.h"
 #include "platform/ShockwaveFlash.h"
@@ -10,6 +11,14 @@
 
 #include <QDir>
 #include <QTest>
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
 
 class TestTfrmSizeFlashPreview : public QObject {
     Q_OBJECT
@@ -76,15 +85,65 @@ private slots:
         QVERIFY(!player()->IsPlaying());
     }
 
-    void playTwiceKeepsThePlayerInPlace()
+    // The second Play hands the movie over again, which starts it anew.
+    void playTwiceKeepsThePlayerInPlaceAndStartsTheMovieOver()
     {
         options->chkFlash->setState(true);
         click(&TfrmSize::imgPlayClick);
         const QRect placed = player()->geometry();
+        QTRY_VERIFY_WITH_TIMEOUT(player()->CurrentFrame() > 2, 3000);
         click(&TfrmSize::imgPlayClick);
         QCOMPARE(player()->geometry(), placed);
+        QCOMPARE(player()->CurrentFrame(), 1);
         QVERIFY(player()->IsPlaying());
         QVERIFY(area()->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(player()->CurrentFrame() > 1, 3000);
+    }
+
+    // With the Flash area the leftmost and topmost element, the preview must
+    // not let the canvas shift the others: nothing Save writes may change.
+    void playAndStopLeaveTheLayoutAsItWas()
+    {
+        options->chkFlash->setState(true);
+        Element::setBounds(area(), -20, -15, 200, 50); // past the background's corner
+        QCOMPARE(area()->pos(), QPoint(0, 0));
+        QCOMPARE(form->imgBckGround->pos(), QPoint(20, 15));
+        const auto bounds = [this] {
+            QList<QRect> all;
+            for (const QWidget* element : form->elements())
+                if (element != player())
+                    all.append(element->geometry());
+            return all;
+        };
+        const QList<QRect> before = bounds();
+        const QSize canvasBefore = form->size();
+        const QString skinBefore = fixture->folder.file("\\before.ini");
+        SkinFile::write(skinBefore, *form, *options);
+
+        click(&TfrmSize::imgPlayClick);
+        QCOMPARE(bounds(), before);
+        QCOMPARE(player()->geometry(), area()->geometry());
+        QCOMPARE(form->size(), canvasBefore);
+        click(&TfrmSize::imdStopClick);
+        QCOMPARE(bounds(), before);
+        QCOMPARE(form->size(), canvasBefore);
+
+        const QString skinAfter = fixture->folder.file("\\after.ini");
+        SkinFile::write(skinAfter, *form, *options);
+        QCOMPARE(contentOf(skinAfter), contentOf(skinBefore));
+    }
+
+    // Unticking the option during a preview hides the player, which then
+    // does not step its movie until it is played again.
+    void aHiddenPlayerDoesNotStepItsMovie()
+    {
+        options->chkFlash->setState(true);
+        click(&TfrmSize::imgPlayClick);
+        QTRY_VERIFY_WITH_TIMEOUT(player()->CurrentFrame() > 1, 3000);
+        options->chkFlash->setState(false);
+        const int hiddenAt = player()->CurrentFrame();
+        QTest::qWait(150);
+        QCOMPARE(player()->CurrentFrame(), hiddenAt);
     }
 
     void stopWithoutPlayPlacesTheHiddenPlayer()

@@ -128,6 +128,29 @@ private slots:
         QVERIFY(!player.IsPlaying());
     }
 
+    // A hidden player holds its movie where it stands, also when told to
+    // play, and goes on once it shows again.
+    void aHiddenPlayerWaitsUntilItShows()
+    {
+        QTemporaryDir dir;
+        QWidget canvas;
+        auto* player = new TShockwaveFlash(&canvas);
+        canvas.show();
+        player->setMovie(writeFile(dir, "logo.swf", movingSquare(1000, 100, false)));
+        player->hide();
+        player->Play();
+        QTest::qWait(80);
+        QCOMPARE(player->CurrentFrame(), 1);
+        player->show();
+        QTRY_VERIFY_WITH_TIMEOUT(player->CurrentFrame() > 2, 3000);
+        player->hide();
+        const int hiddenAt = player->CurrentFrame();
+        QTest::qWait(80);
+        QCOMPARE(player->CurrentFrame(), hiddenAt);
+        player->show();
+        QTRY_VERIFY_WITH_TIMEOUT(player->CurrentFrame() > hiddenAt, 3000);
+    }
+
     // ShowAll in a control of another shape: the 2:1 stage in a 100 x 100
     // control fills its width, centred, with background bands above and below.
     void drawsTheStageFittedIntoItsRectangle()
