@@ -38,6 +38,14 @@ bool sameFile(const QString& a, const QString& b)
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
+// Only a regular file that opens for reading can be imported: a folder, a
+// named pipe or a device would block the editor or copy without end.
+bool isReadableFile(const QString& path)
+{
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+}
+
 // Copies source over target. QFile::copy never overwrites, so an older
 // target goes first; copying a file onto itself leaves it as it is.
 bool copyReplacing(const QString& source, const QString& target)
@@ -75,6 +83,9 @@ void importSound(TFileDialog& dialog, const QString& baseName)
     // Remembered before anything is copied, even if the copy then fails;
     // a settings file that cannot be written ends the import here.
     EditorSettings::setLastMusicPath(settingsFile, picked);
+    // A source that cannot be read ends here, before the data folder is touched.
+    if (!isReadableFile(picked))
+        throw EditorError(ErrorText::cannotOpenFile(picked));
 
     const QString extension = extensionOf(picked);
     const QString intermediate = SoundFiles::path(baseName, QStringLiteral(".tmp"));

@@ -19,6 +19,10 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h> // mkfifo
+#endif
+
 using namespace SoundUiKit;
 
 class TestTfrmSizeSoundImport : public QObject {
@@ -62,8 +66,11 @@ private slots:
 
     void mp3ReplacesTheMp3AndRemovesTheWav()
     {
-        if (!writeMp3(picked("new.mp3")))
-            QSKIP("this libsndfile cannot write MP3 files");
+        // The import goes by the extension alone; only the preview at the
+        // end needs a real MP3 file.
+        const bool playable = writeMp3(picked("new.mp3"));
+        if (!playable)
+            fixture_->folder.write("\\picked\\new.mp3", "picked sound");
         fixture_->folder.write("\\data\\music.wav", "old wav");
         fixture_->folder.write("\\data\\music.mp3", "old mp3");
         fixture_->folder.write("\\data\\music.tmp", "left over from an earlier import");
@@ -77,6 +84,8 @@ private slots:
         QCOMPARE(fixture_->dialogs.messages.first().caption, Application::title());
         QCOMPARE(fixture_->dialogs.messages.first().text, data("music.mp3"));
 
+        if (!playable)
+            QSKIP("this libsndfile cannot write MP3 files: the preview is left out");
         TfrmSize& o = editor_->frmSize;
         o.chkMusic->setState(true);
         emit o.imgMusicPlay->clicked();
@@ -150,8 +159,6 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
-        QTest::newRow("missing file typed in") << "missing.mp3"
-                                               << "music.mp3";
         QTest::newRow("extension .tmp") << "song.tmp"
                                         << "music.tmp";
         QTest::newRow("target is a folder") << "song.mp3"
@@ -161,8 +168,7 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, target);
-        if (source != QLatin1String("missing.mp3"))
-            fixture_->folder.write("\\picked\\" + source, "picked sound");
+        fixture_->folder.write("\\picked\\" + source, "picked sound");
         fixture_->folder.write("\\data\\music.wav", "old wav");
         if (QByteArray(QTest::currentDataTag()) == "target is a folder")
             QVERIFY(QDir().mkpath(data("music.mp3")));
@@ -177,6 +183,61 @@ private slots:
         if (QFileInfo(data("music.mp3")).isFile())
             QCOMPARE(contentOf(data("music.mp3")), QByteArray("old mp3"));
         QCOMPARE(IniFile::readString(optionsIni(), "Pelmora", "LastMusPath", {}), picked(source));
+    }
+
+    // Only a regular file that can be read is imported. Anything else is
+    // named in the error box, remembered all the same, and leaves every
+    // file of the data folder as it was; none of it may block the editor.
+    void sourceThatCannotBeReadTouchesNothing_data()
+    {
+        QTest::addColumn<QString>("source"); // under picked/, or a full path
+        QTest::newRow("missing file typed in") << "missing.mp3";
+        QTest::newRow("folder") << "album.mp3";
+#ifdef Q_OS_UNIX
+        QTest::newRow("named pipe") << "pipe.mp3";
+        if (QFileInfo::exists("/dev/zero"))
+            QTest::newRow("device") << "/dev/zero";
+        QTest::newRow("unreadable file") << "locked.mp3";
+#endif
+    }
+    void sourceThatCannotBeReadTouchesNothing()
+    {
+        QFETCH(QString, source);
+        if (QDir::isRelativePath(source))
+            source = picked(source);
+        QVERIFY(QDir().mkpath(picked("album.mp3")));
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(picked("pipe.mp3")).constData(), 0600), 0);
+        fixture_->folder.write("\\picked\\locked.mp3", "picked sound");
+        QVERIFY(QFile::setPermissions(picked("locked.mp3"), {}));
+        if (source == picked("locked.mp3") && QFile(source).open(QIODevice::ReadOnly))
+            QSKIP("this user reads files without read permission");
+#endif
+        for (const char* name : {"music.wav", "music.mp3", "music.tmp"})
+            fixture_->folder.write(QStringLiteral("\\data\\") + name, name);
+        const auto dataFiles = [this] {
+            QMap<QString, QByteArray> files;
+            for (const QString& name : QDir(data({})).entryList(QDir::Files))
+                files.insert(name, contentOf(data(name)));
+            return files;
+        };
+        const QMap<QString, QByteArray> before = dataFiles();
+
+        importMusic(source);
+        QCOMPARE(fixture_->dialogs.errors, QStringList{errorBoxText(ErrorText::cannotOpenFile(source))});
+        QVERIFY(fixture_->dialogs.messages.isEmpty());
+        QCOMPARE(IniFile::readString(optionsIni(), "Pelmora", "LastMusPath", {}), source);
+        QCOMPARE(dataFiles(), before);
+    }
+
+    // The data folder's own music.tmp, picked as the music, stays as it is.
+    void theIntermediateFileItselfIsKept()
+    {
+        fixture_->folder.write("\\data\\music.tmp", "user's sound");
+        importMusic(data("music.tmp"));
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
+        QCOMPARE(contentOf(data("music.tmp")), QByteArray("user's sound"));
+        QCOMPARE(fixture_->dialogs.messages.last().text, data("music.tmp"));
     }
 
     void unwritableSettingsEndTheImportBeforeCopying()
