@@ -48,6 +48,23 @@ free_background_row() {
 
 move_pointer_away() { xdotool mousemove --sync 1000 700; }
 
+# Save, accepting the dialog's proposal data/skin.ini and the confirmation.
+save_skin() {
+    click_at $((OPTIONS_BESIDE_X + SAVE_X)) $SAVE_Y
+    local dialog message
+    dialog=$(wait_window_titled "Save As") || e2e_fail "no save dialog"
+    stays_above "$dialog" || e2e_fail "the save dialog does not stand above the options window"
+    # The dialog proposes data/skin.ini; Return accepts it (once more if the
+    # dialog was still busy reading its folder when the key came).
+    key_to "$dialog" Return
+    wait_for 5 has_window_titled "Сообщение..." || { has_window_titled "Save As" && key_to "$dialog" Return; }
+    message=$(wait_window_titled "Сообщение...") || e2e_fail "no confirmation message"
+    wait_for 5 box_says "$message" none "Данные были удачно сохранены в файл $PROG/data/skin.ini" \
+        || e2e_fail "the confirmation does not name $PROG/data/skin.ini"
+    key_to "$message" Return
+    wait_for 10 no_window_titled "Сообщение..." || e2e_fail "the message did not close"
+}
+
 case_first_start() {
     copy_data
     copy_support
@@ -133,21 +150,8 @@ case_drag_and_save() {
     sy=$(skin SetupY)
     drag $((sx + 15)) $((sy + 12)) $((sx + 15 + dx)) $((sy + 12 + dy))
     e2e_note "dragged the setup button by ($dx, $dy)"
-    click_at $((OPTIONS_BESIDE_X + SAVE_X)) $SAVE_Y
-    local dialog
-    dialog=$(wait_window_titled "Save As") || e2e_fail "no save dialog"
-    stays_above "$dialog" || e2e_fail "the save dialog does not stand above the options window"
-    # The dialog proposes data/skin.ini; Return accepts it (once more if the
-    # dialog was still busy reading its folder when the key came).
-    key_to "$dialog" Return
-    wait_for 5 has_window_titled "Сообщение..." || { has_window_titled "Save As" && key_to "$dialog" Return; }
-    local message
-    message=$(wait_window_titled "Сообщение...") || e2e_fail "no confirmation message"
-    wait_for 5 box_says "$message" none "Данные были удачно сохранены в файл $PROG/data/skin.ini" \
-        || e2e_fail "the confirmation does not name $PROG/data/skin.ini"
+    save_skin
     e2e_note "confirmation names the saved file"
-    key_to "$message" Return
-    wait_for 10 no_window_titled "Сообщение..." || e2e_fail "the message did not close"
 
     cmp -s "$E2E_WORK/skin.before" "$PROG/data/skin.ini.BAK" || e2e_fail "skin.ini.BAK does not hold the old file"
     [ "$(skin SetupX)" = $((sx + dx)) ] || e2e_fail "SetupX=$(skin SetupX), expected $((sx + dx))"
@@ -261,6 +265,53 @@ case_english_texts() {
     # The accepted file also names the categories: "Settings" shows the
     # Title panel, whose check box reads "Flash instead of bmp".
     e2e_note "English texts in the options window"
+}
+
+# A resize dragged far past the tree's own top-left corner leaves it 8 x 8,
+# where the right button grabs it again; the back button does nothing.
+case_resize_floor() {
+    copy_data
+    copy_support
+    write_options_beside
+    start_and_wait_both
+    wait_for 10 window_at "$(options_window)" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    local x y w h
+    x=$(skin LstX) y=$(skin LstY) w=$(skin LstW) h=$(skin LstH)
+    drag $((x + w - 5)) $((y + h - 5)) 0 0 3
+    drag $((x + 4)) $((y + 4)) $((x + 104)) $((y + 84)) 3
+    drag $((x + 50)) $((y + 40)) $((x + 20)) $((y + 20)) 8
+    save_skin
+    [ "$(skin LstX) $(skin LstY) $(skin LstW) $(skin LstH)" = "$x $y 108 88" ] \
+        || e2e_fail "tree saved at $(skin LstX) $(skin LstY) $(skin LstW) x $(skin LstH), expected $x $y 108 x 88"
+    e2e_note "the tree stopped at 8 x 8, grew again to 108 x 88, and the back button left it alone"
+}
+
+# With the Flash area left of and above every other element, Play and Stop
+# of the title movie leave the layout exactly as Save wrote it before.
+flash_area_shows() { screen_pixel_is 5 5 '#808000'; }
+flash_area_hidden() { ! flash_area_shows; }
+case_preview_keeps_layout() {
+    copy_data
+    copy_support
+    write_options_beside
+    sed -i 's/^Flash=.*/Flash=1/; s/^FlashX=.*/FlashX=-20/; s/^FlashY=.*/FlashY=-15/' "$PROG/data/skin.ini"
+    start_and_wait_both
+    wait_for 10 window_at "$(options_window)" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    move_pointer_away
+    wait_for 10 flash_area_shows || e2e_fail "no Flash area at the canvas's corner"
+    save_skin
+    [ "$(skin FlashX) $(skin FlashY)" = "0 0" ] || e2e_fail "Flash area saved at $(skin FlashX) $(skin FlashY)"
+    click_at $((OPTIONS_BESIDE_X + 90)) 29 # Settings: the Title panel
+    click_at $((OPTIONS_BESIDE_X + 240)) 88
+    move_pointer_away
+    wait_for 10 flash_area_hidden || e2e_fail "Play did not show the player"
+    click_at $((OPTIONS_BESIDE_X + 240)) 129
+    move_pointer_away
+    wait_for 10 flash_area_shows || e2e_fail "Stop did not bring the Flash area back"
+    save_skin
+    cmp -s "$PROG/data/skin.ini.BAK" "$PROG/data/skin.ini" \
+        || e2e_fail "Play and Stop changed the saved layout: $(diff "$PROG/data/skin.ini.BAK" "$PROG/data/skin.ini" | tr '\n' ' ')"
+    e2e_note "after Play and Stop Save wrote the same skin file"
 }
 
 "case_$CASE" || exit 1
