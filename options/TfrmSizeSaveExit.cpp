@@ -5,28 +5,25 @@
 
 #include "base/Application.h"
 #include "base/Dialogs.h"
+#include "base/FileWrites.h"
 #include "base/ProgramFolder.h"
 #include "canvas/SkinFile.h"
 #include "options/EditorSettings.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
-// Keeps the file's present contents in "<path>.BAK", replacing an older
-// backup. Neither step is checked: a backup that cannot be removed or made
-// does not stop the Save.
+// Keeps the file's present contents in "<path>.BAK". The new backup takes
+// the older one's place only once it is complete, so a backup that cannot
+// be made (a full disk) leaves the older one as it was, never a part of a
+// file; one that cannot be replaced (a folder in its place) stays too. The
+// result is not checked: the Save goes on either way.
 void keepBackup(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
-        return;
-    const QString backup = path + QStringLiteral(".BAK");
-    if (QFileInfo::exists(backup))
-        QFile::remove(backup);
-    // Never overwrites: a backup that could not be removed stays as it is.
-    QFile::copy(path, backup);
+    if (QFileInfo(path).isFile())
+        FileWrites::copy(path, path + QStringLiteral(".BAK"));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "base/Application.h"
 #include "base/Dialogs.h"
 #include "base/EditorError.h"
+#include "base/FileWrites.h"
 #include "options/EditorSettings.h"
 #include "options/SoundFiles.h"
 
@@ -14,8 +15,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -46,29 +45,11 @@ bool isReadableFile(const QString& path)
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
 }
 
-// Copies source over target. QFile::copy never overwrites, so an older
-// target goes first; copying a file onto itself leaves it as it is.
+// Copies source over target, which then holds the whole copy or stays as it
+// was; copying a file onto itself leaves it as it is.
 bool copyReplacing(const QString& source, const QString& target)
 {
-    if (sameFile(source, target))
-        return true;
-    if (QFileInfo::exists(target))
-        QFile::remove(target);
-    if (!QFile::copy(source, target))
-        return false;
-    // The copy keeps a read-only source's permissions; the skin's sound must
-    // stay replaceable by the next import.
-    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    return true;
-}
-
-// Renames source to target, replacing a file of that name in one step, so
-// a failed rename never loses the file it would have replaced.
-bool renameReplacing(const QString& source, const QString& target)
-{
-    std::error_code error;
-    std::filesystem::rename(QFile(source).filesystemFileName(), QFile(target).filesystemFileName(), error);
-    return !error;
+    return sameFile(source, target) || FileWrites::copy(source, target);
 }
 
 // Lets the user pick a file and makes it the sound `baseName` of the skin.
@@ -94,7 +75,7 @@ void importSound(TFileDialog& dialog, const QString& baseName)
     const bool pickedIsIntermediate = sameFile(picked, intermediate);
 
     const bool copied = copyReplacing(picked, intermediate);
-    const bool renamed = copied && renameReplacing(intermediate, target);
+    const bool renamed = copied && FileWrites::renameReplacing(intermediate, target);
     if (!pickedIsIntermediate)
         QFile::remove(intermediate); // normally gone already
     // With the extension ".tmp" the new file was the intermediate one and is

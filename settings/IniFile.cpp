@@ -1,12 +1,12 @@
 #include "settings/IniFile.h"
 
 #include "base/EditorError.h"
+#include "base/FileWrites.h"
 #include "settings/IniEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <optional>
 
 namespace {
@@ -212,8 +212,7 @@ QByteArray lineEndOf(const Contents& contents)
 
 void replaceFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!FileWrites::replace(path, bytes))
         failWrite(path);
 }
 
