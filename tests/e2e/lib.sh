@@ -79,6 +79,8 @@ e2e_cleanup() {
     [ -n "${E2E_EDITOR_PID:-}" ] && kill "$E2E_EDITOR_PID" 2>/dev/null
     [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
     wait 2>/dev/null
+    # A file system a case mounted for itself.
+    [ -n "${E2E_MOUNT:-}" ] && umount -l "$E2E_MOUNT"
     if [ "$status" -ne 0 ] && [ -n "${E2E_KEEP:-}" ]; then
         echo "kept: $E2E_WORK"
     else
@@ -95,9 +97,10 @@ e2e_keep_evidence() {
 }
 
 # Starts the editor from a working directory that is not its own folder: it
-# must find its files beside the executable.
+# must find its files beside the executable. SIGXFSZ is ignored, so that a
+# write past a file-size limit fails instead of ending the editor.
 start_editor() {
-    (cd "$E2E_WORK" && exec "$PROG/${E2E_EXE_NAME:-skinedit}") >"$E2E_WORK/editor.log" 2>&1 &
+    (cd "$E2E_WORK" && trap '' XFSZ && exec "$PROG/${E2E_EXE_NAME:-skinedit}") >"$E2E_WORK/editor.log" 2>&1 &
     E2E_EDITOR_PID=$!
 }
 

@@ -48,21 +48,38 @@ free_background_row() {
 
 move_pointer_away() { xdotool mousemove --sync 1000 700; }
 
-# Save, accepting the dialog's proposal data/skin.ini and the confirmation.
-save_skin() {
+# Presses Save and accepts the dialog's proposal data/skin.ini with Return
+# (once more if the dialog was still busy reading its folder when the key
+# came), until a window titled NEXT_TITLE shows.
+press_save() {
     click_at $((OPTIONS_BESIDE_X + SAVE_X)) $SAVE_Y
-    local dialog message
+    local dialog
     dialog=$(wait_window_titled "Save As") || e2e_fail "no save dialog"
     stays_above "$dialog" || e2e_fail "the save dialog does not stand above the options window"
-    # The dialog proposes data/skin.ini; Return accepts it (once more if the
-    # dialog was still busy reading its folder when the key came).
     key_to "$dialog" Return
-    wait_for 5 has_window_titled "Сообщение..." || { has_window_titled "Save As" && key_to "$dialog" Return; }
+    wait_for 5 has_window_titled "$1" || { has_window_titled "Save As" && key_to "$dialog" Return; }
+}
+
+# Save, accepting the dialog's proposal data/skin.ini and the confirmation.
+save_skin() {
+    press_save "Сообщение..."
+    local message
     message=$(wait_window_titled "Сообщение...") || e2e_fail "no confirmation message"
     wait_for 5 box_says "$message" none "Данные были удачно сохранены в файл $PROG/data/skin.ini" \
         || e2e_fail "the confirmation does not name $PROG/data/skin.ini"
     key_to "$message" Return
     wait_for 10 no_window_titled "Сообщение..." || e2e_fail "the message did not close"
+}
+
+# expect_setup_moved_and_saved SX SY DX DY: after a drag of the setup button
+# from (SX, SY) by (DX, DY) and a Save, the backup holds the skin from
+# before, SetupX/SetupY moved by exactly that and every other key is kept.
+expect_setup_moved_and_saved() {
+    cmp -s "$E2E_WORK/skin.before" "$PROG/data/skin.ini.BAK" || e2e_fail "skin.ini.BAK does not hold the old file"
+    [ "$(skin SetupX)" = $(($1 + $3)) ] || e2e_fail "SetupX=$(skin SetupX), expected $(($1 + $3))"
+    [ "$(skin SetupY)" = $(($2 + $4)) ] || e2e_fail "SetupY=$(skin SetupY), expected $(($2 + $4))"
+    diff <(grep -v '^Setup[XY]=' "$E2E_WORK/skin.before") <(grep -v '^Setup[XY]=' "$PROG/data/skin.ini") \
+        || e2e_fail "keys other than SetupX/SetupY changed"
 }
 
 case_first_start() {
@@ -153,15 +170,69 @@ case_drag_and_save() {
     save_skin
     e2e_note "confirmation names the saved file"
 
-    cmp -s "$E2E_WORK/skin.before" "$PROG/data/skin.ini.BAK" || e2e_fail "skin.ini.BAK does not hold the old file"
-    [ "$(skin SetupX)" = $((sx + dx)) ] || e2e_fail "SetupX=$(skin SetupX), expected $((sx + dx))"
-    [ "$(skin SetupY)" = $((sy + dy)) ] || e2e_fail "SetupY=$(skin SetupY), expected $((sy + dy))"
-    diff <(grep -v '^Setup[XY]=' "$E2E_WORK/skin.before") <(grep -v '^Setup[XY]=' "$PROG/data/skin.ini") \
-        || e2e_fail "keys other than SetupX/SetupY changed"
+    expect_setup_moved_and_saved "$sx" "$sy" "$dx" "$dy"
     local files
     files=$(cd "$PROG/data" && ls | grep -v -x -e skin.ini.BAK | tr '\n' ' ')
     [ "$files" = "$(cd "$E2E_TEMPLATE/data" && ls | tr '\n' ' ')" ] || e2e_fail "the data folder now holds: $files"
     e2e_note "SetupX/SetupY moved by exactly ($dx, $dy), every other key kept, backup made"
+}
+
+# Save with the program folder on a full file system: the error box names
+# the skin file, which stays as it was; once there is room again, Save
+# writes the whole skin. As root the program folder is a small tmpfs of its
+# own, filled up; elsewhere a file-size limit of 0 bytes on the running
+# editor stands in for the full disk.
+case_full_disk() {
+    local method
+    if mount -t tmpfs -o size=$(($(stat -c %s "$E2E_EXE") / 1024 + 8192))k tmpfs "$PROG" 2>/dev/null; then
+        E2E_MOUNT=$PROG
+        method="a tmpfs mounted over the program folder"
+        cp "$E2E_EXE" "$PROG/skinedit"
+    elif command -v prlimit >/dev/null; then
+        method="a file-size limit of 0 bytes on the editor"
+    else
+        echo "SKIP: cannot mount a tmpfs here and prlimit is not installed (package util-linux)"
+        exit 77
+    fi
+    copy_data
+    copy_support
+    write_options_beside
+    cp "$PROG/data/skin.ini" "$E2E_WORK/skin.before"
+    start_and_wait_both
+    wait_for 10 window_at "$(options_window)" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    local sx sy dx=31 dy=-11
+    sx=$(skin SetupX)
+    sy=$(skin SetupY)
+    drag $((sx + 15)) $((sy + 12)) $((sx + 15 + dx)) $((sy + 12 + dy))
+
+    if [ -n "${E2E_MOUNT:-}" ]; then
+        dd if=/dev/zero of="$PROG/filler" bs=64k 2>/dev/null
+        [ "$(df --output=avail "$PROG" | tail -1)" -eq 0 ] || e2e_fail "the program folder's file system is not full"
+    else
+        prlimit --pid "$E2E_EDITOR_PID" --fsize=0:unlimited || e2e_fail "cannot limit the editor's file size"
+    fi
+    e2e_note "program folder full: $method"
+    press_save skinedit
+    local box
+    box=$(wait_window_titled "skinedit" 20) || e2e_fail "no error box after Save on a full disk"
+    wait_for 5 box_says "$box" critical "Unable to write to $PROG/data/skin.ini." \
+        || e2e_fail "the error box does not say: Unable to write to $PROG/data/skin.ini."
+    stays_false 1 has_window_titled "Сообщение..." || e2e_fail "a confirmation after a failed Save"
+    cmp -s "$E2E_WORK/skin.before" "$PROG/data/skin.ini" || e2e_fail "skin.ini changed on the full disk"
+    [ "$(cd "$PROG/data" && ls -A | tr '\n' ' ')" = "$(cd "$E2E_TEMPLATE/data" && ls -A | tr '\n' ' ')" ] \
+        || e2e_fail "the data folder now holds: $(cd "$PROG/data" && ls -A | tr '\n' ' ')"
+    e2e_note "error box 'Unable to write to .../data/skin.ini.', skin.ini and the data folder as they were"
+    key_to "$box" Return
+    wait_for 10 no_window_titled "skinedit" || e2e_fail "the error box did not close"
+
+    if [ -n "${E2E_MOUNT:-}" ]; then
+        rm "$PROG/filler"
+    else
+        prlimit --pid "$E2E_EDITOR_PID" --fsize=unlimited:unlimited || e2e_fail "cannot lift the file-size limit"
+    fi
+    save_skin
+    expect_setup_moved_and_saved "$sx" "$sy" "$dx" "$dy"
+    e2e_note "with room again, Save wrote the whole skin: SetupX/SetupY moved, every other key kept, backup made"
 }
 
 case_move_exit_restart() {
