@@ -17,7 +17,7 @@ autogen=$(cmake --build "$build" --target help | sed -n 's/^\.\.\. \(.*_autogen\
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 run-clang-tidy -p "$build" -j "$(nproc 2>/dev/null || echo 2)" -quiet \
-    "^$root/(app|bench|canvas|fuzz|movie|options|platform|settings|tests|tools)/.*\.cpp$" > "$log" 2>&1 || true
+    "^$root/(app|base|bench|canvas|fuzz|movie|options|platform|settings|tests|tools)/.*\.cpp$" > "$log" 2>&1 || true
 
 # A header's warning comes once per file including it: keep one of each.
 warnings=$(sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '^/.*: (warning|error): .*\[[A-Za-z0-9.,-]+\]$' | sort -u || true)
