@@ -57,22 +57,25 @@ private:
     const QString& path_;
 };
 
+// The keys of [Main], written in turn into the file's text in memory; the
+// file itself is replaced once, by save().
 class SkinWriter {
 public:
-    explicit SkinWriter(const QString& path) : path_(path) {}
+    explicit SkinWriter(const QString& path) : file_(path) {}
 
-    void integer(const char* key, int value) const
+    void integer(const char* key, int value)
     {
-        IniValues::writeInteger(path_, kMainSection, QLatin1String(key), value);
+        IniValues::writeInteger(file_, kMainSection, QLatin1String(key), value);
     }
-    void check(const char* key, const TCheckBox* box) const
+    void check(const char* key, const TCheckBox* box)
     {
-        IniValues::writeBool(path_, kMainSection, QLatin1String(key), box->isChecked());
+        IniValues::writeBool(file_, kMainSection, QLatin1String(key), box->isChecked());
     }
-    void colour(const char* key, TColor colour) const { writeColour(path_, kMainSection, QLatin1String(key), colour); }
+    void colour(const char* key, TColor colour) { writeColour(file_, kMainSection, QLatin1String(key), colour); }
+    void save() const { file_.save(); }
 
 private:
-    const QString& path_;
+    IniFile::Batch file_;
 };
 
 // The nine picture elements whose place the skin keeps as "<name>X" and
@@ -150,7 +153,7 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 
 void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
 {
-    const SkinWriter skin(path);
+    SkinWriter skin(path);
 
     skin.integer("ButInfoX", Element::left(form1.btnInfo));
     skin.integer("ButInfoY", Element::top(form1.btnInfo));
@@ -197,6 +200,7 @@ void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
     skin.integer("DMy", Element::top(form1.Label1));
     skin.colour("InfoColor", form1.txtInfo->color());
     skin.colour("DirColor", form1.lstDir->color());
+    skin.save();
 }
 
 } // namespace SkinFile

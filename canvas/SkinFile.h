@@ -13,7 +13,8 @@ namespace SkinFile {
 // once. A colour that is not valid stops the reading with an EditorError.
 void read(const QString& path, TForm1& form1, TfrmSize& frmSize);
 
-// Writes every key from the live controls; throws "Unable to write to %s".
+// Writes every key from the live controls, then replaces the file once;
+// throws "Unable to write to %s", leaving the file as it was.
 void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize);
 
 } // namespace SkinFile

@@ -58,12 +58,14 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 
 void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
 {
-    writeColour(path, kSection, QStringLiteral("GridColor"), frmSize.lblSetka->color());
-    IniValues::writeInteger(path, kSection, QStringLiteral("OptionsX"), frmSize.x());
-    IniValues::writeInteger(path, kSection, QStringLiteral("OptionsY"), frmSize.y());
-    IniValues::writeInteger(path, kSection, QStringLiteral("MainX"), form1.left());
-    IniValues::writeInteger(path, kSection, QStringLiteral("MainY"), form1.top());
-    IniValues::writeBool(path, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked());
+    IniFile::Batch file(path);
+    writeColour(file, kSection, QStringLiteral("GridColor"), frmSize.lblSetka->color());
+    IniValues::writeInteger(file, kSection, QStringLiteral("OptionsX"), frmSize.x());
+    IniValues::writeInteger(file, kSection, QStringLiteral("OptionsY"), frmSize.y());
+    IniValues::writeInteger(file, kSection, QStringLiteral("MainX"), form1.left());
+    IniValues::writeInteger(file, kSection, QStringLiteral("MainY"), form1.top());
+    IniValues::writeBool(file, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked());
+    file.save();
 }
 
 QString lastMusicPath(const QString& path)

@@ -23,7 +23,8 @@ QString path();
 void read(const QString& path, TForm1& form1, TfrmSize& frmSize);
 
 // Writes GridColor, OptionsX, OptionsY, MainX, MainY and Grid, in this
-// order; other keys stay. Throws "Unable to write to <path>".
+// order, as one replacement of the file; other keys stay. Throws "Unable to
+// write to <path>", leaving the file as it was.
 void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize);
 
 // The full path of the sound file picked last in either import; at first

@@ -89,7 +89,7 @@ TColor readColour(const QString& path, const QString& section, const QString& ke
     return textToColour(IniFile::readString(path, section, key, colourToText(current)));
 }
 
-void writeColour(const QString& path, const QString& section, const QString& key, TColor colour)
+void writeColour(IniFile::Batch& file, const QString& section, const QString& key, TColor colour)
 {
-    IniFile::writeString(path, section, key, colourToText(colour));
+    file.writeString(section, key, colourToText(colour));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Colour.h"
+#include "settings/IniFile.h"
 
 #include <QString>
 #include <QStringView>
@@ -29,5 +30,5 @@ TColor textToColour(const QString& text);
 // missing key keeps the colour. Throws as textToColour does.
 TColor readColour(const QString& path, const QString& section, const QString& key, TColor current);
 
-// Throws EditorError "Unable to write to <path>" as IniFile does.
-void writeColour(const QString& path, const QString& section, const QString& key, TColor colour);
+// Written into a batch of keys; throws as IniFile::Batch does.
+void writeColour(IniFile::Batch& file, const QString& section, const QString& key, TColor colour);

@@ -216,36 +216,15 @@ void replaceFile(const QString& path, const QByteArray& bytes)
         failWrite(path);
 }
 
-} // namespace
-
-namespace IniFile {
-
-QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
-{
-    std::optional<QByteArray> bytes = readFile(path);
-    if (!bytes)
-        return defaultValue;
-    const Contents contents = parse(std::move(*bytes));
-    const Place place = find(contents, section, key);
-    if (place.keyLine < 0)
-        return defaultValue;
-    return cutToMaxLength(IniText::decode(withoutQuotes(place.key.value), contents.encoding));
-}
-
-void writeString(const QString& path, const QString& section, const QString& key, const QString& value)
+// The file's bytes after setting `key` in `section` to `value`. Throws
+// "Unable to write to <path>" for texts that cannot be written.
+QByteArray withValue(const QByteArray& file, const QString& path, const QString& section, const QString& key,
+                     const QString& value)
 {
     if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || !namesReadBack(section, key))
         failWrite(path);
 
-    const QFileInfo info(path);
-    QByteArray old;
-    if (info.exists()) {
-        std::optional<QByteArray> bytes = readFile(path);
-        if (!bytes || !info.isWritable()) // a read-only file stays as it is
-            failWrite(path);
-        old = std::move(*bytes);
-    }
-    const Contents contents = parse(std::move(old));
+    const Contents contents = parse(file);
     const QByteArray lineEnd = lineEndOf(contents);
     const QByteArray valueBytes = encodedOrFail(value, contents.encoding, path);
     const Place place = find(contents, section, key);
@@ -275,7 +254,48 @@ void writeString(const QString& path, const QString& section, const QString& key
         }
         result.insert(at, insertion);
     }
-    replaceFile(path, result);
+    return result;
 }
+
+} // namespace
+
+namespace IniFile {
+
+QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
+{
+    std::optional<QByteArray> bytes = readFile(path);
+    if (!bytes)
+        return defaultValue;
+    const Contents contents = parse(std::move(*bytes));
+    const Place place = find(contents, section, key);
+    if (place.keyLine < 0)
+        return defaultValue;
+    return cutToMaxLength(IniText::decode(withoutQuotes(place.key.value), contents.encoding));
+}
+
+void writeString(const QString& path, const QString& section, const QString& key, const QString& value)
+{
+    Batch file(path);
+    file.writeString(section, key, value);
+    file.save();
+}
+
+Batch::Batch(QString path) : path_(std::move(path))
+{
+    const QFileInfo info(path_);
+    if (!info.exists())
+        return;
+    std::optional<QByteArray> bytes = readFile(path_);
+    if (!bytes || !info.isWritable()) // a read-only file stays as it is
+        failWrite(path_);
+    bytes_ = std::move(*bytes);
+}
+
+void Batch::writeString(const QString& section, const QString& key, const QString& value)
+{
+    bytes_ = withValue(bytes_, path_, section, key, value);
+}
+
+void Batch::save() const { replaceFile(path_, bytes_); }
 
 } // namespace IniFile

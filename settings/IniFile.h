@@ -29,12 +29,33 @@ QString readString(const QString& path, const QString& section, const QString& k
 // new lines take the file's own line ending (CR LF in a new file), and texts
 // are written in the file's encoding (UTF-8 in a new file).
 //
-// The file is replaced at once through a temporary file in the same folder,
-// so it is never left half-written. A line break in any of the texts, or "="
-// in the key, would change other lines of the file, and a key or section
-// with leading or trailing blanks, or a key starting with ";" or "[", would
-// not read back, so such writes are refused. Throws EditorError "Unable to
-// write to <path>" on any failure.
+// The file is replaced at once through a new file in the same folder, so it
+// is never left half-written (see FileWrites). A line break in any of the
+// texts, or "=" in the key, would change other lines of the file, and a key
+// or section with leading or trailing blanks, or a key starting with ";" or
+// "[", would not read back, so such writes are refused. Throws EditorError
+// "Unable to write to <path>" on any failure.
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
+
+// Several keys written to one file as one replacement: each writeString()
+// applies the rules above to the file's bytes in memory, in turn, so the
+// bytes that land are those that writing the keys one by one would give;
+// save() then replaces the file once. Nothing reaches the file before
+// save(), and a failure anywhere leaves it as it was.
+class Batch {
+public:
+    // Takes the file as it is now. Throws "Unable to write to <path>" when it
+    // exists but cannot be read or written.
+    explicit Batch(QString path);
+
+    // Throws "Unable to write to <path>" for texts the file cannot take.
+    void writeString(const QString& section, const QString& key, const QString& value);
+    // Throws "Unable to write to <path>" when the file cannot be replaced.
+    void save() const;
+
+private:
+    QString path_;
+    QByteArray bytes_;
+};
 
 } // namespace IniFile

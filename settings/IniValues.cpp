@@ -75,14 +75,14 @@ bool readBool(const QString& path, const QString& section, const QString& key, b
     return readInteger(path, section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void writeInteger(const QString& path, const QString& section, const QString& key, int value)
+void writeInteger(IniFile::Batch& file, const QString& section, const QString& key, int value)
 {
-    IniFile::writeString(path, section, key, QString::number(value));
+    file.writeString(section, key, QString::number(value));
 }
 
-void writeBool(const QString& path, const QString& section, const QString& key, bool value)
+void writeBool(IniFile::Batch& file, const QString& section, const QString& key, bool value)
 {
-    IniFile::writeString(path, section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+    file.writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 } // namespace IniValues

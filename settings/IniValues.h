@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/IniFile.h"
+
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -24,8 +26,8 @@ int readInteger(const QString& path, const QString& section, const QString& key,
 // value is true.
 bool readBool(const QString& path, const QString& section, const QString& key, bool defaultValue);
 
-// These throw EditorError "Unable to write to <path>" as IniFile does.
-void writeInteger(const QString& path, const QString& section, const QString& key, int value);
-void writeBool(const QString& path, const QString& section, const QString& key, bool value);
+// Written into a batch of keys; these throw as IniFile::Batch does.
+void writeInteger(IniFile::Batch& file, const QString& section, const QString& key, int value);
+void writeBool(IniFile::Batch& file, const QString& section, const QString& key, bool value);
 
 } // namespace IniValues

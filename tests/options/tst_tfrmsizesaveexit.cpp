@@ -1,11 +1,14 @@
 // The Save command: the dialog, the backup of the file it replaces, the
 // skin file and the kConfirmation.
+#include "base/FileWrites.h"
+#include "canvas/TImage.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
 #include "tests/support/EditorFixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTest>
 
 namespace {
@@ -60,7 +63,11 @@ private slots:
         QCOMPARE(fixture->dialogs.errors, QStringList());
         skinPath = fixture->folder.file("\\data\\skin.ini");
     }
-    void cleanup() { fixture.reset(); }
+    void cleanup()
+    {
+        FileWrites::setStepHookForTesting({});
+        fixture.reset();
+    }
 
     void theFirstSaveCreatesTheSkinFileWithoutBackup()
     {
@@ -155,6 +162,47 @@ private slots:
                  QStringList({"Unable to write to " + inMissingFolder + ".", "Unable to write to " + aFolder + "."}));
         QVERIFY(fixture->dialogs.messages.isEmpty());
         QVERIFY(!QFile::exists(aFolder + ".BAK"));
+    }
+
+    void saveReplacesTheSkinFileOnceAndExitTheSettingsFileOnce()
+    {
+        QVERIFY(QFile::copy(sampleSkinFolder() + "/skin.ini", skinPath));
+        QMap<QString, int> syncs;
+        QMap<QString, int> renames;
+        FileWrites::setStepHookForTesting([&](FileWrites::Step step, const QString& target) {
+            if (step == FileWrites::Step::Sync)
+                ++syncs[target];
+            if (step == FileWrites::Step::Rename)
+                ++renames[target];
+            return true;
+        });
+        choose(skinPath);
+        save();
+        editor->frmSize.SpeedButton1->click();
+        expectConfirmations({skinPath});
+        const QString options = fixture->folder.file("\\Options.ini");
+        const QMap<QString, int> once = {{skinPath, 1}, {skinPath + ".BAK", 1}, {options, 1}};
+        QCOMPARE(renames, once);
+        QCOMPARE(syncs, once);
+    }
+
+    void aFailedReplacementLeavesTheSkinFileAsItWas()
+    {
+        QVERIFY(QFile::copy(sampleSkinFolder() + "/skin.ini", skinPath));
+        const QByteArray before = contents(skinPath);
+        editor->Form1.imgSetup->move(123, 45);
+        FileWrites::setStepHookForTesting([&](FileWrites::Step step, const QString& target) {
+            return step != FileWrites::Step::Rename || target != skinPath;
+        });
+        choose(skinPath);
+        save();
+        QCOMPARE(fixture->dialogs.errors, QStringList{"Unable to write to " + skinPath + "."});
+        QVERIFY(fixture->dialogs.messages.isEmpty());
+        QCOMPARE(contents(skinPath), before);
+        QCOMPARE(contents(skinPath + ".BAK"), before);
+        const QStringList left =
+            QDir(fixture->folder.file("\\data")).entryList({"skin.ini*"}, QDir::Files | QDir::Hidden);
+        QCOMPARE(left, QStringList({"skin.ini", "skin.ini.BAK"}));
     }
 
     void aCancelledDialogTouchesNothing()

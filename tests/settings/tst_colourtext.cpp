@@ -144,9 +144,11 @@ private slots:
     void writesKeys()
     {
         QFile::remove(ini_.path());
-        writeColour(ini_.path(), "Main", "DirColor", 0x00C0DCC0);
-        writeColour(ini_.path(), "Main", "InfoColor", 0x00666666);
-        writeColour(ini_.path(), "Main", "DirFontColor", Colours::WindowText);
+        IniFile::Batch batch(ini_.path());
+        writeColour(batch, "Main", "DirColor", 0x00C0DCC0);
+        writeColour(batch, "Main", "InfoColor", 0x00666666);
+        writeColour(batch, "Main", "DirFontColor", Colours::WindowText);
+        batch.save();
         QFile file(ini_.path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(),

@@ -86,10 +86,12 @@ private slots:
     void writesDecimalAndDigitBooleans()
     {
         QFile::remove(ini_.path());
-        IniValues::writeInteger(ini_.path(), "Main", "A", -5);
-        IniValues::writeInteger(ini_.path(), "Main", "B", 2147483647);
-        IniValues::writeBool(ini_.path(), "Main", "C", true);
-        IniValues::writeBool(ini_.path(), "Main", "D", false);
+        IniFile::Batch batch(ini_.path());
+        IniValues::writeInteger(batch, "Main", "A", -5);
+        IniValues::writeInteger(batch, "Main", "B", 2147483647);
+        IniValues::writeBool(batch, "Main", "C", true);
+        IniValues::writeBool(batch, "Main", "D", false);
+        batch.save();
         QFile file(ini_.path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Main]\r\nA=-5\r\nB=2147483647\r\nC=1\r\nD=0\r\n"));
