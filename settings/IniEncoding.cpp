@@ -1,7 +1,10 @@
 #include "settings/IniEncoding.h"
 
 #include <QStringDecoder>
+
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -26,6 +29,9 @@ constexpr std::array<char16_t, 128> upperHalf1251 = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F, // F8
 };
 
+const QByteArray kUtf16LeMark("\xFF\xFE");
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+
 QString decode1251(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
@@ -36,48 +42,99 @@ QString decode1251(QByteArrayView bytes)
     return text;
 }
 
-std::optional<QByteArray> encode1251(QStringView text)
+// The byte of a character in Windows-1251, or -1.
+int byte1251(QChar c)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            bytes.append(char(c.unicode()));
-            continue;
-        }
-        qsizetype index = 0;
-        while (index < qsizetype(upperHalf1251.size()) && upperHalf1251[index] != c.unicode())
-            ++index;
-        if (index == qsizetype(upperHalf1251.size()))
-            return std::nullopt;
-        bytes.append(char(0x80 + index));
+    if (c.unicode() < 0x80)
+        return c.unicode();
+    for (std::size_t index = 0; index < upperHalf1251.size(); ++index) {
+        if (upperHalf1251[index] == c.unicode())
+            return int(0x80 + index);
     }
-    return bytes;
+    return -1;
+}
+
+QString decodeUtf16Le(QByteArrayView bytes)
+{
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto low = static_cast<unsigned char>(bytes[2 * i]);
+        const auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
+        text[i] = QChar(char16_t(low | high << 8));
+    }
+    return text;
+}
+
+// UTF-8 as it stands: a mark at the start stays in the text (U+FEFF). Empty
+// when the bytes are not valid UTF-8.
+std::optional<QString> decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
 
 namespace IniText {
 
-IniEncoding detect(QByteArrayView fileBytes)
+IniContents decode(QByteArrayView file, Utf8Mark utf8Mark)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    [[maybe_unused]] const QString decoded = utf8.decode(fileBytes);
-    return utf8.hasError() ? IniEncoding::Windows1251 : IniEncoding::Utf8;
+    IniContents contents;
+    if (file.startsWith(kUtf16LeMark)) {
+        contents.encoding = IniEncoding::Utf16LE;
+        contents.mark = kUtf16LeMark;
+        QByteArrayView body = file.sliced(kUtf16LeMark.size());
+        if (body.size() % 2 != 0) {
+            contents.tail = body.last(1).toByteArray();
+            body.chop(1);
+        }
+        contents.text = decodeUtf16Le(body);
+        return contents;
+    }
+    if (utf8Mark == Utf8Mark::MeansUtf8 && file.startsWith(kUtf8Mark)) {
+        contents.mark = kUtf8Mark;
+        contents.text = QString::fromUtf8(file.sliced(kUtf8Mark.size()));
+        return contents;
+    }
+    if (std::optional<QString> text = decodeUtf8(file)) {
+        contents.text = std::move(*text);
+        return contents;
+    }
+    contents.encoding = IniEncoding::Windows1251;
+    contents.text = decode1251(file);
+    return contents;
 }
 
-QString decode(QByteArrayView bytes, IniEncoding encoding)
+bool canEncode(QStringView text, IniEncoding encoding)
 {
-    if (encoding == IniEncoding::Windows1251)
-        return decode1251(bytes);
-    return QString::fromUtf8(bytes);
+    if (encoding != IniEncoding::Windows1251)
+        return text.isValidUtf16();
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return byte1251(c) >= 0; });
 }
 
-std::optional<QByteArray> encode(QStringView text, IniEncoding encoding)
+QByteArray encode(const IniContents& contents)
 {
-    if (encoding == IniEncoding::Windows1251)
-        return encode1251(text);
-    return text.toUtf8();
+    QByteArray bytes = contents.mark;
+    switch (contents.encoding) {
+    case IniEncoding::Utf8:
+        bytes += contents.text.toUtf8();
+        break;
+    case IniEncoding::Windows1251:
+        for (const QChar c : contents.text)
+            bytes += char(byte1251(c));
+        break;
+    case IniEncoding::Utf16LE:
+        for (const QChar c : contents.text) {
+            bytes += char(c.unicode() & 0xFF);
+            bytes += char(c.unicode() >> 8);
+        }
+        break;
+    }
+    return bytes + contents.tail;
 }
 
 } // namespace IniText

@@ -2,7 +2,6 @@
 
 #include "base/EditorError.h"
 #include "base/FileWrites.h"
-#include "settings/IniEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,11 +10,8 @@
 
 namespace {
 
-const QByteArray utf8Bom("\xEF\xBB\xBF");
-const QByteArray newFileLineEnd("\r\n");
-
-// One line of the file: its text from `begin`, then its line ending, which
-// is empty for an unterminated last line.
+// One line of the text: its characters from `begin`, then its line ending,
+// which is empty for an unterminated last line.
 struct Line {
     qsizetype begin = 0;
     qsizetype length = 0;
@@ -24,50 +20,41 @@ struct Line {
     qsizetype end() const { return begin + length + endLength; }
 };
 
-struct Contents {
-    QByteArray bytes;
-    qsizetype bodyStart = 0; // after a byte-order mark
+// A file's text, cut into lines at CR LF, LF and lone CR.
+struct Lines {
+    IniContents contents;
     QList<Line> lines;
-    IniEncoding encoding = IniEncoding::Utf8;
 
-    QByteArrayView text(const Line& line) const { return QByteArrayView(bytes).sliced(line.begin, line.length); }
+    QStringView text(const Line& line) const { return QStringView(contents.text).sliced(line.begin, line.length); }
 };
 
-QList<Line> splitLines(const QByteArray& bytes, qsizetype from)
+Lines parse(QByteArrayView bytes, Utf8Mark utf8Mark)
 {
-    QList<Line> lines;
-    qsizetype begin = from;
-    qsizetype i = from;
-    while (i < bytes.size()) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
+    Lines file;
+    file.contents = IniText::decode(bytes, utf8Mark);
+    const QString& text = file.contents.text;
+    qsizetype begin = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
             ++i;
             continue;
         }
-        const qsizetype endLength = (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
-        lines.append({begin, i - begin, endLength});
+        const qsizetype endLength = (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
+        file.lines.append({begin, i - begin, endLength});
         i += endLength;
         begin = i;
     }
-    if (begin < bytes.size())
-        lines.append({begin, bytes.size() - begin, 0});
-    return lines;
+    if (begin < text.size())
+        file.lines.append({begin, text.size() - begin, 0});
+    return file;
 }
 
-Contents parse(QByteArray bytes)
-{
-    Contents contents;
-    contents.bytes = std::move(bytes);
-    if (contents.bytes.startsWith(utf8Bom))
-        contents.bodyStart = utf8Bom.size();
-    contents.lines = splitLines(contents.bytes, contents.bodyStart);
-    contents.encoding = IniText::detect(contents.bytes);
-    return contents;
-}
+// The blanks that Windows trims around names and values.
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\v'; }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-QByteArrayView trimmed(QByteArrayView text)
+QStringView trimmed(QStringView text)
 {
     while (!text.isEmpty() && isBlank(text.front()))
         text = text.sliced(1);
@@ -76,68 +63,76 @@ QByteArrayView trimmed(QByteArrayView text)
     return text;
 }
 
-enum class LineKind { Empty, Section, Key };
+// A section or key name asked for: Windows drops its outer spaces (spaces
+// only).
+QStringView withoutOuterSpaces(QStringView name)
+{
+    while (name.startsWith(u' '))
+        name = name.sliced(1);
+    while (name.endsWith(u' '))
+        name.chop(1);
+    return name;
+}
 
-// What a line holds. A line starting with "[" without a later "]" is read
-// as a key line, as Windows does.
+enum class LineKind { Empty, Comment, Section, Key };
+
 struct LineMeaning {
     LineKind kind = LineKind::Empty;
-    QByteArrayView name;
-    QByteArrayView value;
+    QStringView name;
+    QStringView value;
 };
 
-LineMeaning meaningOf(QByteArrayView line)
+// What a line holds, as Windows reads it, blanks before it aside. A line
+// starting with "[" opens a section whose name runs to the first "]", or to
+// the line's end when there is none; what follows the "]" is ignored. A line
+// starting with ";" is a comment. Any other line holds a key: its name up to
+// the first "=", its value after it (none without "=").
+LineMeaning meaningOf(QStringView line)
 {
-    const QByteArrayView text = trimmed(line);
-    if (text.isEmpty() || text.front() == ';')
+    const QStringView text = trimmed(line);
+    if (text.isEmpty())
         return {};
-    if (text.front() == '[') {
-        const qsizetype close = text.lastIndexOf(']');
-        if (close > 0)
-            return {LineKind::Section, trimmed(text.sliced(1, close - 1)), {}};
+    if (text.front() == u';')
+        return {LineKind::Comment, {}, {}};
+    if (text.front() == u'[') {
+        QStringView name = text.sliced(1);
+        if (const qsizetype close = name.indexOf(u']'); close >= 0)
+            name = name.first(close);
+        return {LineKind::Section, trimmed(name), {}};
     }
-    const qsizetype equals = text.indexOf('=');
+    const qsizetype equals = text.indexOf(u'=');
     if (equals < 0)
         return {LineKind::Key, text, {}};
     return {LineKind::Key, trimmed(text.first(equals)), trimmed(text.sliced(equals + 1))};
 }
 
-bool sameName(QByteArrayView fileName, const QString& name, IniEncoding encoding)
-{
-    return IniText::decode(fileName, encoding).compare(name, Qt::CaseInsensitive) == 0;
-}
+bool sameName(QStringView fileName, QStringView name) { return fileName.compare(name, Qt::CaseInsensitive) == 0; }
 
-// Where a key stands. Lines before the first section header form a section
-// with the empty name, as in the Windows services.
+// Where a key stands. Only the first section of a name counts; lines before
+// the first section header belong to no section.
 struct Place {
-    bool sectionFound = false;
-    qsizetype header = -1;       // the section's header line; -1 for the lines before any header
-    qsizetype lastNonBlank = -1; // the section's last non-blank line, or its header
+    qsizetype header = -1;  // the section's header line; -1 when the file has no such section
+    qsizetype lastKey = -1; // the section's last key line, or its header when it has none
     qsizetype keyLine = -1;
     LineMeaning key;
 };
 
-Place find(const Contents& contents, const QString& section, const QString& key)
+Place find(const Lines& file, QStringView section, QStringView key)
 {
     Place place;
-    place.sectionFound = section.isEmpty();
-    bool inSection = place.sectionFound;
-    for (qsizetype i = 0; i < contents.lines.size(); ++i) {
-        const LineMeaning meaning = meaningOf(contents.text(contents.lines[i]));
+    for (qsizetype i = 0; i < file.lines.size(); ++i) {
+        const LineMeaning meaning = meaningOf(file.text(file.lines[i]));
         if (meaning.kind == LineKind::Section) {
-            if (inSection)
-                break; // the first section of the name counts, and it ended here
-            if (sameName(meaning.name, section, contents.encoding)) {
-                place.sectionFound = inSection = true;
-                place.header = place.lastNonBlank = i;
-            }
+            if (place.header >= 0)
+                break; // the section ended here
+            if (sameName(meaning.name, section))
+                place.header = place.lastKey = i;
             continue;
         }
-        if (!inSection)
+        if (place.header < 0 || meaning.kind != LineKind::Key)
             continue;
-        if (!trimmed(contents.text(contents.lines[i])).isEmpty())
-            place.lastNonBlank = i;
-        if (meaning.kind == LineKind::Key && sameName(meaning.name, key, contents.encoding)) {
+        place.lastKey = i;
+        if (sameName(meaning.name, key)) {
             place.keyLine = i;
             place.key = meaning;
             return place;
@@ -154,60 +149,108 @@ std::optional<QByteArray> readFile(const QString& path)
     return file.readAll();
 }
 
-QByteArrayView withoutQuotes(QByteArrayView value)
+QStringView withoutQuotes(QStringView value)
 {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
         return value.sliced(1, value.size() - 2);
     return value;
 }
 
-QString cutToMaxLength(QString value)
+QString cutToMaxLength(QStringView value)
 {
     if (value.size() <= IniFile::kMaxValueLength)
-        return value;
+        return value.toString();
     qsizetype length = IniFile::kMaxValueLength;
     if (value[length - 1].isHighSurrogate())
         --length; // never leave half a character
-    return value.left(length);
+    return value.left(length).toString();
 }
 
 [[noreturn]] void failWrite(const QString& path) { throw EditorError(ErrorText::unableToWrite(path)); }
 
 bool holdsLineBreak(const QString& text) { return text.contains(u'\r') || text.contains(u'\n'); }
 
-bool hasOuterBlanks(const QString& text)
-{
-    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    return !text.isEmpty() && (blank(text.front()) || blank(text.back()));
-}
+bool hasOuterBlanks(const QString& text) { return !text.isEmpty() && (isBlank(text.front()) || isBlank(text.back())); }
 
 // Whether a key line written for `key`, and a header written for `section`,
 // read back as that key and that section. Reading trims names, takes a line
-// starting with ";" as a comment and one starting with "[" as a possible
-// header, and ends the name at the first "=". Any other key would be written
-// again beside itself on every save and never read.
+// starting with ";" as a comment and one starting with "[" as a header, ends
+// a section's name at its first "]" and a key's at the first "=". Any other
+// name would be written again beside itself on every save and never read.
 bool namesReadBack(const QString& section, const QString& key)
 {
-    return !hasOuterBlanks(section) && !hasOuterBlanks(key) && !key.contains(u'=') && !key.startsWith(u';')
-        && !key.startsWith(u'[');
+    return !hasOuterBlanks(section) && !section.contains(u']') && !hasOuterBlanks(key) && !key.contains(u'=')
+        && !key.startsWith(u';') && !key.startsWith(u'[');
 }
 
-QByteArray encodedOrFail(const QString& text, IniEncoding encoding, const QString& path)
+// New lines end as the file's lines do when all of them end in LF, or all in
+// CR; otherwise, and in a new file, in CR LF, as Windows writes them.
+QString lineEndOf(const Lines& file)
 {
-    std::optional<QByteArray> bytes = IniText::encode(text, encoding);
-    if (!bytes)
-        failWrite(path);
-    return *bytes;
-}
-
-// The line ending the file already uses (its first one), CR LF for a new file.
-QByteArray lineEndOf(const Contents& contents)
-{
-    for (const Line& line : contents.lines) {
-        if (line.endLength > 0)
-            return contents.bytes.mid(line.begin + line.length, line.endLength);
+    bool allLf = true;
+    bool allCr = true;
+    bool any = false;
+    for (const Line& line : file.lines) {
+        if (line.endLength == 0)
+            continue;
+        const QChar first = file.contents.text[line.begin + line.length];
+        any = true;
+        allLf = allLf && line.endLength == 1 && first == u'\n';
+        allCr = allCr && line.endLength == 1 && first == u'\r';
     }
-    return newFileLineEnd;
+    if (any && allLf)
+        return QStringLiteral("\n");
+    if (any && allCr)
+        return QStringLiteral("\r");
+    return QStringLiteral("\r\n");
+}
+
+// The file's bytes after setting `key` in `section` to `value`, as Windows
+// writes it. Throws "Unable to write to <path>" for texts that cannot be
+// written.
+QByteArray withValue(const QByteArray& bytes, const QString& path, const QString& section, const QString& key,
+                     const QString& value)
+{
+    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || !namesReadBack(section, key))
+        failWrite(path);
+    Lines file = parse(bytes, Utf8Mark::BreaksFirstLine);
+    for (const QString* text : {&section, &key, &value}) {
+        if (!IniText::canEncode(*text, file.contents.encoding))
+            failWrite(path);
+    }
+    const QString lineEnd = lineEndOf(file);
+    const Place place = find(file, section, key);
+
+    QString& text = file.contents.text;
+    if (place.keyLine >= 0) {
+        // The line is written whole, in the file's spelling of the key, and
+        // ended even when it was the file's unterminated last line.
+        const Line& line = file.lines[place.keyLine];
+        QString written = place.key.name.toString() + u'=' + value;
+        if (line.endLength == 0)
+            written += lineEnd;
+        text.replace(line.begin, line.length, written);
+    } else {
+        // A new key follows the section's last key, before any comment after
+        // it; a new section goes at the end of the file.
+        QString insertion = key + u'=' + value + lineEnd;
+        qsizetype at = text.size();
+        bool endLineFirst = false;
+        if (place.header >= 0) {
+            const Line& after = file.lines[place.lastKey];
+            at = after.end();
+            endLineFirst = after.endLength == 0;
+        } else {
+            insertion.prepend(u'[' + section + u']' + lineEnd);
+            // The unterminated last line is ended first; so is the line a
+            // byte-order mark opens, even when the mark is all the file holds.
+            endLineFirst = file.lines.isEmpty() ? !file.contents.mark.isEmpty() : file.lines.back().endLength == 0;
+        }
+        if (endLineFirst)
+            insertion.prepend(lineEnd);
+        text.insert(at, insertion);
+    }
+    return IniText::encode(file.contents);
 }
 
 void replaceFile(const QString& path, const QByteArray& bytes)
@@ -216,61 +259,23 @@ void replaceFile(const QString& path, const QByteArray& bytes)
         failWrite(path);
 }
 
-// The file's bytes after setting `key` in `section` to `value`. Throws
-// "Unable to write to <path>" for texts that cannot be written.
-QByteArray withValue(const QByteArray& file, const QString& path, const QString& section, const QString& key,
-                     const QString& value)
-{
-    if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || !namesReadBack(section, key))
-        failWrite(path);
-
-    const Contents contents = parse(file);
-    const QByteArray lineEnd = lineEndOf(contents);
-    const QByteArray valueBytes = encodedOrFail(value, contents.encoding, path);
-    const Place place = find(contents, section, key);
-
-    QByteArray result = contents.bytes;
-    if (place.keyLine >= 0) {
-        const Line& line = contents.lines[place.keyLine];
-        result.replace(line.begin, line.length, place.key.name.toByteArray() + '=' + valueBytes);
-    } else {
-        const QByteArray keyLine = encodedOrFail(key, contents.encoding, path) + '=' + valueBytes + lineEnd;
-        QByteArray insertion;
-        qsizetype at = contents.bodyStart;
-        const Line* after = nullptr;
-        if (place.sectionFound) {
-            if (place.lastNonBlank >= 0)
-                after = &contents.lines[place.lastNonBlank];
-            insertion = keyLine;
-        } else {
-            if (!contents.lines.isEmpty())
-                after = &contents.lines.back();
-            insertion = '[' + encodedOrFail(section, contents.encoding, path) + ']' + lineEnd + keyLine;
-        }
-        if (after) {
-            at = after->end();
-            if (after->endLength == 0) // the file's unterminated last line is ended first
-                insertion.prepend(lineEnd);
-        }
-        result.insert(at, insertion);
-    }
-    return result;
-}
-
 } // namespace
 
 namespace IniFile {
 
-QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue)
+QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
+                   Utf8Mark utf8Mark)
 {
-    std::optional<QByteArray> bytes = readFile(path);
-    if (!bytes)
-        return defaultValue;
-    const Contents contents = parse(std::move(*bytes));
-    const Place place = find(contents, section, key);
-    if (place.keyLine < 0)
-        return defaultValue;
-    return cutToMaxLength(IniText::decode(withoutQuotes(place.key.value), contents.encoding));
+    if (const std::optional<QByteArray> bytes = readFile(path)) {
+        const Lines file = parse(*bytes, utf8Mark);
+        const Place place = find(file, withoutOuterSpaces(section), withoutOuterSpaces(key));
+        if (place.keyLine >= 0)
+            return cutToMaxLength(withoutQuotes(place.key.value));
+    }
+    QStringView fallback = defaultValue;
+    while (fallback.endsWith(u' ')) // as Windows does
+        fallback.chop(1);
+    return cutToMaxLength(fallback);
 }
 
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value)

@@ -1,33 +1,41 @@
 #pragma once
 
+#include "settings/IniEncoding.h"
+
+#include <QByteArray>
 #include <QString>
 
 // The editor's reader and writer of INI files ("[Section]" lines opening
 // sections, "Key=Value" lines giving values), behaving as the Windows
-// private-profile services do, so the menu program reads what the editor
-// writes. Every call goes to the file itself: there is no cache.
+// private-profile services do, so that the editor sees what the menu program
+// sees and the menu reads what the editor writes. Every call goes to the
+// file itself: there is no cache. Encodings: see IniEncoding.
 namespace IniFile {
 
 // The longest value a read returns, in characters; longer values are cut.
 constexpr qsizetype kMaxValueLength = 2047;
 
-// The value of `key` in `section`, or `defaultValue` when the file or the key
-// is missing. Section and key names match without regard to case; the first
-// section of a name and the first key of a name in it count. Each line is
-// taken without surrounding spaces and tabs; blank lines and lines starting
-// with ";" hold no key. The value is the text after the first "=", trimmed,
-// losing one pair of enclosing double or single quotes; "key=" gives "".
-// CR LF, LF and lone CR end lines; a UTF-8 byte-order mark is skipped.
-// Texts are decoded as UTF-8 when the whole file is valid UTF-8, otherwise
-// as Windows-1251.
-QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue);
+// The value of `key` in `section`, or `defaultValue` (less its trailing
+// spaces) when the file, the section or the key is missing. Names match
+// without regard to case, the names asked for without their outer spaces;
+// the first section of a name, and the first key of a name in it, count.
+// Lines end at CR LF, LF or a lone CR and are read without the blanks
+// (space, tab, vertical tab) around them. A line starting with "[" opens a
+// section named by the text up to the first "]" (or the line's end),
+// trimmed; a line starting with ";" is a comment; lines before the first
+// section belong to none. A key's value is the text after the first "=",
+// trimmed, losing one pair of enclosing double or single quotes.
+QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
+                   Utf8Mark utf8Mark = Utf8Mark::BreaksFirstLine);
 
-// Sets `key` in `section` to `value`: an existing key's line becomes
-// "Key=Value" (spelled as the file spells the key); a new key goes right
-// after the last non-blank line of its section; a new section goes at the end
-// of the file; a missing file is created. Every other byte stays as it was,
-// new lines take the file's own line ending (CR LF in a new file), and texts
-// are written in the file's encoding (UTF-8 in a new file).
+// Sets `key` in `section` to `value`: an existing key's line is written
+// again as "Key=Value" (spelled as the file spells the key); a new key goes
+// right after the section's last key line, before comments that follow it;
+// a new section goes at the end of the file; a missing file is created.
+// Every other line stays as it was. New lines end as all the file's lines
+// do when they all end in LF, or all in CR, otherwise in CR LF; texts are
+// written in the file's encoding (UTF-8 in a new file), a UTF-16 file
+// keeping its mark.
 //
 // The file is replaced at once through a new file in the same folder, so it
 // is never left half-written (see FileWrites). A line break in any of the

@@ -6,12 +6,15 @@ namespace LanguageFile {
 
 std::optional<Texts> read(const QString& path)
 {
-    if (IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("Program"), QStringLiteral("None"))
-        != kProgramName)
+    // Only the editor reads language files: a UTF-8 mark means UTF-8 here.
+    const auto text = [&path](const QString& section, const QString& key, const QString& defaultValue) {
+        return IniFile::readString(path, section, key, defaultValue, Utf8Mark::MeansUtf8);
+    };
+    if (text(QStringLiteral("Main"), QStringLiteral("Program"), QStringLiteral("None")) != kProgramName)
         return std::nullopt;
     Texts texts;
     for (int key = 0; key <= kLastKey; ++key)
-        texts.byKey.append(IniFile::readString(path, QStringLiteral("Pelmora"), QString::number(key), QString()));
+        texts.byKey.append(text(QStringLiteral("Pelmora"), QString::number(key), QString()));
     return texts;
 }
 

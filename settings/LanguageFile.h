@@ -8,7 +8,8 @@
 // category names and the texts of its buttons, labels and check boxes.
 // Section [Main] must say Program=Corvadine; section [Pelmora] holds the
 // texts under the keys "0" to "27". Files made on Windows in its Russian
-// code page read unchanged (see IniEncoding).
+// code page read unchanged, and so do UTF-8 and UTF-16 files (see
+// IniEncoding); a UTF-8 mark at the start means UTF-8.
 namespace LanguageFile {
 
 // The name the Program key must hold, compared with regard to case.

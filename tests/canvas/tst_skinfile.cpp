@@ -16,6 +16,8 @@
 #include "tests/support/EditorFixture.h"
 
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -239,6 +241,34 @@ private slots:
         QCOMPARE(f.txtInfo->color(), Colours::WindowText);
         QCOMPARE(f.lstDir->fontColor(), TColor(0x00ABCDEF));
         QCOMPARE(editor.frmSize.lblFontColor->color(), TColor(0x00ABCDEF));
+    }
+
+    // Notepad's "Unicode": read as the menu reads it, saved back the same way.
+    void utf16SkinFileIsReadAndSavedInUtf16()
+    {
+        Editor& editor = fixture_->start(Editor::Start::Linked);
+        const QString before =
+            "[Main]\r\nLogoX=30\r\nSetupX=75\r\nSetupY=306\r\nDirColor=clMoneyGreen\r\nLoopMusic=1\r\n";
+        QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        fixture_->folder.write("\\data\\skin.ini", utf16.encode(before));
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        SkinFile::read(path, editor.Form1, editor.frmSize);
+        QCOMPARE(Element::left(editor.Form1.imgLogo), 30);
+        QCOMPARE(editor.Form1.imgSetup->pos(), QPoint(75, 306));
+        QCOMPARE(editor.Form1.lstDir->color(), Colours::MoneyGreen);
+        QVERIFY(editor.frmSize.chkLoop->isChecked());
+
+        SkinFile::write(path, editor.Form1, editor.frmSize);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xFF\xFE"));
+        QStringDecoder decoder(QStringDecoder::Utf16LE);
+        const QString after = decoder.decode(bytes.sliced(2));
+        QVERIFY(!decoder.hasError());
+        QVERIFY(after.startsWith(before + "ButInfoX="));
+        QVERIFY(after.endsWith("\r\nInfoColor=clCream\r\n"));
+        QCOMPARE(after.count("="), 51);
     }
 
     void writerStopsAtAKeyItCannotWrite()

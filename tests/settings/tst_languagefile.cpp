@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -76,7 +77,8 @@ private slots:
             QVERIFY(static_cast<unsigned char>(byte) < 0x80);
     }
 
-    void windows1251AndUtf8GiveTheSameTexts()
+    // A UTF-8 mark means UTF-8 here: only the editor reads language files.
+    void everyEncodingGivesTheSameTexts()
     {
         const QByteArray cp1251 = shipped("Russian.lng");
         QVERIFY(cp1251.contains("\r\n"));
@@ -88,6 +90,10 @@ private slots:
         QCOMPARE(fromCp1251->categoryNames().first(), QStringLiteral("О программе"));
         QCOMPARE(LanguageFile::read(file(utf8))->byKey, fromCp1251->byKey);
         QCOMPARE(LanguageFile::read(file(QByteArray("\xEF\xBB\xBF") + utf8))->byKey, fromCp1251->byKey);
+        // Notepad's "Unicode": UTF-16 LE after its mark, as Windows reads it.
+        const QByteArray utf16 = QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+                                     .encode(QStringDecoder("windows-1251").decode(cp1251).operator QString());
+        QCOMPARE(LanguageFile::read(file(utf16))->byKey, fromCp1251->byKey);
     }
 };
 
