@@ -40,9 +40,9 @@ QString readString(const QString& path, const QString& section, const QString& k
 // The file is replaced at once through a new file in the same folder, so it
 // is never left half-written (see FileWrites). A line break in any of the
 // texts, or "=" in the key, would change other lines of the file, and a key
-// or section with leading or trailing blanks, or a key starting with ";" or
-// "[", would not read back, so such writes are refused. Throws EditorError
-// "Unable to write to <path>" on any failure.
+// or section with leading or trailing blanks, a key starting with ";" or
+// "[", or a section holding "]", would not read back, so such writes are
+// refused. Throws EditorError "Unable to write to <path>" on any failure.
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
 
 // Several keys written to one file as one replacement: each writeString()
