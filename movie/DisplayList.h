@@ -19,6 +19,8 @@ struct DisplayObject {
     quint16 clipDepth = 0; // non-zero: a mask over the depths up to this one
     quint8 blendMode = 0;  // as the file numbers them; 0 and 1 normal
     bool visible = true;
+    std::shared_ptr<const FilterList> filters; // null or empty: none
+    bool cacheAsBitmap = false;
     std::shared_ptr<SpriteInstance> sprite;
 };
 

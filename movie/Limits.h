@@ -20,5 +20,17 @@ constexpr qint64 kMaxCoordinate = qint64(1) << 26;    // twips a shape's pen may
 constexpr int kMaxBitmapSide = 8192;
 constexpr qint64 kMinBitmapPixels = 1024 * 1024;
 constexpr qint64 kMaxBitmapPixelsTotal = 32 * 1024 * 1024;
+// Filters: how many one object may have, a blur in stage pixels (as the
+// authoring tools allow), box blurs in a row, a convolution kernel's side,
+// and how far a filter may reach on the device, in pixels.
+constexpr int kMaxFilters = 16;
+constexpr double kMaxBlur = 255;
+constexpr int kMaxFilterPasses = 15;
+constexpr int kMaxKernelSide = 15;
+constexpr int kMaxFilterReach = 1024;
+// Pictures an object is drawn into first (filters, blend modes): their side
+// in device pixels, and how deeply they may nest.
+constexpr int kMaxLayerSide = 8192;
+constexpr int kMaxLayerNesting = 8;
 
 } // namespace movie::limits

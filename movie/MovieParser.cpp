@@ -15,44 +15,11 @@ namespace movie {
 
 namespace {
 
-// Skips a filter list of PlaceObject3 or a button record: filters are not drawn.
-void skipFilters(SwfReader& r)
+// A filter list of PlaceObject3 or a button record, shared by the
+// objects it places.
+std::shared_ptr<const FilterList> readFilterList(SwfReader& r)
 {
-    const int count = r.u8();
-    for (int i = 0; i < count && !r.overrun(); ++i) {
-        switch (r.u8()) {
-        case 0:
-            r.skip(23);
-            break; // drop shadow
-        case 1:
-            r.skip(9);
-            break; // blur
-        case 2:
-            r.skip(15);
-            break; // glow
-        case 3:
-            r.skip(27);
-            break; // bevel
-        case 4:    // gradient glow
-        case 7: {  // gradient bevel
-            const int colours = r.u8();
-            r.skip(colours * 5 + 19);
-            break;
-        }
-        case 5: { // convolution
-            const int columns = r.u8();
-            const int rows = r.u8();
-            r.skip(8 + qsizetype(columns) * rows * 4 + 5);
-            break;
-        }
-        case 6:
-            r.skip(80);
-            break; // colour matrix
-        default:
-            r.skip(r.remaining());
-            break; // unknown: nothing after it can be read
-        }
-    }
+    return std::make_shared<const FilterList>(readFilters(r));
 }
 
 } // namespace
@@ -165,21 +132,24 @@ private:
             if (body.overrun())
                 return false;
             if (code == tag::PlaceObject3) {
-                // Filters are skipped; blend mode and visibility are drawn.
-                if (more & 0x01)
-                    skipFilters(body);
+                if (more & 0x01) {
+                    p.hasFilters = true;
+                    p.filters = readFilterList(body);
+                }
                 if (more & 0x02) {
                     p.hasBlendMode = true;
                     p.blendMode = body.u8();
                 }
-                if (more & 0x04)
-                    body.u8(); // cache as bitmap
+                if (more & 0x04) {
+                    p.hasCacheAsBitmap = true;
+                    p.cacheAsBitmap = body.u8() != 0;
+                }
                 if (more & 0x20) {
                     p.hasVisible = true;
                     p.visible = body.u8() != 0;
                 }
-                if (body.overrun())
-                    p.hasBlendMode = p.hasVisible = false; // a cut-off tail changes nothing
+                if (body.overrun()) // a cut-off tail changes nothing
+                    p.hasBlendMode = p.hasVisible = p.hasFilters = p.hasCacheAsBitmap = false;
             }
             // Clip actions that follow are not used.
             frame.commands.push_back(c);
@@ -353,8 +323,10 @@ private:
             if (second) {
                 c.place.colorTransform = readColorTransform(body, true);
                 c.place.hasColorTransform = true;
-                if (flags & 0x10)
-                    skipFilters(body);
+                if (flags & 0x10) {
+                    c.place.hasFilters = true;
+                    c.place.filters = readFilterList(body);
+                }
                 if (flags & 0x20) {
                     c.place.hasBlendMode = true;
                     c.place.blendMode = body.u8();

@@ -126,6 +126,10 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p, std::ma
         object.blendMode = p.blendMode;
     if (p.hasVisible)
         object.visible = p.visible;
+    if (p.hasFilters)
+        object.filters = p.filters;
+    if (p.hasCacheAsBitmap)
+        object.cacheAsBitmap = p.cacheAsBitmap;
 }
 
 void MoviePlayer::setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id,

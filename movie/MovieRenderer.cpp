@@ -1,5 +1,6 @@
 #include "movie/MovieRenderer.h"
 
+#include "movie/Layers.h"
 #include "movie/Limits.h"
 
 #include <QPainter>
@@ -10,31 +11,6 @@ namespace movie {
 
 namespace {
 
-// The blend modes Qt's painter can draw; the others draw as normal.
-QPainter::CompositionMode compositionOf(quint8 blendMode)
-{
-    switch (blendMode) {
-    case 3:
-        return QPainter::CompositionMode_Multiply;
-    case 4:
-        return QPainter::CompositionMode_Screen;
-    case 5:
-        return QPainter::CompositionMode_Lighten;
-    case 6:
-        return QPainter::CompositionMode_Darken;
-    case 7:
-        return QPainter::CompositionMode_Difference;
-    case 8:
-        return QPainter::CompositionMode_Plus;
-    case 13:
-        return QPainter::CompositionMode_Overlay;
-    case 14:
-        return QPainter::CompositionMode_HardLight;
-    default:
-        return QPainter::CompositionMode_SourceOver;
-    }
-}
-
 // The clip in force: a mask path in device pixels, or none. The id tells
 // the painter's current clip apart from a new one at the same address.
 struct Clip {
@@ -42,9 +18,23 @@ struct Clip {
     int id = 0;
 };
 
+// What the drawing of one frame shares among the pictures it draws into.
+struct FrameState {
+    int budget = limits::kMaxDrawnObjects;
+    int lastClipId = 0;
+    double stageScale = 1; // device pixels to a stage pixel
+};
+
+// Draws display lists into one picture: the frame's, or a layer that an
+// object is drawn into on its own before it is laid on what is below.
 class FrameRenderer {
 public:
-    FrameRenderer(QPainter& painter, const QRectF& stageOnDevice) : painter_(painter), stage_(stageOnDevice) {}
+    // `image` is the picture `painter` draws into (null when it is none),
+    // `area` its part that is shown; `layers` counts the layers this one
+    // lies in.
+    FrameRenderer(QPainter& painter, QImage* image, const QRectF& area, FrameState& state, int layers)
+        : painter_(painter), image_(image), stage_(area), state_(state), layers_(layers)
+    {}
 
     void drawInstance(const SpriteInstance& instance, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
@@ -55,7 +45,7 @@ public:
         };
         std::vector<Mask> masks;
         for (const auto& [depth, object] : instance.objects) {
-            if (--budget_ < 0)
+            if (--state_.budget < 0)
                 return;
             while (!masks.empty() && depth > masks.back().until)
                 masks.pop_back();
@@ -66,7 +56,7 @@ public:
                 maskPath(object, ot, path);
                 if (active.path)
                     path = path.intersected(*active.path);
-                masks.push_back({path, object.clipDepth, ++lastClipId_});
+                masks.push_back({path, object.clipDepth, ++state_.lastClipId});
                 continue;
             }
             draw(object, ot, cx.after(object.colorTransform), active);
@@ -78,20 +68,84 @@ private:
     {
         if (!object.character || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
-        // A blend mode applies to the object's own drawing; the modes
-        // within a sprite that has one are the sprite's.
-        const QPainter::CompositionMode mode = compositionOf(object.blendMode);
-        const QPainter::CompositionMode outer = painter_.compositionMode();
-        if (object.blendMode > 1)
-            painter_.setCompositionMode(mode);
+        const quint8 mode = object.blendMode > 1 && object.blendMode <= 14 ? object.blendMode : 1;
+        const bool filtered = object.filters && !object.filters->empty();
+        if (mode == 1 && !filtered && !object.cacheAsBitmap) {
+            drawContent(object, t, cx, clip);
+            return;
+        }
+        // Alpha and Erase work on the group they are drawn into; with
+        // none below them they change nothing.
+        if ((mode == quint8(BlendMode::Alpha) || mode == quint8(BlendMode::Erase)) && layers_ == 0)
+            return;
+        drawLayer(object, t, cx, clip, mode);
+    }
+
+    void drawContent(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
             drawShape(*object.character->shape, t, cx, clip);
         else if (object.character->kind == Character::Kind::Morph)
             drawShape(*object.character->morph->at(object.ratio), t, cx, clip);
-        if (object.blendMode > 1)
-            painter_.setCompositionMode(outer);
+    }
+
+    // Draws the object into a picture of its own, filters that, and lays
+    // it on this one in its blend mode. The colour transform applies to
+    // the whole picture, filters included.
+    void drawLayer(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip, quint8 mode)
+    {
+        const FilterList* filters = object.filters ? object.filters.get() : nullptr;
+        const QMargins reach = filters ? filterMargins(*filters, state_.stageScale) : QMargins();
+        const QRectF bounds = deviceBounds(object, t, 0);
+        QRect area = bounds.toAlignedRect().marginsAdded(reach + QMargins(1, 1, 1, 1));
+        area &= stage_.toAlignedRect().marginsAdded(reach);
+        if (area.isEmpty())
+            return;
+        if (layers_ >= limits::kMaxLayerNesting || area.width() > limits::kMaxLayerSide
+            || area.height() > limits::kMaxLayerSide) {
+            drawContent(object, t, cx, clip); // too deep or too large for a picture of its own
+            return;
+        }
+        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        {
+            QPainter painter(&layer);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1);
+            inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{}, Clip{});
+        }
+        if (filters)
+            applyFilters(layer, *filters, state_.stageScale);
+        if (!cx.isIdentity())
+            transformLayer(layer, cx);
+        if (clip.path)
+            clipLayer(layer, *clip.path, area.topLeft());
+        painter_.setWorldTransform(QTransform());
+        painter_.setClipRect(stage_);
+        currentClipId_ = -1;
+        compositeLayer(painter_, image_, layer, area.topLeft(), mode);
+    }
+
+    // Where the object draws, in device pixels (filters aside).
+    QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
+    {
+        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+            return {};
+        if (object.sprite) {
+            QRectF all;
+            for (const auto& [depth, child] : object.sprite->objects)
+                if (child.visible)
+                    all |= deviceBounds(child, child.matrix.toTransform() * t, nesting + 1);
+            return all;
+        }
+        const Character& c = *object.character;
+        const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
+            : c.kind == Character::Kind::Morph                   ? c.morph->at(object.ratio).get()
+                                                                 : nullptr;
+        return shape ? t.mapRect(shape->bounds) : QRectF();
     }
 
     void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip)
@@ -124,7 +178,7 @@ private:
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --budget_ < 0)
+        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
         if (object.sprite) {
             for (const auto& [depth, child] : object.sprite->objects)
@@ -154,9 +208,10 @@ private:
     }
 
     QPainter& painter_;
+    QImage* image_;
     QRectF stage_;
-    int budget_ = limits::kMaxDrawnObjects;
-    int lastClipId_ = 0;
+    FrameState& state_;
+    int layers_;
     int currentClipId_ = -1;
 };
 
@@ -175,12 +230,24 @@ void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& ro
 {
     if (viewport.isEmpty())
         return;
+    auto* image = dynamic_cast<QImage*>(painter.device());
+    if (!image) {
+        // Some blend modes read the picture below: draw into one first.
+        QImage frame(viewport.size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter framePainter(&frame);
+        renderFrame(framePainter, movie, root, frame.rect());
+        framePainter.end();
+        painter.drawImage(viewport.topLeft(), frame);
+        return;
+    }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.fillRect(viewport, movie.background());
     const QTransform t = showAllTransform(movie.stage(), viewport);
-    FrameRenderer renderer(painter, t.mapRect(movie.stage()));
+    FrameState state;
+    state.stageScale = t.m11() * 20;
+    FrameRenderer renderer(painter, image, t.mapRect(movie.stage()), state, 0);
     renderer.drawInstance(root, t, ColorTransform{}, Clip{});
     painter.restore();
 }

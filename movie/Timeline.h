@@ -1,5 +1,6 @@
 #pragma once
 
+#include "movie/Filters.h"
 #include "movie/Geometry.h"
 
 #include <QByteArray>
@@ -35,6 +36,10 @@ struct PlaceCommand {
     quint8 blendMode = 0;
     bool hasVisible = false;
     bool visible = true;
+    bool hasFilters = false;
+    std::shared_ptr<const FilterList> filters;
+    bool hasCacheAsBitmap = false;
+    bool cacheAsBitmap = false;
 };
 
 struct FrameCommand {
