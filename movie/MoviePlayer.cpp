@@ -245,7 +245,7 @@ bool MoviePlayer::isAnimating() const { return animating(*root_); }
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {
-    renderFrame(painter, *movie_, *root_, viewport);
+    renderFrame(painter, *movie_, *root_, viewport, antialiased_);
 }
 
 QImage MoviePlayer::renderImage(const QSize& size) const

@@ -38,6 +38,9 @@ public:
     // aspect ratio, centred, the rest in the background colour.
     void render(QPainter& painter, const QRect& viewport) const;
     QImage renderImage(const QSize& size) const;
+    // Low quality draws edges without smoothing, as players do at that
+    // setting; the default is high quality.
+    void setAntialiased(bool on) { antialiased_ = on; }
 
 private:
     std::shared_ptr<SpriteInstance> newInstance(const Timeline& timeline, int nesting);
@@ -65,6 +68,7 @@ private:
     quint64 version_ = 0;
     int workLeft_ = 0;
     std::shared_ptr<int> liveInstances_;
+    bool antialiased_ = true;
 };
 
 } // namespace movie

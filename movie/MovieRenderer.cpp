@@ -23,6 +23,7 @@ struct FrameState {
     int budget = limits::kMaxDrawnObjects;
     int lastClipId = 0;
     double stageScale = 1; // device pixels to a stage pixel
+    bool antialiased = true;
 };
 
 // Draws display lists into one picture: the frame's, or a layer that an
@@ -112,7 +113,7 @@ private:
         layer.fill(Qt::transparent);
         {
             QPainter painter(&layer);
-            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setRenderHint(QPainter::Antialiasing, state_.antialiased);
             painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
             FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1);
             inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{}, Clip{});
@@ -226,7 +227,8 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport)
         * QTransform::fromTranslate(dx, dy);
 }
 
-void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport)
+void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,
+                 bool antialiased)
 {
     if (viewport.isEmpty())
         return;
@@ -235,18 +237,19 @@ void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& ro
         // Some blend modes read the picture below: draw into one first.
         QImage frame(viewport.size(), QImage::Format_ARGB32_Premultiplied);
         QPainter framePainter(&frame);
-        renderFrame(framePainter, movie, root, frame.rect());
+        renderFrame(framePainter, movie, root, frame.rect(), antialiased);
         framePainter.end();
         painter.drawImage(viewport.topLeft(), frame);
         return;
     }
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.fillRect(viewport, movie.background());
     const QTransform t = showAllTransform(movie.stage(), viewport);
     FrameState state;
     state.stageScale = t.m11() * 20;
+    state.antialiased = antialiased;
     FrameRenderer renderer(painter, image, t.mapRect(movie.stage()), state, 0);
     renderer.drawInstance(root, t, ColorTransform{}, Clip{});
     painter.restore();

@@ -14,7 +14,9 @@ namespace movie {
 QTransform showAllTransform(const QRectF& stage, const QRect& viewport);
 
 // Draws a frame: the background over the whole viewport, then the display
-// list of `root` clipped to the stage.
-void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport);
+// list of `root` clipped to the stage; edges smoothed unless `antialiased`
+// is false (the player's low quality).
+void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,
+                 bool antialiased = true);
 
 } // namespace movie

@@ -22,52 +22,46 @@ QGradientStops transformedStops(const QGradientStops& stops, const ColorTransfor
 
 } // namespace
 
-// Ratios that go back are held at the highest ratio so far; of several stops at one
-// ratio the first colours the side before it and the last the side after,
-// so they are kept apart by a hair. Linear-RGB interpolation is
-// approximated with stops in between.
+// The colours of a gradient as the reference player makes them: a table of
+// 256 entries, each taking its colour between the first stop at or past its
+// ratio and the stop before that one, mixed without premultiplied alpha (in
+// linear RGB where the file asks for it). Ratios that go back and stops at
+// one ratio thus colour as they do there. Qt mixes stops premultiplied, so
+// the table becomes a stop an entry.
 QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb)
 {
-    QGradientStops stops;
-    double highest = 0;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        highest = std::max(highest, raw[i].first);
-        const bool sameAsNext = i + 1 < raw.size() && std::max(highest, raw[i + 1].first) == highest;
-        const bool sameAsPrevious = !stops.isEmpty() && stops.last().first >= highest;
-        if (sameAsNext && sameAsPrevious)
-            continue; // a middle stop of a run: never seen
-        stops.append({highest, raw[i].second});
-    }
-    constexpr double kHair = 1.0 / 4096;
-    for (qsizetype i = 1; i < stops.size(); ++i) {
-        if (stops[i].first > stops[i - 1].first)
-            continue;
-        if (stops[i].first + kHair <= 1.0)
-            stops[i].first += kHair;
-        else
-            stops[i - 1].first -= kHair;
-    }
-    if (!linearRgb || stops.size() < 2)
-        return stops;
-
+    if (raw.size() < 2)
+        return raw;
     auto toLinear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     auto toSrgb = [](double v) { return v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055; };
-    QGradientStops smooth;
-    constexpr int kSteps = 8;
-    for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
-        const auto& [p0, c0] = stops[i];
-        const auto& [p1, c1] = stops[i + 1];
-        for (int k = 0; k < kSteps; ++k) {
-            const double t = double(k) / kSteps;
-            auto mix = [&](double a, double b) { return toSrgb(toLinear(a) + (toLinear(b) - toLinear(a)) * t); };
-            smooth.append({p0 + (p1 - p0) * t,
-                           QColor::fromRgbF(float(mix(c0.redF(), c1.redF())), float(mix(c0.greenF(), c1.greenF())),
-                                            float(mix(c0.blueF(), c1.blueF())),
-                                            float(c0.alphaF() + (c1.alphaF() - c0.alphaF()) * t))});
-        }
+    auto mix = [&](const QColor& a, const QColor& b, double t) {
+        auto channel = [&](double u, double v) {
+            return linearRgb ? toSrgb(toLinear(u) + (toLinear(v) - toLinear(u)) * t) : u + (v - u) * t;
+        };
+        return QColor::fromRgbF(float(channel(a.redF(), b.redF())), float(channel(a.greenF(), b.greenF())),
+                                float(channel(a.blueF(), b.blueF())),
+                                float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+    };
+    std::vector<int> ratios;
+    for (const auto& stop : raw)
+        ratios.push_back(static_cast<int>(std::lround(std::clamp(stop.first, 0.0, 1.0) * 255)));
+    QGradientStops table;
+    table.reserve(256);
+    for (int i = 0; i < 256; ++i) {
+        size_t k = 0;
+        while (k < ratios.size() && ratios[k] < i)
+            ++k;
+        QColor c;
+        if (k == 0)
+            c = raw.front().second;
+        else if (k == ratios.size())
+            c = raw.back().second;
+        else
+            c = mix(raw[qsizetype(k) - 1].second, raw[qsizetype(k)].second,
+                    double(i - ratios[k - 1]) / (ratios[k] - ratios[k - 1]));
+        table.append({i / 255.0, c});
     }
-    smooth.append(stops.last());
-    return smooth;
+    return table;
 }
 
 QBrush FillStyle::brush(const ColorTransform& cx) const

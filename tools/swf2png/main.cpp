@@ -1,7 +1,8 @@
-// swf2png MOVIE OUT.png [--frame N] [--width W --height H]
+// swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low]
 // Renders one frame of a title movie to a PNG file, the way the editor's
 // Flash player shows it: frame N is reached after N-1 frame steps with each
-// frame's scripts run; the stage is fitted whole into the picture.
+// frame's scripts run; the stage is fitted whole into the picture. --low
+// draws at low quality: edges without smoothing.
 
 #include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     QStringList files;
     int frame = 1, width = 0, height = 0;
+    bool low = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == QLatin1String("--frame")) {
@@ -53,6 +55,8 @@ int main(int argc, char** argv)
         } else if (a == QLatin1String("--height")) {
             if (!readNumber(args, i, height, 1, kMaxSide))
                 return fail(QStringLiteral("--height needs a number of pixels from 1 to %1").arg(kMaxSide));
+        } else if (a == QLatin1String("--low")) {
+            low = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             return fail(QStringLiteral("unknown option %1").arg(a));
         } else {
@@ -60,7 +64,7 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || (width == 0) != (height == 0))
-        return fail(QStringLiteral("usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H]"));
+        return fail(QStringLiteral("usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low]"));
 
     try {
         movie::MoviePlayer player(movie::Movie::load(files[0]));
@@ -72,6 +76,7 @@ int main(int argc, char** argv)
                                 .arg(files[0])
                                 .arg(kMaxSide));
         }
+        player.setAntialiased(!low);
         for (int i = 1; i < frame; ++i)
             player.step();
         for (const QString& warning : player.movie().warnings())
