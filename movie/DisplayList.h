@@ -21,6 +21,7 @@ struct DisplayObject {
     bool visible = true;
     std::shared_ptr<const FilterList> filters; // null or empty: none
     bool cacheAsBitmap = false;
+    QColor background; // invalid: none
     std::shared_ptr<SpriteInstance> sprite;
 };
 

@@ -148,8 +148,12 @@ private:
                     p.hasVisible = true;
                     p.visible = body.u8() != 0;
                 }
+                if (more & 0x40) {
+                    p.hasBackground = true;
+                    p.background = readRgba(body);
+                }
                 if (body.overrun()) // a cut-off tail changes nothing
-                    p.hasBlendMode = p.hasVisible = p.hasFilters = p.hasCacheAsBitmap = false;
+                    p.hasBlendMode = p.hasVisible = p.hasFilters = p.hasCacheAsBitmap = p.hasBackground = false;
             }
             // Clip actions that follow are not used.
             frame.commands.push_back(c);

@@ -130,6 +130,8 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p, std::ma
         object.filters = p.filters;
     if (p.hasCacheAsBitmap)
         object.cacheAsBitmap = p.cacheAsBitmap;
+    if (p.hasBackground)
+        object.background = p.background;
 }
 
 void MoviePlayer::setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id,

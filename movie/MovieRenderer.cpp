@@ -84,6 +84,12 @@ private:
 
     void drawContent(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
+        if (object.background.isValid()) {
+            // An opaque background fills the object's bounds behind it.
+            useClip(clip);
+            painter_.setWorldTransform(t);
+            painter_.fillRect(deviceBounds(object, QTransform(), 0), cx.apply(object.background));
+        }
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
@@ -130,11 +136,21 @@ private:
         compositeLayer(painter_, image_, layer, area.topLeft(), mode);
     }
 
-    // Where the object draws, in device pixels (filters aside).
+    // Where the object draws, in device pixels: the filters of the objects
+    // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
         if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
             return {};
+        if (nesting > 0 && object.filters && !object.filters->empty()) {
+            const QRectF inner = contentBounds(object, t, nesting);
+            return inner.isEmpty() ? inner : inner.marginsAdded(filterMargins(*object.filters, state_.stageScale));
+        }
+        return contentBounds(object, t, nesting);
+    }
+
+    QRectF contentBounds(const DisplayObject& object, const QTransform& t, int nesting)
+    {
         if (object.sprite) {
             QRectF all;
             for (const auto& [depth, child] : object.sprite->objects)

@@ -40,6 +40,8 @@ struct PlaceCommand {
     std::shared_ptr<const FilterList> filters;
     bool hasCacheAsBitmap = false;
     bool cacheAsBitmap = false;
+    bool hasBackground = false;
+    QColor background; // opaque background of the object's bounds
 };
 
 struct FrameCommand {
