@@ -28,12 +28,7 @@ class MovieParser {
     static constexpr int kMaxDefinitionNesting = 8;
 
 public:
-    MovieParser(Movie& movie) : movie_(movie)
-    {
-        const QSize stage = movie.stageSizePixels();
-        budget_.maxSide = limits::kMaxBitmapSide;
-        budget_.maxPixels = std::max<qint64>(4 * qint64(stage.width()) * stage.height(), limits::kMinBitmapPixels);
-    }
+    MovieParser(Movie& movie) : movie_(movie) {}
 
     // Reads tags into `timeline` until End or the data runs out. Sprites hold
     // control tags only, but definitions inside them are taken too, to a
@@ -277,8 +272,9 @@ private:
         const quint16 id = body.u16();
         if (movie_.dictionary_.count(id) || bitmaps_.count(id))
             return;
-        BitmapBudget budget = budget_;
-        budget.maxPixels = std::min(budget.maxPixels, limits::kMaxBitmapPixelsTotal - pixelsUsed_);
+        BitmapBudget budget;
+        budget.maxSide = limits::kMaxBitmapSide;
+        budget.maxPixels = limits::kMaxBitmapPixelsTotal - pixelsUsed_;
         BitmapResult result = readBitmap(code, body, jpegTables_, budget);
         if (result.image.isNull()) {
             movie_.warnings_ << QStringLiteral("picture %1 is not shown: %2").arg(id).arg(result.error);
@@ -370,7 +366,6 @@ private:
     }
 
     Movie& movie_;
-    BitmapBudget budget_;
     qint64 pixelsUsed_ = 0;
     QByteArray jpegTables_;
     std::unordered_map<quint16, QImage> bitmaps_;
