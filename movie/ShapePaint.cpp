@@ -3,6 +3,7 @@
 
 #include <QPainterPathStroker>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace movie {
@@ -23,11 +24,13 @@ QGradientStops transformedStops(const QGradientStops& stops, const ColorTransfor
 } // namespace
 
 // The colours of a gradient as the reference player makes them: a table of
-// 256 entries, each taking its colour between the first stop at or past its
-// ratio and the stop before that one, mixed without premultiplied alpha (in
-// linear RGB where the file asks for it). Ratios that go back and stops at
-// one ratio thus colour as they do there. Qt mixes stops premultiplied, so
-// the table becomes a stop an entry.
+// 256 entries. Up to the first stop's ratio the entries take its colour;
+// from there each stop is reached by mixing from the one before it without
+// premultiplied alpha (in linear RGB where the file asks for it). A stop at
+// or before a ratio already reached takes the next entry alone, so stops at
+// one ratio show as thin bands; after the last stop its colour stays. Qt
+// mixes stops premultiplied and smoothly, so each entry becomes a band of
+// its own in the stops handed to it.
 QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb)
 {
     if (raw.size() < 2)
@@ -42,26 +45,31 @@ QGradientStops gradientStops(const QGradientStops& raw, bool linearRgb)
                                 float(channel(a.blueF(), b.blueF())),
                                 float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
     };
-    std::vector<int> ratios;
-    for (const auto& stop : raw)
-        ratios.push_back(static_cast<int>(std::lround(std::clamp(stop.first, 0.0, 1.0) * 255)));
-    QGradientStops table;
-    table.reserve(256);
-    for (int i = 0; i < 256; ++i) {
-        size_t k = 0;
-        while (k < ratios.size() && ratios[k] < i)
-            ++k;
-        QColor c;
-        if (k == 0)
-            c = raw.front().second;
-        else if (k == ratios.size())
-            c = raw.back().second;
-        else
-            c = mix(raw[qsizetype(k) - 1].second, raw[qsizetype(k)].second,
-                    double(i - ratios[k - 1]) / (ratios[k] - ratios[k - 1]));
-        table.append({i / 255.0, c});
+    auto ratioOf = [](double r) { return static_cast<int>(std::lround(std::clamp(r, 0.0, 1.0) * 255)); };
+    std::array<QColor, 256> table;
+    int next = ratioOf(raw.front().first) + 1; // the first entry not yet coloured
+    for (int e = 0; e < next; ++e)
+        table[static_cast<size_t>(e)] = raw.front().second;
+    for (qsizetype k = 1; k < raw.size() && next < 256; ++k) {
+        const int from = ratioOf(raw[k - 1].first);
+        const int to = ratioOf(raw[k].first);
+        if (to <= next - 1) {
+            table[static_cast<size_t>(next++)] = raw[k].second;
+            continue;
+        }
+        for (int e = next - 1; e <= to; ++e)
+            table[static_cast<size_t>(e)] = mix(raw[k - 1].second, raw[k].second, double(e - from) / (to - from));
+        next = to + 1;
     }
-    return table;
+    for (int e = next; e < 256; ++e)
+        table[static_cast<size_t>(e)] = raw.back().second;
+    QGradientStops stops;
+    stops.reserve(512);
+    for (int e = 0; e < 256; ++e) {
+        stops.append({e / 256.0, table[static_cast<size_t>(e)]});
+        stops.append({(e + 1) / 256.0 - 1e-6, table[static_cast<size_t>(e)]});
+    }
+    return stops;
 }
 
 QBrush FillStyle::brush(const ColorTransform& cx) const
