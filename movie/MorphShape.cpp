@@ -83,7 +83,9 @@ MorphShapeDef::Line readMorphLine(SwfReader& r, int version)
         const quint32 join = r.ub(2);
         l.start.join = joins[join];
         const bool hasFill = r.ub(1);
-        r.ub(3);
+        l.start.noHScale = r.ub(1);
+        l.start.noVScale = r.ub(1);
+        l.start.pixelHinting = r.ub(1);
         r.ub(5);
         l.start.noClose = r.ub(1);
         r.ub(2);
@@ -93,6 +95,9 @@ MorphShapeDef::Line readMorphLine(SwfReader& r, int version)
         l.end.join = l.start.join;
         l.end.noClose = l.start.noClose;
         l.end.miterLimit = l.start.miterLimit;
+        l.end.noHScale = l.start.noHScale;
+        l.end.noVScale = l.start.noVScale;
+        l.end.pixelHinting = l.start.pixelHinting;
         if (hasFill) {
             l.fill = readMorphFill(r);
             return l;

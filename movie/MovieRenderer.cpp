@@ -11,6 +11,18 @@ namespace movie {
 
 namespace {
 
+// A stroke's path with its points on whole pixels: on pixel centres for
+// odd widths, so that the stroke covers whole pixels.
+QPainterPath hinted(QPainterPath path, double width)
+{
+    const double offset = static_cast<int>(std::lround(width)) % 2 ? 0.5 : 0;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        path.setElementPositionAt(i, std::floor(e.x) + offset, std::floor(e.y) + offset);
+    }
+    return path;
+}
+
 // The clip in force: a mask path in device pixels, or none. The id tells
 // the painter's current clip apart from a new one at the same address.
 struct Clip {
@@ -168,9 +180,9 @@ private:
     void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
         useClip(clip);
-        painter_.setWorldTransform(t);
         const double scale = std::sqrt(std::abs(t.determinant()));
         for (const ShapeLayer& layer : shape.layers) {
+            painter_.setWorldTransform(t);
             if (!layer.fills.empty())
                 painter_.setPen(Qt::NoPen);
             for (const auto& fill : layer.fills) {
@@ -186,8 +198,27 @@ private:
             if (!layer.strokes.empty())
                 painter_.setBrush(Qt::NoBrush);
             for (const auto& stroke : layer.strokes) {
-                painter_.setPen(stroke.style.pen(cx, scale));
-                painter_.drawPath(stroke.path);
+                const LineStyle& style = stroke.style;
+                if (!style.noHScale && !style.noVScale) {
+                    painter_.setWorldTransform(t);
+                    const bool hairline = style.width * scale < 1.0; // one device pixel at any scale
+                    painter_.setPen(style.pen(cx, hairline ? 1.0 : style.width, QTransform(), hairline));
+                    if (style.pixelHinting && t.isInvertible())
+                        painter_.drawPath(t.inverted().map(hinted(t.map(stroke.path), style.width * scale)));
+                    else
+                        painter_.drawPath(stroke.path);
+                    continue;
+                }
+                // The width follows only the scales the style lets it:
+                // the pen is drawn on the device scaled by those alone.
+                const QSizeF pen = style.penScale(t, state_.stageScale / 20);
+                const QTransform penSpace = QTransform::fromScale(pen.width(), pen.height());
+                QPainterPath path = t.map(stroke.path);
+                if (style.pixelHinting)
+                    path = hinted(path, style.width * std::min(pen.width(), pen.height()));
+                painter_.setWorldTransform(penSpace);
+                painter_.setPen(style.pen(cx, style.width, t * penSpace.inverted()));
+                painter_.drawPath(penSpace.inverted().map(path));
             }
         }
     }

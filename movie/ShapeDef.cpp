@@ -136,7 +136,9 @@ LineStyle readLineStyle(SwfReader& r, int version)
     const quint32 join = r.ub(2);
     l.join = joins[join];
     const bool hasFill = r.ub(1);
-    r.ub(3); // no-h-scale, no-v-scale, pixel hinting
+    l.noHScale = r.ub(1);
+    l.noVScale = r.ub(1);
+    l.pixelHinting = r.ub(1);
     r.ub(5);
     l.noClose = r.ub(1);
     r.ub(2); // end caps: Qt's pen has one cap for both ends

@@ -50,10 +50,21 @@ struct LineStyle {
     Qt::PenJoinStyle join = Qt::RoundJoin;
     double miterLimit = 3;
     bool noClose = false;
-    FillStyle fill; // a solid colour unless the style has a fill of its own
+    // Scale modes: the width does not follow the shape's horizontal
+    // (noHScale) or vertical (noVScale) scale, only the stage's.
+    bool noHScale = false;
+    bool noVScale = false;
+    bool pixelHinting = false; // strokes lie on whole pixels
+    FillStyle fill;            // a solid colour unless the style has a fill of its own
 
-    // The pen for a stroke drawn with `scale` device pixels per twip.
-    QPen pen(const ColorTransform& cx, double scale) const;
+    // How a stroke's width grows on the device across and down, in device
+    // pixels a twip, for a shape placed by `t` on a stage drawn at
+    // `stageScale`: with the shape's scales its mode allows, else the
+    // stage's; never under a pixel.
+    QSizeF penScale(const QTransform& t, double stageScale) const;
+    // The pen of a stroke `width` wide (device pixels when `cosmetic`),
+    // its fill placed by `t`.
+    QPen pen(const ColorTransform& cx, double width, const QTransform& t, bool cosmetic = false) const;
 };
 
 // The paths of one style group of a shape: its fills, then its lines.

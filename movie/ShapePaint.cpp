@@ -126,11 +126,22 @@ QBrush FillStyle::makeBrush(const ColorTransform& cx) const
     return b;
 }
 
-QPen LineStyle::pen(const ColorTransform& cx, double scale) const
+QSizeF LineStyle::penScale(const QTransform& t, double stageScale) const
 {
-    const double deviceWidth = width * scale;
-    QPen p(fill.brush(cx), deviceWidth < 1.0 ? 1.0 : width);
-    p.setCosmetic(deviceWidth < 1.0);
+    const double kx = noHScale ? stageScale : std::hypot(t.m11(), t.m12());
+    const double ky = noVScale ? stageScale : std::hypot(t.m21(), t.m22());
+    // Never thinner than a device pixel.
+    const double least = width > 0 ? 1.0 / width : 1.0;
+    return QSizeF(std::max(kx, least), std::max(ky, least));
+}
+
+QPen LineStyle::pen(const ColorTransform& cx, double width, const QTransform& t, bool cosmetic) const
+{
+    QBrush brush = fill.brush(cx);
+    if (brush.style() != Qt::SolidPattern && brush.style() != Qt::NoBrush)
+        brush.setTransform(brush.transform() * t);
+    QPen p(brush, width);
+    p.setCosmetic(cosmetic);
     p.setCapStyle(cap);
     p.setJoinStyle(join == Qt::MiterJoin ? Qt::SvgMiterJoin : join);
     p.setMiterLimit(miterLimit);
