@@ -1,6 +1,5 @@
 // Reading movie files: containers, header, unknown tags, files that are no
-// movies, damaged files, the shared corpus of real movies, and reference
-// frames of real movies.
+// movies, damaged files, and the shared corpus of real movies.
 
 #include "MovieTestKit.h"
 
@@ -47,24 +46,6 @@ void playSomeFrames(const QByteArray& bytes, int frames = 5)
     } catch (const movie::MovieError&) {
         // refusing a damaged file is fine
     }
-}
-
-// Pixels whose colour differs by more than 15% of the full range.
-double differingShare(const QImage& ours, const QImage& reference)
-{
-    const QImage a = ours.convertToFormat(QImage::Format_RGB32);
-    const QImage b = reference.convertToFormat(QImage::Format_RGB32);
-    qint64 differing = 0;
-    const double limit = 0.15 * 255;
-    for (int y = 0; y < b.height(); ++y) {
-        for (int x = 0; x < b.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            const double dr = qRed(p) - qRed(q), dg = qGreen(p) - qGreen(q), db = qBlue(p) - qBlue(q);
-            if (std::sqrt((dr * dr + dg * dg + db * db) / 3) > limit)
-                ++differing;
-        }
-    }
-    return double(differing) / (b.width() * b.height());
 }
 
 } // namespace
@@ -229,39 +210,6 @@ private slots:
             }
         }
         qInfo("%d of %lld corpus movies played", played, static_cast<long long>(files.size()));
-    }
-
-    void referenceFrames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("unsupported");
-        const QString golden = sharedFile("movie-golden");
-        if (golden.isEmpty() || !QDir(golden).exists())
-            return;
-        for (const QString& swf : QDir(golden).entryList({"*.swf"}, QDir::Files, QDir::Name)) {
-            const QString name = swf.chopped(4);
-            QString unsupported;
-            QTest::addRow("%s", qPrintable(name)) << name << unsupported;
-        }
-    }
-    void referenceFrames()
-    {
-        const QString golden = sharedFile("movie-golden");
-        if (golden.isEmpty() || !QDir(golden).exists())
-            QSKIP("the reference frames (../shared/movie-golden) are not here");
-        QFETCH(QString, name);
-        QFETCH(QString, unsupported);
-        if (!unsupported.isEmpty())
-            QSKIP(qPrintable(unsupported));
-        const QImage reference(QDir(golden).filePath(name + ".png"));
-        QVERIFY(!reference.isNull());
-        movie::MoviePlayer p(movie::Movie::load(QDir(golden).filePath(name + ".swf")));
-        const QImage ours = p.renderImage(reference.size());
-        const double share = differingShare(ours, reference);
-        qInfo("%s: %.1f%% of the pixels differ", qPrintable(name), share * 100);
-        // Reference frames were drawn without antialiasing, and Qt's
-        // gradients differ slightly from the reference player's.
-        QVERIFY2(share < 0.10, qPrintable(QStringLiteral("%1% of the pixels differ").arg(share * 100, 0, 'f', 1)));
     }
 };
 
