@@ -117,43 +117,88 @@ bool readFilter(SwfReader& r, Filter& f)
     return !r.overrun();
 }
 
-// One pass of a box blur of `width` pixels (fractional widths weigh the
-// two outermost pixels in part) along a line of `count` values, `step`
-// bytes apart. Beyond the line the values are zero.
-void blurLine(quint8* data, int count, int step, double width, std::vector<int>& line)
-{
-    const double half = (width - 1) / 2;
-    const int radius = static_cast<int>(half);
-    const int edge = static_cast<int>(std::lround((half - radius) * 256)); // weight of the outermost pixels
-    const int total = (2 * radius + 1) * 256 + 2 * edge;
-    line.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        line[static_cast<size_t>(i)] = data[qsizetype(i) * step];
-    auto at = [&](int i) { return i >= 0 && i < count ? line[static_cast<size_t>(i)] : 0; };
-    int sum = 0;
-    for (int i = 0; i < radius && i < count; ++i)
-        sum += line[static_cast<size_t>(i)];
-    for (int x = 0; x < count; ++x) {
-        sum += at(x + radius);
-        const int value = sum * 256 + edge * (at(x - radius - 1) + at(x + radius + 1));
-        data[qsizetype(x) * step] = static_cast<quint8>(std::min(255, (value + total / 2) / total));
-        sum -= at(x - radius);
+// A box blur `width` pixels wide: whole pixels within `radius` of the
+// centre, and the two next ones weighed by `edge` 256ths.
+struct Box {
+    int radius = 0;
+    int edge = 0;
+    int total = 256;
+    quint64 reciprocal = 0; // 2^32 / total, to divide by multiplying
+    explicit Box(double width)
+    {
+        const double half = std::max(0.0, (width - 1) / 2);
+        radius = static_cast<int>(half);
+        edge = static_cast<int>(std::lround((half - radius) * 256));
+        total = (2 * radius + 1) * 256 + 2 * edge;
+        reciprocal = ((quint64(1) << 32) + quint64(total) - 1) / quint64(total);
     }
-}
+    bool blurs() const { return radius > 0 || edge > 0; }
+    quint8 average(int value) const { return static_cast<quint8>((quint64(value + total / 2) * reciprocal) >> 32); }
+};
 
-// Blurs `channels` interleaved byte channels of a w x h picture.
-void boxBlur(quint8* data, int w, int h, int channels, qsizetype stride, double blurX, double blurY, int passes)
+// Blurs `channels` interleaved byte channels of a w x h picture with box
+// blurs, `passes` times across and down. Beyond the picture every value is
+// `outside`.
+void boxBlur(quint8* data, int w, int h, int channels, qsizetype stride, double blurX, double blurY, int passes,
+             quint8 outside)
 {
+    const Box across(blurX), down(blurY);
+    const int columns = w * channels;
     std::vector<int> line;
+    std::vector<quint8> source;
+    std::vector<int> sums;
+    const std::vector<quint8> outsideRow(static_cast<size_t>(columns), outside);
     for (int pass = 0; pass < passes; ++pass) {
-        if (blurX > 1)
+        if (across.blurs()) {
+            const int pad = across.radius + 1;
+            line.assign(static_cast<size_t>(w + 2 * pad), outside);
+            for (int y = 0; y < h; ++y) {
+                quint8* row = data + y * stride;
+                for (int c = 0; c < channels; ++c) {
+                    for (int x = 0; x < w; ++x)
+                        line[static_cast<size_t>(pad + x)] = row[x * channels + c];
+                    const int* v = line.data() + pad;
+                    int sum = 0;
+                    for (int i = -across.radius; i < across.radius; ++i)
+                        sum += v[i];
+                    for (int x = 0; x < w; ++x) {
+                        sum += v[x + across.radius];
+                        const int value =
+                            sum * 256 + across.edge * (v[x - across.radius - 1] + v[x + across.radius + 1]);
+                        row[x * channels + c] = across.average(value);
+                        sum -= v[x - across.radius];
+                    }
+                }
+            }
+        }
+        if (down.blurs()) {
+            source.resize(static_cast<size_t>(columns) * h);
             for (int y = 0; y < h; ++y)
-                for (int c = 0; c < channels; ++c)
-                    blurLine(data + y * stride + c, w, channels, blurX, line);
-        if (blurY > 1)
-            for (int x = 0; x < w; ++x)
-                for (int c = 0; c < channels; ++c)
-                    blurLine(data + qsizetype(x) * channels + c, h, static_cast<int>(stride), blurY, line);
+                std::copy_n(data + y * stride, columns, source.begin() + qsizetype(y) * columns);
+            auto rowAt = [&](int y) {
+                return y >= 0 && y < h ? source.data() + qsizetype(y) * columns : outsideRow.data();
+            };
+            sums.assign(static_cast<size_t>(columns), 0);
+            for (int y = -down.radius; y < down.radius; ++y) {
+                const quint8* r = rowAt(y);
+                for (int i = 0; i < columns; ++i)
+                    sums[static_cast<size_t>(i)] += r[i];
+            }
+            for (int y = 0; y < h; ++y) {
+                const quint8* entering = rowAt(y + down.radius);
+                const quint8* leaving = rowAt(y - down.radius);
+                const quint8* before = rowAt(y - down.radius - 1);
+                const quint8* after = rowAt(y + down.radius + 1);
+                quint8* out = data + y * stride;
+                int* sum = sums.data();
+                for (int i = 0; i < columns; ++i) {
+                    sum[i] += entering[i];
+                    const int value = sum[i] * 256 + down.edge * (before[i] + after[i]);
+                    out[i] = down.average(value);
+                    sum[i] -= leaving[i];
+                }
+            }
+        }
     }
 }
 
@@ -161,10 +206,8 @@ void boxBlur(quint8* data, int w, int h, int channels, qsizetype stride, double 
 struct Plane {
     int w = 0, h = 0;
     std::vector<quint8> v;
-    quint8 at(int x, int y, quint8 outside = 0) const
-    {
-        return x >= 0 && y >= 0 && x < w && y < h ? v[static_cast<size_t>(y) * w + x] : outside;
-    }
+    quint8* row(int y) { return v.data() + qsizetype(y) * w; }
+    const quint8* row(int y) const { return v.data() + qsizetype(y) * w; }
 };
 
 Plane alphaOf(const QImage& image, bool inverted)
@@ -173,9 +216,9 @@ Plane alphaOf(const QImage& image, bool inverted)
     p.v.resize(static_cast<size_t>(p.w) * p.h);
     for (int y = 0; y < p.h; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        quint8* out = p.row(y);
         for (int x = 0; x < p.w; ++x)
-            p.v[static_cast<size_t>(y) * p.w + x] =
-                static_cast<quint8>(inverted ? 255 - qAlpha(line[x]) : qAlpha(line[x]));
+            out[x] = static_cast<quint8>(inverted ? 255 - qAlpha(line[x]) : qAlpha(line[x]));
     }
     return p;
 }
@@ -185,18 +228,19 @@ Plane shifted(const Plane& p, int dx, int dy, quint8 outside)
 {
     if (dx == 0 && dy == 0)
         return p;
-    Plane out{p.w, p.h, std::vector<quint8>(p.v.size())};
-    for (int y = 0; y < p.h; ++y)
-        for (int x = 0; x < p.w; ++x)
-            out.v[static_cast<size_t>(y) * p.w + x] = p.at(x - dx, y - dy, outside);
+    Plane out{p.w, p.h, std::vector<quint8>(p.v.size(), outside)};
+    const int x0 = std::clamp(dx, 0, p.w), x1 = std::clamp(p.w + dx, 0, p.w);
+    for (int y = std::max(0, dy); y < std::min(p.h, p.h + dy); ++y)
+        if (x1 > x0)
+            std::copy_n(p.row(y - dy) + (x0 - dx), x1 - x0, out.row(y) + x0);
     return out;
 }
 
 double deviceBlur(double blur, double scale) { return std::min(blur * scale, double(limits::kMaxFilterReach)); }
 
-void blurPlane(Plane& p, const Filter& f, double scale)
+void blurPlane(Plane& p, const Filter& f, double scale, quint8 outside)
 {
-    boxBlur(p.v.data(), p.w, p.h, 1, p.w, deviceBlur(f.blurX, scale), deviceBlur(f.blurY, scale), f.passes);
+    boxBlur(p.v.data(), p.w, p.h, 1, p.w, deviceBlur(f.blurX, scale), deviceBlur(f.blurY, scale), f.passes, outside);
 }
 
 QPoint offsetOf(const Filter& f, double scale)
@@ -207,30 +251,33 @@ QPoint offsetOf(const Filter& f, double scale)
 
 int strengthened(int v, double strength) { return std::min(255, static_cast<int>(v * strength + 0.5)); }
 
-// a over b, both premultiplied.
-QRgb over(QRgb a, QRgb b)
+// Every channel of a premultiplied colour times amount / 255.
+inline QRgb scaled(QRgb c, quint32 amount)
 {
-    const int keep = 255 - qAlpha(a);
-    auto ch = [&](int x, int y) { return std::min(255, x + (y * keep + 127) / 255); };
-    return qRgba(ch(qRed(a), qRed(b)), ch(qGreen(a), qGreen(b)), ch(qBlue(a), qBlue(b)), ch(qAlpha(a), qAlpha(b)));
+    // Two channels at a time: red and blue, then alpha and green.
+    quint32 rb = (c & 0x00FF00FF) * amount + 0x00800080;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+    quint32 ag = ((c >> 8) & 0x00FF00FF) * amount + 0x00800080;
+    ag = (ag + ((ag >> 8) & 0x00FF00FF)) & 0xFF00FF00;
+    return rb | ag;
 }
 
-QRgb scaled(QRgb c, int amount)
-{
-    auto ch = [&](int x) { return (x * amount + 127) / 255; };
-    return qRgba(ch(qRed(c)), ch(qGreen(c)), ch(qBlue(c)), ch(qAlpha(c)));
-}
+// a over b, both premultiplied.
+inline QRgb over(QRgb a, QRgb b) { return a + scaled(b, 255 - qAlpha(a)); }
 
 // Lays the filter's coloured plane (`effect`, premultiplied per pixel) and
 // the object together as the filter's flags say.
 template <typename Effect>
 void compose(QImage& image, const Filter& f, Effect effect)
 {
-    for (int y = 0; y < image.height(); ++y) {
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             const QRgb source = line[x];
             QRgb e = effect(x, y);
+            if (e == 0 && f.compositeSource && !f.knockout)
+                continue; // nothing of the filter here: the object stays
             if (f.inner)
                 e = scaled(e, qAlpha(source));
             else if (f.knockout && !f.onTop)
@@ -250,12 +297,23 @@ QRgb premultiplied(const QColor& c, int amount)
     return qPremultiply(qRgba(c.red(), c.green(), c.blue(), (c.alpha() * amount + 127) / 255));
 }
 
+// The filter's colour at each amount of its plane, strength applied.
+std::array<QRgb, 256> colourTable(const QColor& colour, double strength)
+{
+    std::array<QRgb, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[static_cast<size_t>(i)] = premultiplied(colour, strengthened(i, strength));
+    return table;
+}
+
 void shadow(QImage& image, const Filter& f, double scale)
 {
     const QPoint offset = f.kind == Filter::Kind::DropShadow ? offsetOf(f, scale) : QPoint();
-    Plane p = shifted(alphaOf(image, f.inner), offset.x(), offset.y(), f.inner ? 255 : 0);
-    blurPlane(p, f, scale);
-    compose(image, f, [&](int x, int y) { return premultiplied(f.color, strengthened(p.at(x, y), f.strength)); });
+    const quint8 outside = f.inner ? 255 : 0;
+    Plane p = shifted(alphaOf(image, f.inner), offset.x(), offset.y(), outside);
+    blurPlane(p, f, scale, outside);
+    const std::array<QRgb, 256> table = colourTable(f.color, f.strength);
+    compose(image, f, [&](int x, int y) { return table[p.row(y)[x]]; });
 }
 
 // The colour of a gradient filter at `position` (0..1).
@@ -283,11 +341,12 @@ void gradientGlow(QImage& image, const Filter& f, double scale)
 {
     std::array<QRgb, 256> table{};
     for (int i = 0; i < 256; ++i)
-        table[static_cast<size_t>(i)] = gradientAt(f, i / 255.0);
+        table[static_cast<size_t>(i)] = gradientAt(f, strengthened(i, f.strength) / 255.0);
     const QPoint offset = offsetOf(f, scale);
-    Plane p = shifted(alphaOf(image, f.inner), offset.x(), offset.y(), f.inner ? 255 : 0);
-    blurPlane(p, f, scale);
-    compose(image, f, [&](int x, int y) { return table[static_cast<size_t>(strengthened(p.at(x, y), f.strength))]; });
+    const quint8 outside = f.inner ? 255 : 0;
+    Plane p = shifted(alphaOf(image, f.inner), offset.x(), offset.y(), outside);
+    blurPlane(p, f, scale, outside);
+    compose(image, f, [&](int x, int y) { return table[p.row(y)[x]]; });
 }
 
 // Bevels: the blurred shape seen from the light and from the far side;
@@ -295,22 +354,23 @@ void gradientGlow(QImage& image, const Filter& f, double scale)
 void bevel(QImage& image, const Filter& f, double scale)
 {
     Plane p = alphaOf(image, false);
-    blurPlane(p, f, scale);
+    blurPlane(p, f, scale, 0);
     const QPoint offset = offsetOf(f, scale);
-    std::array<QRgb, 256> table{};
-    const bool gradient = f.kind == Filter::Kind::GradientBevel;
-    for (int i = 0; i < 256; ++i)
-        table[static_cast<size_t>(i)] = gradientAt(f, i / 255.0);
+    const Plane lit = shifted(p, -offset.x(), -offset.y(), 0);
+    const Plane dark = shifted(p, offset.x(), offset.y(), 0);
+    // By the difference of the two, -255..255.
+    std::array<QRgb, 511> table{};
+    for (int d = -255; d <= 255; ++d) {
+        const int amount = std::clamp(static_cast<int>(std::lround(d * f.strength)), -255, 255);
+        table[static_cast<size_t>(d + 255)] = f.kind == Filter::Kind::GradientBevel
+            ? gradientAt(f, (amount + 255) / 510.0)
+            : amount >= 0 ? premultiplied(f.highlight, amount)
+                          : premultiplied(f.color, -amount);
+    }
     Filter placement = f;
     placement.inner = f.inner && !f.onTop;
-    compose(image, placement, [&](int x, int y) -> QRgb {
-        const int lit = p.at(x + offset.x(), y + offset.y());
-        const int dark = p.at(x - offset.x(), y - offset.y());
-        const int amount = std::clamp(static_cast<int>(std::lround((lit - dark) * f.strength)), -255, 255);
-        if (gradient)
-            return table[static_cast<size_t>((amount + 255) / 2)];
-        return amount >= 0 ? premultiplied(f.highlight, amount) : premultiplied(f.color, -amount);
-    });
+    compose(image, placement,
+            [&](int x, int y) { return table[static_cast<size_t>(lit.row(y)[x] - dark.row(y)[x] + 255)]; });
 }
 
 void colorMatrix(QImage& image, const Filter& f)
@@ -415,7 +475,7 @@ void applyFilters(QImage& image, const FilterList& filters, double scale)
         switch (f.kind) {
         case Filter::Kind::Blur:
             boxBlur(image.bits(), image.width(), image.height(), 4, image.bytesPerLine(), deviceBlur(f.blurX, scale),
-                    deviceBlur(f.blurY, scale), f.passes);
+                    deviceBlur(f.blurY, scale), f.passes, 0);
             break;
         case Filter::Kind::DropShadow:
         case Filter::Kind::Glow:

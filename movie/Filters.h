@@ -15,6 +15,7 @@ class SwfReader;
 // object's picture in the order the file lists them. Sizes are in stage
 // pixels; the picture is filtered at the stage's scale.
 struct Filter {
+    // Numbered as the file numbers them.
     enum class Kind { DropShadow, Blur, Glow, Bevel, GradientGlow, Convolution, ColorMatrix, GradientBevel };
     Kind kind = Kind::Blur;
     QColor color;                   // shadow and glow colour; a bevel's shadow

@@ -79,10 +79,24 @@ void subtract(QImage& target, const QImage& layer, QPoint at)
 
 void transformLayer(QImage& layer, const ColorTransform& cx)
 {
+    const int w = layer.width(), h = layer.height();
+    if (cx.rm == 1 && cx.gm == 1 && cx.bm == 1 && cx.ra == 0 && cx.ga == 0 && cx.ba == 0 && cx.aa == 0) {
+        // Alpha alone: a premultiplied pixel fades as a whole.
+        const auto amount = static_cast<quint32>(std::clamp(static_cast<int>(cx.am * 256), 0, 256));
+        for (int y = 0; y < h; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(layer.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const QRgb c = line[x];
+                line[x] = ((((c & 0x00FF00FF) * amount) >> 8) & 0x00FF00FF)
+                    | ((((c >> 8) & 0x00FF00FF) * amount) & 0xFF00FF00);
+            }
+        }
+        return;
+    }
     auto ch = [](int v, double m, double add) { return std::clamp(static_cast<int>(v * m + add), 0, 255); };
-    for (int y = 0; y < layer.height(); ++y) {
+    for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(layer.scanLine(y));
-        for (int x = 0; x < layer.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             if (qAlpha(line[x]) == 0)
                 continue;
             const QRgb c = qUnpremultiply(line[x]);

@@ -31,5 +31,7 @@ constexpr int kMaxFilterReach = 1024;
 // in device pixels, and how deeply they may nest.
 constexpr int kMaxLayerSide = 8192;
 constexpr int kMaxLayerNesting = 8;
+// Pixels of such pictures kept from one frame for the next.
+constexpr qint64 kMaxCachedLayerPixels = 16 * 1024 * 1024;
 
 } // namespace movie::limits

@@ -247,7 +247,7 @@ bool MoviePlayer::isAnimating() const { return animating(*root_); }
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {
-    renderFrame(painter, *movie_, *root_, viewport, antialiased_);
+    renderFrame(painter, *movie_, *root_, viewport, antialiased_, &layers_);
 }
 
 QImage MoviePlayer::renderImage(const QSize& size) const

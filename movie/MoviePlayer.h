@@ -1,6 +1,7 @@
 #pragma once
 
 #include "movie/DisplayList.h"
+#include "movie/LayerCache.h"
 
 #include <QImage>
 #include <deque>
@@ -69,6 +70,7 @@ private:
     int workLeft_ = 0;
     std::shared_ptr<int> liveInstances_;
     bool antialiased_ = true;
+    mutable LayerCache layers_; // pictures of filtered and blended objects, kept between frames
 };
 
 } // namespace movie

@@ -1,5 +1,6 @@
 #include "movie/MovieRenderer.h"
 
+#include "movie/LayerCache.h"
 #include "movie/Layers.h"
 #include "movie/Limits.h"
 
@@ -36,6 +37,7 @@ struct FrameState {
     int lastClipId = 0;
     double stageScale = 1; // device pixels to a stage pixel
     bool antialiased = true;
+    LayerCache* cache = nullptr;
 };
 
 // Draws display lists into one picture: the frame's, or a layer that an
@@ -127,19 +129,34 @@ private:
             drawContent(object, t, cx, clip); // too deep or too large for a picture of its own
             return;
         }
-        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        {
-            QPainter painter(&layer);
-            painter.setRenderHint(QPainter::Antialiasing, state_.antialiased);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-            FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1);
-            inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{}, Clip{});
+        LayerCache::Key key;
+        QPoint cachedAt;
+        const QImage* cached = nullptr;
+        if (state_.cache) {
+            key = {&object, t, cx, LayerCache::signature(object), stage_, state_.antialiased};
+            cached = state_.cache->find(key, cachedAt);
         }
-        if (filters)
-            applyFilters(layer, *filters, state_.stageScale);
-        if (!cx.isIdentity())
-            transformLayer(layer, cx);
+        QImage layer;
+        if (cached && cachedAt == area.topLeft()) {
+            layer = *cached;
+        } else {
+            layer = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            layer.fill(Qt::transparent);
+            {
+                QPainter painter(&layer);
+                painter.setRenderHint(QPainter::Antialiasing, state_.antialiased);
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+                FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1);
+                inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{},
+                                  Clip{});
+            }
+            if (filters)
+                applyFilters(layer, *filters, state_.stageScale);
+            if (!cx.isIdentity())
+                transformLayer(layer, cx);
+            if (state_.cache)
+                state_.cache->store(key, layer, area.topLeft());
+        }
         if (clip.path)
             clipLayer(layer, *clip.path, area.topLeft());
         painter_.setWorldTransform(QTransform());
@@ -275,7 +292,7 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport)
 }
 
 void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,
-                 bool antialiased)
+                 bool antialiased, LayerCache* cache)
 {
     if (viewport.isEmpty())
         return;
@@ -284,7 +301,7 @@ void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& ro
         // Some blend modes read the picture below: draw into one first.
         QImage frame(viewport.size(), QImage::Format_ARGB32_Premultiplied);
         QPainter framePainter(&frame);
-        renderFrame(framePainter, movie, root, frame.rect(), antialiased);
+        renderFrame(framePainter, movie, root, frame.rect(), antialiased, cache);
         framePainter.end();
         painter.drawImage(viewport.topLeft(), frame);
         return;
@@ -297,9 +314,12 @@ void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& ro
     FrameState state;
     state.stageScale = t.m11() * 20;
     state.antialiased = antialiased;
+    state.cache = cache;
     FrameRenderer renderer(painter, image, t.mapRect(movie.stage()), state, 0);
     renderer.drawInstance(root, t, ColorTransform{}, Clip{});
     painter.restore();
+    if (cache)
+        cache->endFrame();
 }
 
 } // namespace movie

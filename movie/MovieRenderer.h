@@ -9,6 +9,8 @@ class QPainter;
 
 namespace movie {
 
+class LayerCache;
+
 // Twips of the stage to device pixels of `viewport`: the whole stage fitted
 // keeping its aspect ratio, centred.
 QTransform showAllTransform(const QRectF& stage, const QRect& viewport);
@@ -16,7 +18,9 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport);
 // Draws a frame: the background over the whole viewport, then the display
 // list of `root` clipped to the stage; edges smoothed unless `antialiased`
 // is false (the player's low quality).
+// Pictures of filtered and blended objects are kept in `cache`, when
+// given, for the next frames.
 void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,
-                 bool antialiased = true);
+                 bool antialiased = true, LayerCache* cache = nullptr);
 
 } // namespace movie

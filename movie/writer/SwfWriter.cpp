@@ -176,7 +176,7 @@ void SwfWriter::writePlace(int code, const Place& p)
         flags |= 0x40;
     w.u8(flags);
     if (code == tag::PlaceObject3)
-        w.u8((p.withFilters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.visible ? 0x20 : 0));
+        w.u8((p.filters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) | (p.cacheAsBitmap ? 0x04 : 0) | (p.visible ? 0x20 : 0));
     w.u16(p.depth);
     if (p.character)
         w.u16(*p.character);
@@ -188,15 +188,12 @@ void SwfWriter::writePlace(int code, const Place& p)
         w.u16(*p.ratio);
     if (p.clipDepth)
         w.u16(*p.clipDepth);
-    if (code == tag::PlaceObject3 && p.withFilters) {
-        w.u8(2);
-        w.u8(1); // blur
-        w.bytes(QByteArray(9, '\x10'));
-        w.u8(2); // glow
-        w.bytes(QByteArray(15, '\x20'));
-    }
+    if (code == tag::PlaceObject3 && p.filters)
+        w.bytes(encodeFilters(*p.filters));
     if (code == tag::PlaceObject3 && p.blendMode)
         w.u8(*p.blendMode);
+    if (code == tag::PlaceObject3 && p.cacheAsBitmap)
+        w.u8(*p.cacheAsBitmap ? 1 : 0);
     if (code == tag::PlaceObject3 && p.visible)
         w.u8(*p.visible ? 1 : 0);
     writeTag(code, w.data());

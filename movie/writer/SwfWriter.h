@@ -1,5 +1,6 @@
 #pragma once
 
+#include "movie/Filters.h"
 #include "movie/Geometry.h"
 #include "movie/writer/BitWriter.h"
 #include "movie/writer/ShapeSpec.h"
@@ -43,9 +44,10 @@ public:
         std::optional<ColorTransform> colorTransform;
         std::optional<quint16> ratio;
         std::optional<quint16> clipDepth;
-        std::optional<quint8> blendMode; // PlaceObject3 only
-        std::optional<bool> visible;     // PlaceObject3 only
-        bool withFilters = false;        // PlaceObject3 only: a blur and a glow, never drawn
+        std::optional<quint8> blendMode;   // PlaceObject3 only
+        std::optional<bool> visible;       // PlaceObject3 only
+        std::optional<FilterList> filters; // PlaceObject3 only
+        std::optional<bool> cacheAsBitmap; // PlaceObject3 only
         bool move = false;
 
         // A new character at a depth, or a change to what stands there.
@@ -158,6 +160,7 @@ public:
 
     static QByteArray encodeMatrix(const Matrix& m);
     static QByteArray encodeColorTransform(const ColorTransform& cx, bool withAlpha);
+    static QByteArray encodeFilters(const FilterList& filters);
 
 private:
     void writePlace(int code, const Place& p);

@@ -184,7 +184,8 @@ private slots:
         EXPECT_PIXEL(img, 10, 10, kGrey);
     }
 
-    // Filters are read past and not drawn; blend modes and visibility are.
+    // After a filter list (here a glow of no strength), blend modes and
+    // visibility are read and drawn.
     void placeObject3FiltersBlendModesAndVisibility()
     {
         SwfWriter w = stage(kWhite);
@@ -194,7 +195,11 @@ private slots:
         w.placeObject3(Place::add(1, 1));
         Place multiply = Place::add(2, 2);
         multiply.blendMode = 3;
-        multiply.withFilters = true;
+        movie::Filter faint;
+        faint.kind = movie::Filter::Kind::Glow;
+        faint.color = kBlue;
+        faint.strength = 0;
+        multiply.filters = movie::FilterList{faint};
         w.placeObject3(multiply);
         Place hidden = Place::add(3, 3);
         hidden.visible = false;
