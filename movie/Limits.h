@@ -27,6 +27,10 @@ constexpr double kMaxBlur = 255;
 constexpr int kMaxFilterPasses = 15;
 constexpr int kMaxKernelSide = 15;
 constexpr int kMaxFilterReach = 1024;
+// Edit fields: styles nested in their HTML, and the typefaces one field
+// may use.
+constexpr int kMaxHtmlNesting = 32;
+constexpr int kMaxFieldTypefaces = 32;
 // Pictures an object is drawn into first (filters, blend modes): their side
 // in device pixels, and how deeply they may nest.
 constexpr int kMaxLayerSide = 8192;

@@ -234,7 +234,8 @@ private:
             const quint16 id = body.u16();
             const EditTextDef field = readEditText(body, movie_.version_);
             const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
-            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face)));
+            auto byName = [this](const QString& name, bool bold, bool italic) { return fontNamed(name, bold, italic); };
+            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)));
             break;
         }
         case tag::DefineButton:
@@ -352,6 +353,21 @@ private:
     {
         const auto it = fonts_.find(id);
         return it == fonts_.end() ? nullptr : it->second.get();
+    }
+
+    // A font of that name, of that style if there is one.
+    const FontDef* fontNamed(const QString& name, bool bold, bool italic) const
+    {
+        const FontDef* any = nullptr;
+        for (const auto& [id, font] : fonts_) {
+            if (font->name.compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (font->bold == bold && font->italic == italic)
+                return font.get();
+            if (!any || (font->glyphs.size() > any->glyphs.size()))
+                any = font.get();
+        }
+        return any;
     }
 
     void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape)

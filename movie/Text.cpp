@@ -1,5 +1,7 @@
 #include "movie/Text.h"
 
+#include "movie/HtmlText.h"
+#include "movie/Limits.h"
 #include "movie/SwfReader.h"
 
 #include <QFont>
@@ -7,6 +9,9 @@
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <tuple>
 
 namespace movie {
 
@@ -61,11 +66,12 @@ private:
     double scale_;
 };
 
-// Device fonts of a field: the font's name, or the generic families the
-// authoring tools name with a leading underscore.
+// Device fonts of a field: a system font of the run's face, or the generic
+// families the authoring tools name with a leading underscore.
 class SystemTypeface : public Typeface {
 public:
-    SystemTypeface(const FontDef* font, double height) : font_(makeFont(font, height)), metrics_(font_)
+    SystemTypeface(const QString& face, bool bold, bool italic, double height)
+        : font_(makeFont(face, bold, italic, height)), metrics_(font_)
     {
         ascent = metrics_.ascent();
         descent = metrics_.descent();
@@ -77,10 +83,9 @@ public:
     }
 
 private:
-    static QFont makeFont(const FontDef* font, double height)
+    static QFont makeFont(const QString& name, bool bold, bool italic, double height)
     {
         QFont f;
-        const QString name = font ? font->name : QString();
         if (name == QLatin1String("_serif")) {
             f.setStyleHint(QFont::Serif);
             f.setFamily(QStringLiteral("Serif"));
@@ -95,55 +100,161 @@ private:
         }
         // Twips as pixels: outlines come out in the field's own units.
         f.setPixelSize(std::clamp(qRound(height), 1, 8000));
-        f.setBold(font && font->bold);
-        f.setItalic(font && font->italic);
+        f.setBold(bold);
+        f.setItalic(italic);
         return f;
     }
     QFont font_;
     QFontMetricsF metrics_;
 };
 
-// Greedy word wrap of one paragraph to `room` twips.
-QStringList wrap(const QString& paragraph, const Typeface& face, double room)
+// The typefaces of a field's runs: the embedded font the run names (or the
+// field's own), else a system font of that name; made once per style.
+class Typefaces {
+public:
+    Typefaces(const FontDef* fieldFont, const FontByName& byName)
+        : fieldFont_(fieldFont), byName_(byName),
+          system_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    {}
+
+    // Null when the run can be drawn in no font (no glyphs, no GUI).
+    const Typeface* of(const TextRun& run)
+    {
+        const Key key{run.face, run.size, run.bold, run.italic};
+        const auto it = made_.find(key);
+        if (it != made_.end())
+            return it->second.get();
+        if (static_cast<int>(made_.size()) >= limits::kMaxFieldTypefaces)
+            return made_.empty() ? nullptr : made_.begin()->second.get();
+        const FontDef* font = fieldFont_;
+        if (!run.face.isEmpty() && byName_ && !(font && font->name.compare(run.face, Qt::CaseInsensitive) == 0))
+            if (const FontDef* named = byName_(run.face, run.bold, run.italic))
+                font = named;
+        std::unique_ptr<Typeface> face;
+        if (font && !font->glyphs.empty() && !font->codes.empty())
+            face = std::make_unique<GlyphTypeface>(*font, run.size);
+        else if (system_)
+            face = std::make_unique<SystemTypeface>(run.face.isEmpty() && font ? font->name : run.face,
+                                                    run.bold || (font && font->bold),
+                                                    run.italic || (font && font->italic), run.size);
+        return (made_[key] = std::move(face)).get();
+    }
+
+private:
+    using Key = std::tuple<QString, double, bool, bool>;
+    const FontDef* fieldFont_;
+    const FontByName& byName_;
+    bool system_;
+    std::map<Key, std::unique_ptr<Typeface>> made_;
+};
+
+// A word or a stretch of spaces of one run.
+struct Piece {
+    QString text;
+    const TextRun* run;
+    const Typeface* face;
+    bool space;
+    double width;
+};
+
+std::vector<Piece> piecesOf(const TextParagraph& paragraph, Typefaces& faces)
 {
-    QStringList lines;
-    QString line;
-    const QStringList words = paragraph.split(QLatin1Char(' '));
-    for (const QString& word : words) {
-        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && face.width(candidate) > room) {
-            lines << line;
-            line = word;
-        } else {
-            line = candidate;
+    std::vector<Piece> pieces;
+    for (const TextRun& run : paragraph.runs) {
+        const Typeface* face = faces.of(run);
+        if (!face)
+            continue;
+        qsizetype start = 0;
+        for (qsizetype i = 1; i <= run.text.size(); ++i) {
+            if (i < run.text.size() && (run.text[i] == QLatin1Char(' ')) == (run.text[i - 1] == QLatin1Char(' ')))
+                continue;
+            const QString text = run.text.mid(start, i - start);
+            pieces.push_back({text, &run, face, text.startsWith(QLatin1Char(' ')), face->width(text)});
+            start = i;
         }
     }
-    lines << line;
-    return lines;
+    return pieces;
 }
 
-void layOut(const EditTextDef& field, const Typeface& face, QPainterPath& out)
+// The ink of a field: a path for each colour.
+using Ink = std::vector<std::pair<QColor, QPainterPath>>;
+
+QPainterPath& inkOf(Ink& ink, const QColor& colour)
 {
-    QString text = field.text;
-    if (field.password)
-        text.fill(QLatin1Char('*'));
-    const double left = field.bounds.left() + kGutter + field.leftMargin;
-    const double room = field.bounds.width() - 2 * kGutter - field.leftMargin - field.rightMargin;
-    double baseline = field.bounds.top() + kGutter + face.ascent;
-    const QStringList paragraphs = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-    for (const QString& paragraph : paragraphs) {
-        // A line wraps where it would pass the field's right edge: the
-        // right gutter may hold the ends of the last letters.
-        const QStringList lines =
-            field.wordWrap ? wrap(paragraph, face, room + kGutter - field.indent) : QStringList{paragraph};
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const double indent = i == 0 ? field.indent : 0;
-            const double spare = room - indent - face.width(lines[i]);
-            const double shift = field.align == 1 ? spare : field.align == 2 ? spare / 2 : 0;
-            face.draw(lines[i], left + indent + std::max(0.0, shift), baseline, out);
-            baseline += face.ascent + face.descent + field.leading;
-        }
-        if (!field.multiline)
+    for (auto& [c, path] : ink)
+        if (c == colour)
+            return path;
+    ink.emplace_back(colour, QPainterPath());
+    ink.back().second.setFillRule(Qt::WindingFill);
+    return ink.back().second;
+}
+
+void layOut(const EditTextDef& field, const std::vector<TextParagraph>& paragraphs, Typefaces& faces, Ink& ink)
+{
+    double top = field.bounds.top() + kGutter;
+    bool firstLine = true;
+    for (const TextParagraph& paragraph : paragraphs) {
+        const std::vector<Piece> pieces = piecesOf(paragraph, faces);
+        const double left = field.bounds.left() + kGutter + field.leftMargin + paragraph.leftMargin
+            + paragraph.blockIndent + (paragraph.bullet ? 2 * 240.0 : 0);
+        const double room = field.bounds.right() - kGutter - field.rightMargin - paragraph.rightMargin - left;
+        TextRun plain;
+        plain.size = field.height;
+        const Typeface* fallback = paragraph.runs.empty() ? faces.of(plain) : faces.of(paragraph.runs.front());
+        size_t next = 0;
+        bool firstOfParagraph = true;
+        do {
+            // A line wraps where it would pass the field's right edge: the
+            // right gutter may hold the ends of the last letters.
+            const double indent = firstOfParagraph ? field.indent + paragraph.indent : 0;
+            size_t end = next;
+            double width = 0;
+            while (end < pieces.size()) {
+                const Piece& piece = pieces[end];
+                if (field.wordWrap && !piece.space && end > next && width + piece.width > room + kGutter - indent)
+                    break;
+                width += piece.width;
+                ++end;
+            }
+            size_t last = end; // trailing spaces do not count
+            while (last > next && pieces[last - 1].space)
+                width -= pieces[--last].width;
+            double ascent = fallback ? fallback->ascent : 0, descent = fallback ? fallback->descent : 0;
+            if (last > next) {
+                ascent = descent = 0;
+                for (size_t i = next; i < last; ++i) {
+                    ascent = std::max(ascent, pieces[i].face->ascent);
+                    descent = std::max(descent, pieces[i].face->descent);
+                }
+            }
+            const double baseline = top + ascent;
+            const double spare = room - indent - width;
+            double x = left + indent
+                + std::max(0.0,
+                           paragraph.align == 1       ? spare
+                               : paragraph.align == 2 ? spare / 2
+                                                      : 0);
+            if (paragraph.bullet && firstOfParagraph && fallback && !paragraph.runs.empty())
+                fallback->draw(QString(QChar(0x2022)), left - 240.0 * 1.5, baseline,
+                               inkOf(ink, paragraph.runs.front().color));
+            for (size_t i = next; i < last; ++i) {
+                const Piece& piece = pieces[i];
+                QPainterPath& path = inkOf(ink, piece.run->color);
+                if (!piece.space)
+                    piece.face->draw(field.password ? QString(piece.text.size(), QLatin1Char('*')) : piece.text, x,
+                                     baseline, path);
+                if (piece.run->underline) {
+                    const double thickness = std::max(20.0, piece.run->size / 16);
+                    path.addRect(QRectF(x, baseline + thickness, piece.width, thickness));
+                }
+                x += piece.width;
+            }
+            top = baseline + descent + field.leading + paragraph.leading;
+            next = end;
+            firstOfParagraph = false;
+            firstLine = false;
+        } while (next < pieces.size());
+        if (!field.multiline && !firstLine)
             break;
     }
 }
@@ -338,11 +449,13 @@ EditTextDef readEditText(SwfReader& r, int movieVersion)
     if (hasText) {
         const QString text = decodeText(r.string(), movieVersion);
         field.text = html ? plainTextOfHtml(text) : text;
+        if (html)
+            field.html = text;
     }
     return field;
 }
 
-ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font)
+ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font, const FontByName& fonts)
 {
     ShapeDef shape;
     shape.bounds = field.bounds;
@@ -355,30 +468,50 @@ ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font)
         fill.style.prepare();
         fill.path = box;
         frame.fills.push_back(fill);
+        // One crisp black pixel on whole pixels, whatever the scale.
         ShapeLayer::Stroke stroke;
         stroke.style.fill.color = Qt::black;
         stroke.style.fill.prepare();
+        stroke.style.noHScale = stroke.style.noVScale = stroke.style.pixelHinting = true;
+        stroke.style.join = Qt::MiterJoin;
+        stroke.style.cap = Qt::SquareCap;
         stroke.path = box;
         frame.strokes.push_back(stroke);
         shape.layers.push_back(std::move(frame));
     }
-    QPainterPath ink;
-    ink.setFillRule(Qt::WindingFill);
-    const bool glyphs = font && !font->glyphs.empty() && !font->codes.empty();
-    if (glyphs) {
-        layOut(field, GlyphTypeface(*font, field.height), ink);
-    } else if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        layOut(field, SystemTypeface(font, field.height), ink);
+    TextRun style;
+    style.size = field.height;
+    style.color = field.color;
+    TextParagraph format;
+    format.align = field.align;
+    std::vector<TextParagraph> paragraphs;
+    if (!field.html.isEmpty()) {
+        paragraphs = parseHtmlText(field.html, style, format);
+    } else {
+        for (const QString& line : field.text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+            TextParagraph p = format;
+            if (!line.isEmpty()) {
+                p.runs.push_back(style);
+                p.runs.back().text = line;
+            }
+            paragraphs.push_back(std::move(p));
+        }
     }
-    if (!ink.isEmpty()) {
-        ShapeLayer text;
+    Typefaces faces(font, fonts);
+    Ink ink;
+    layOut(field, paragraphs, faces, ink);
+    ShapeLayer text;
+    for (auto& [colour, path] : ink) {
+        if (path.isEmpty())
+            continue;
         ShapeLayer::Fill fill;
-        fill.style.color = field.color;
+        fill.style.color = colour;
         fill.style.prepare();
-        fill.path = ink;
+        fill.path = path;
         text.fills.push_back(std::move(fill));
-        shape.layers.push_back(std::move(text));
     }
+    if (!text.fills.empty())
+        shape.layers.push_back(std::move(text));
     return shape;
 }
 

@@ -50,6 +50,7 @@ ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts);
 struct EditTextDef {
     QRectF bounds; // twips
     QString text;  // tags removed from an HTML field
+    QString html;  // an HTML field's text as written; empty for plain fields
     quint16 fontId = 0;
     bool hasFont = false;
     double height = 240; // twips
@@ -67,9 +68,13 @@ struct EditTextDef {
 // is in the system's 8-bit code page, later in UTF-8.
 EditTextDef readEditText(SwfReader& r, int movieVersion);
 
+// A font of the movie by its name and style; null when it has none such.
+using FontByName = std::function<const FontDef*(const QString& name, bool bold, bool italic)>;
+
 // The field drawn with a font's glyphs (null `font`: in a system font, which
-// needs a GUI application; without one only the border shows).
-ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font);
+// needs a GUI application; without one only the border shows). The runs of
+// an HTML field take the fonts they name, from `fonts` or the system.
+ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font, const FontByName& fonts = {});
 
 // The text of an HTML field: tags dropped, line breaks kept, entities read.
 QString plainTextOfHtml(const QString& html);

@@ -177,7 +177,7 @@ private slots:
         f.border = true;
         f.bounds = QRect(10 * px, 10 * px, 80 * px, 60 * px);
         const QImage img = drawField(f);
-        EXPECT_PIXEL(img, 22, 22, kGreen); // the text without its tags
+        EXPECT_PIXEL(img, 22, 22, kRed);   // the text in its font tag's colour, without its tags
         EXPECT_PIXEL(img, 42, 22, kWhite); // no tag letters after it
         EXPECT_PIXEL(img, 50, 60, kWhite); // the field's white ground
         EXPECT_PIXEL(img, 5, 5, kBlue);
