@@ -45,13 +45,19 @@ public:
     double width(const QString& text) const override
     {
         double w = 0;
-        for (const char32_t c : text.toUcs4())
-            w += font_.advance(font_.glyphFor(c)) * scale_;
+        char32_t previous = 0;
+        for (const char32_t c : text.toUcs4()) {
+            w += (font_.advance(font_.glyphFor(c)) + font_.kerning(previous, c)) * scale_;
+            previous = c;
+        }
         return w;
     }
     void draw(const QString& text, double x, double baseline, QPainterPath& out) const override
     {
+        char32_t previous = 0;
         for (const char32_t c : text.toUcs4()) {
+            x += font_.kerning(previous, c) * scale_;
+            previous = c;
             const int g = font_.glyphFor(c);
             if (g >= 0) {
                 const QTransform t = QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(x, baseline);
@@ -272,6 +278,14 @@ int FontDef::glyphFor(char32_t code) const
     return it == byCode_.end() ? -1 : it->second;
 }
 
+double FontDef::kerning(char32_t first, char32_t second) const
+{
+    if (kerning_.empty() || first > 0xFFFF || second > 0xFFFF)
+        return 0;
+    const auto it = kerning_.find(quint32(first) << 16 | quint32(second));
+    return it == kerning_.end() ? 0 : it->second;
+}
+
 double FontDef::advance(int index) const
 {
     if (index < 0)
@@ -345,7 +359,16 @@ FontDef readFont(SwfReader& r, int version)
             font.advances.push_back(rest.s16());
         if (rest.overrun())
             font.advances.clear();
-        // Glyph bounds and kerning follow; neither is needed to draw.
+        for (int i = 0; i < count && !rest.overrun(); ++i)
+            readRect(rest); // glyph bounds: not needed to draw
+        const int pairs = rest.u16();
+        for (int i = 0; i < pairs && !rest.overrun(); ++i) {
+            const quint32 first = wideCodes ? rest.u16() : rest.u8();
+            const quint32 second = wideCodes ? rest.u16() : rest.u8();
+            const qint16 adjustment = rest.s16();
+            if (!rest.overrun() && adjustment != 0)
+                font.kerning_[first << 16 | second] = adjustment;
+        }
     }
     return font;
 }

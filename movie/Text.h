@@ -30,10 +30,13 @@ struct FontDef {
     int glyphFor(char32_t code) const;
     // The advance of glyph `index` in font units.
     double advance(int index) const;
+    // What the font's kerning table adds between two codes, in font units.
+    double kerning(char32_t first, char32_t second) const;
 
 private:
     friend FontDef readFont(SwfReader& r, int version);
     std::unordered_map<char32_t, int> byCode_;
+    std::unordered_map<quint32, double> kerning_; // by first << 16 | second
 };
 
 // Reads DefineFont (version 1), DefineFont2 (2) or DefineFont3 (3) after the
