@@ -56,4 +56,10 @@ const Character* Movie::character(quint16 id) const
     return it == dictionary_.end() ? nullptr : &it->second;
 }
 
+QRectF Movie::scalingGrid(quint16 id) const
+{
+    const auto it = scalingGrids_.find(id);
+    return it == scalingGrids_.end() ? QRectF() : it->second;
+}
+
 } // namespace movie

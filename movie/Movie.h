@@ -43,6 +43,9 @@ public:
     QColor background() const { return background_; }
     const Timeline& timeline() const { return root_; }
     const Character* character(quint16 id) const;
+    // A sprite's 9-slice grid (twips): scaled, its corners keep their size
+    // and its edges stretch one way only. Empty: none.
+    QRectF scalingGrid(quint16 id) const;
     // Empty for a sound movie, else what could not be read.
     const QString& damage() const { return damage_; }
     // Characters that could not be used and draw nothing, each with why;
@@ -59,6 +62,7 @@ private:
     QColor background_ = Qt::white;
     Timeline root_;
     std::unordered_map<quint16, Character> dictionary_;
+    std::unordered_map<quint16, QRectF> scalingGrids_;
     QString damage_;
     QStringList warnings_;
 };

@@ -251,6 +251,14 @@ private:
                     c.place.colorTransform = cx, c.place.hasColorTransform = true;
             break;
         }
+        case tag::DefineScalingGrid: {
+            const quint16 id = body.u16();
+            const QRectF grid = readRect(body);
+            const Character* sprite = movie_.character(id);
+            if (!body.overrun() && sprite && sprite->kind == Character::Kind::Sprite && grid.isValid())
+                movie_.scalingGrids_.emplace(id, grid);
+            break;
+        }
         case tag::DefineSprite: {
             const quint16 id = body.u16();
             body.u16(); // frame count: the ShowFrame tags say it

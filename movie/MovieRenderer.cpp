@@ -5,6 +5,7 @@
 #include "movie/Limits.h"
 
 #include <QPainter>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct FrameState {
     double stageScale = 1; // device pixels to a stage pixel
     bool antialiased = true;
     LayerCache* cache = nullptr;
+    const Movie* movie = nullptr;
 };
 
 // Draws display lists into one picture: the frame's, or a layer that an
@@ -104,12 +106,60 @@ private:
             painter_.setWorldTransform(t);
             painter_.fillRect(deviceBounds(object, QTransform(), 0), cx.apply(object.background));
         }
+        if (object.sprite && drawScalingGrid(object, t, cx, clip))
+            return;
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
             drawShape(*object.character->shape, t, cx, clip);
         else if (object.character->kind == Character::Kind::Morph)
             drawShape(*object.character->morph->at(object.ratio), t, cx, clip);
+    }
+
+    // A sprite with a 9-slice grid: each of the nine cells of its bounds is
+    // drawn on its own, the corners at the scale the sprite stands in, the
+    // edges stretched one way, the middle both. Only for scales without
+    // rotation, skew or mirroring; false when not drawn so.
+    bool drawScalingGrid(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
+        const QRectF grid = state_.movie->scalingGrid(object.characterId);
+        if (grid.isEmpty())
+            return false;
+        const QRectF bounds = contentBounds(object, QTransform(), 0);
+        const double ownX = std::abs(object.matrix.a), ownY = std::abs(object.matrix.d);
+        if ((ownX == 1 && ownY == 1) || !bounds.contains(grid) || t.m12() != 0 || t.m21() != 0 || t.m11() <= 0
+            || t.m22() <= 0 || ownX < 1e-6 || ownY < 1e-6)
+            return false;
+        const double outerX = t.m11() / ownX, outerY = t.m22() / ownY;
+        const QRectF device = t.mapRect(bounds);
+        auto cuts = [](double from, double cut1, double cut2, double to, double devFrom, double devTo, double scale) {
+            double first = devFrom + (cut1 - from) * scale, second = devTo - (to - cut2) * scale;
+            if (first > second) // corners larger than the whole: they share it
+                first = second =
+                    devFrom + (devTo - devFrom) * (cut1 - from) / std::max(1e-9, (cut1 - from) + (to - cut2));
+            return std::array<double, 4>{devFrom, first, second, devTo};
+        };
+        const std::array<double, 4> xs{bounds.left(), grid.left(), grid.right(), bounds.right()};
+        const std::array<double, 4> ys{bounds.top(), grid.top(), grid.bottom(), bounds.bottom()};
+        const auto dx = cuts(xs[0], xs[1], xs[2], xs[3], device.left(), device.right(), outerX);
+        const auto dy = cuts(ys[0], ys[1], ys[2], ys[3], device.top(), device.bottom(), outerY);
+        for (size_t i = 0; i < 3; ++i) {
+            for (size_t j = 0; j < 3; ++j) {
+                const QRectF from(QPointF(xs[i], ys[j]), QPointF(xs[i + 1], ys[j + 1]));
+                const QRectF to(QPointF(dx[i], dy[j]), QPointF(dx[i + 1], dy[j + 1]));
+                if (from.width() <= 0 || from.height() <= 0 || to.width() <= 0 || to.height() <= 0)
+                    continue;
+                const QTransform cell = QTransform::fromTranslate(-from.x(), -from.y())
+                    * QTransform::fromScale(to.width() / from.width(), to.height() / from.height())
+                    * QTransform::fromTranslate(to.x(), to.y());
+                QPainterPath area;
+                area.addRect(to);
+                if (clip.path)
+                    area = area.intersected(*clip.path);
+                drawInstance(*object.sprite, cell, cx, Clip{&area, ++state_.lastClipId});
+            }
+        }
+        return true;
     }
 
     // Draws the object into a picture of its own, filters that, and lays
@@ -315,6 +365,7 @@ void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& ro
     state.stageScale = t.m11() * 20;
     state.antialiased = antialiased;
     state.cache = cache;
+    state.movie = &movie;
     FrameRenderer renderer(painter, image, t.mapRect(movie.stage()), state, 0);
     renderer.drawInstance(root, t, ColorTransform{}, Clip{});
     painter.restore();
