@@ -106,11 +106,12 @@ public:
             TextParagraph& p = paragraphs_.back();
             p.bullet = name == QLatin1String("li");
             const QString align = attribute(tag, "align").toLower();
-            if (name == QLatin1String("p") && !align.isEmpty())
+            if (name == QLatin1String("p"))
                 p.align = align == QLatin1String("right") ? 1
                     : align == QLatin1String("center")    ? 2
                     : align == QLatin1String("justify")   ? 3
-                                                          : 0;
+                    : align == QLatin1String("left")      ? 0
+                                                          : format_.align;
         } else if (name == QLatin1String("textformat")) {
             if (closing)
                 return;

@@ -132,9 +132,13 @@ public:
             return it->second.get();
         if (static_cast<int>(made_.size()) >= limits::kMaxFieldTypefaces)
             return made_.empty() ? nullptr : made_.begin()->second.get();
+        // The run's face, or the field's in the run's style.
         const FontDef* font = fieldFont_;
-        if (!run.face.isEmpty() && byName_ && !(font && font->name.compare(run.face, Qt::CaseInsensitive) == 0))
-            if (const FontDef* named = byName_(run.face, run.bold, run.italic))
+        const QString name = run.face.isEmpty() && font ? font->name : run.face;
+        const bool same = font && font->name.compare(name, Qt::CaseInsensitive) == 0 && font->bold == run.bold
+            && font->italic == run.italic;
+        if (!same && byName_ && !name.isEmpty())
+            if (const FontDef* named = byName_(name, run.bold, run.italic))
                 font = named;
         std::unique_ptr<Typeface> face;
         if (font && !font->glyphs.empty() && !font->codes.empty())
@@ -505,6 +509,8 @@ ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font, const Fon
     TextRun style;
     style.size = field.height;
     style.color = field.color;
+    style.bold = font && font->bold;
+    style.italic = font && font->italic;
     TextParagraph format;
     format.align = field.align;
     std::vector<TextParagraph> paragraphs;

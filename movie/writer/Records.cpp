@@ -65,7 +65,9 @@ void writeLine(BitWriter& w, const ShapeSpec::Line& l, int version)
     w.ub(static_cast<quint32>(l.cap), 2);
     w.ub(static_cast<quint32>(l.join), 2);
     w.ub(l.fill ? 1 : 0, 1);
-    w.ub(0, 3);
+    w.ub(l.noHScale ? 1 : 0, 1);
+    w.ub(l.noVScale ? 1 : 0, 1);
+    w.ub(l.pixelHinting ? 1 : 0, 1);
     w.ub(0, 5);
     w.ub(l.noClose ? 1 : 0, 1);
     w.ub(static_cast<quint32>(l.cap), 2);

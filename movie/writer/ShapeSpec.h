@@ -56,7 +56,8 @@ struct ShapeSpec {
         int join = 0; // 0 round, 1 bevel, 2 miter
         double miterLimit = 3;
         bool noClose = false;
-        std::optional<Fill> fill; // DefineShape4 only
+        bool noHScale = false, noVScale = false, pixelHinting = false; // DefineShape4 only
+        std::optional<Fill> fill;                                      // DefineShape4 only
     };
     struct Record {
         enum class Type { Style, Straight, Curve };

@@ -236,6 +236,52 @@ private slots:
         EXPECT_PIXEL(img, 55, 50, kGreen);
     }
 
+    // Colours and alpha mix separately: halfway from opaque white to
+    // transparent black is a half-transparent grey, not a half-transparent
+    // white.
+    void translucentGradientMixesWithoutPremultipliedAlpha()
+    {
+        ShapeSpec s;
+        Matrix m = scale(100.0 * px / 32768, 1, 50 * px, 0);
+        s.fills.push_back(
+            Fill::gradient(Fill::Kind::Linear, m, {{0, QColor(255, 255, 255, 255)}, {255, QColor(0, 0, 0, 0)}}));
+        s.rect(QRect(0, 0, 100 * px, 100 * px), 1);
+        const QImage img = drawOne(s);
+        EXPECT_PIXEL(img, 50, 50, QColor(64, 64, 191)); // grey at half alpha over the blue ground
+        EXPECT_PIXEL(img, 1, 50, kWhite);
+    }
+
+    // A vertical line 2 pixels wide in a shape drawn four times as wide:
+    // its width follows the horizontal scale unless its style says not to.
+    void lineScaleModes_data()
+    {
+        QTest::addColumn<bool>("noHScale");
+        QTest::addColumn<bool>("noVScale");
+        QTest::addColumn<bool>("wide");
+        QTest::addRow("normal") << false << false << true;
+        QTest::addRow("vertical only") << true << false << false;
+        QTest::addRow("horizontal only") << false << true << true;
+        QTest::addRow("none") << true << true << false;
+    }
+    void lineScaleModes()
+    {
+        QFETCH(bool, noHScale);
+        QFETCH(bool, noVScale);
+        QFETCH(bool, wide);
+        ShapeSpec s;
+        ShapeSpec::Line l;
+        l.width = 2 * px;
+        l.color = kRed;
+        l.cap = 1;
+        l.noHScale = noHScale;
+        l.noVScale = noVScale;
+        s.lines = {l};
+        s.style(-1, -1, 1, QPoint(10 * px, 20 * px)).lineTo(10 * px, 80 * px);
+        const QImage img = drawOne(s, 4, scale(4, 1));
+        EXPECT_PIXEL(img, 40, 50, kRed);
+        EXPECT_PIXEL(img, 43, 50, wide ? kRed : kBackground); // 8 pixels wide, or 2
+    }
+
     void lineWidthsAndHairlines()
     {
         ShapeSpec s;

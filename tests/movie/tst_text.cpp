@@ -6,6 +6,7 @@
 
 #include "movie/TagCodes.h"
 
+#include "movie/HtmlText.h"
 #include "movie/Text.h"
 
 #include <QDir>
@@ -181,6 +182,72 @@ private slots:
         EXPECT_PIXEL(img, 42, 22, kWhite); // no tag letters after it
         EXPECT_PIXEL(img, 50, 60, kWhite); // the field's white ground
         EXPECT_PIXEL(img, 5, 5, kBlue);
+    }
+
+    // Each run of an HTML field takes the font it names: letters the field's
+    // own font lacks come from the bold font of the same name.
+    void htmlRunsTakeTheirOwnFonts()
+    {
+        SwfWriter w = stage(kBlue);
+        SwfWriter::FontSpec plain = squareFont(2);
+        plain.name = "Face";
+        SwfWriter::FontSpec bold = squareFont(2);
+        bold.name = "Face";
+        bold.bold = true;
+        bold.codes = {'B', ' '};
+        w.defineFont(1, plain, 2);
+        w.defineFont(3, bold, 2);
+        SwfWriter::EditTextSpec f = greenField("A<b>B</b><font color=\"#ff0000\">A</font>");
+        f.html = true;
+        w.defineEditText(2, f);
+        const QImage img = drawPlaced(w, 2);
+        EXPECT_PIXEL(img, 12, 12, kGreen); // A: x 2..22
+        EXPECT_PIXEL(img, 32, 12, kGreen); // B, from the bold font: x 22..42
+        EXPECT_PIXEL(img, 52, 12, kRed);   // A again, in red: x 42..62
+        EXPECT_PIXEL(img, 72, 12, kBlue);
+    }
+
+    void htmlParagraphsAndStyles()
+    {
+        movie::TextRun base;
+        base.size = 240;
+        base.color = kBlue;
+        movie::TextParagraph format;
+        auto read = [&](const char* html) { return movie::parseHtmlText(QString::fromUtf8(html), base, format); };
+
+        auto ps = read("<p align='center'>one</p><p>two<br/>three</p>");
+        QCOMPARE(ps.size(), size_t(3));
+        QCOMPARE(ps[0].align, 2);
+        QCOMPARE(ps[1].align, 0);
+        QCOMPARE(ps[2].runs.front().text, QStringLiteral("three"));
+
+        ps = read("<font face=\"Serif\" size=\"30\" color=\"#00ff00\">big</font> <b><i><u>x</u></i></b>&lt;&amp;&gt;");
+        QCOMPARE(ps.size(), size_t(1));
+        const auto& runs = ps[0].runs;
+        QCOMPARE(runs.size(), size_t(4));
+        QCOMPARE(runs[0].face, QStringLiteral("Serif"));
+        QCOMPARE(runs[0].size, 600.0);
+        QCOMPARE(runs[0].color, kGreen);
+        QCOMPARE(runs[1].text, QStringLiteral(" "));
+        QVERIFY(runs[2].bold && runs[2].italic && runs[2].underline);
+        QCOMPARE(runs[3].text, QStringLiteral("<&>"));
+        QCOMPARE(runs[3].color, kBlue);
+
+        ps = read("<textformat indent='5' leading='2' leftmargin='3' rightmargin='4'><li>item</li></textformat>");
+        QCOMPARE(ps.size(), size_t(1));
+        QVERIFY(ps[0].bullet);
+        QCOMPARE(ps[0].indent, 100.0);
+        QCOMPARE(ps[0].leading, 40.0);
+        QCOMPARE(ps[0].leftMargin, 60.0);
+        QCOMPARE(ps[0].rightMargin, 80.0);
+
+        // Deeply nested styles and a tag cut off are safe; the text stays.
+        QString deep;
+        for (int i = 0; i < 1000; ++i)
+            deep += "<font size='+1'>";
+        ps = movie::parseHtmlText(deep + "x<b", base, format);
+        QCOMPARE(ps.size(), size_t(1));
+        QCOMPARE(ps[0].runs.back().text, QStringLiteral("x"));
     }
 
     void htmlToPlainText()
