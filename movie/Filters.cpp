@@ -17,7 +17,7 @@ double readFixed(SwfReader& r) { return static_cast<qint32>(r.u32()) / 65536.0; 
 double readFixed8(SwfReader& r) { return r.s16() / 256.0; }
 float readFloat(SwfReader& r)
 {
-    const float f = std::bit_cast<float>(r.u32());
+    const auto f = std::bit_cast<float>(r.u32());
     return std::isfinite(f) ? f : 0.0f;
 }
 
@@ -151,12 +151,12 @@ void boxBlur(quint8* data, int w, int h, int channels, qsizetype stride, double 
     for (int pass = 0; pass < passes; ++pass) {
         if (across.blurs()) {
             const int pad = across.radius + 1;
-            line.assign(static_cast<size_t>(w + 2 * pad), outside);
+            line.assign(static_cast<size_t>(w) + 2 * static_cast<size_t>(pad), outside);
             for (int y = 0; y < h; ++y) {
                 quint8* row = data + y * stride;
                 for (int c = 0; c < channels; ++c) {
                     for (int x = 0; x < w; ++x)
-                        line[static_cast<size_t>(pad + x)] = row[x * channels + c];
+                        line[static_cast<size_t>(pad) + static_cast<size_t>(x)] = row[x * channels + c];
                     const int* v = line.data() + pad;
                     int sum = 0;
                     for (int i = -across.radius; i < across.radius; ++i)
@@ -249,7 +249,7 @@ QPoint offsetOf(const Filter& f, double scale)
                   static_cast<int>(std::lround(std::sin(f.angle) * f.distance * scale)));
 }
 
-int strengthened(int v, double strength) { return std::min(255, static_cast<int>(v * strength + 0.5)); }
+int strengthened(int v, double strength) { return std::min(255, static_cast<int>(std::lround(v * strength))); }
 
 // Every channel of a premultiplied colour times amount / 255.
 inline QRgb scaled(QRgb c, quint32 amount)
@@ -362,15 +362,17 @@ void bevel(QImage& image, const Filter& f, double scale)
     std::array<QRgb, 511> table{};
     for (int d = -255; d <= 255; ++d) {
         const int amount = std::clamp(static_cast<int>(std::lround(d * f.strength)), -255, 255);
-        table[static_cast<size_t>(d + 255)] = f.kind == Filter::Kind::GradientBevel
+        table[static_cast<size_t>(d) + 255] = f.kind == Filter::Kind::GradientBevel
             ? gradientAt(f, (amount + 255) / 510.0)
             : amount >= 0 ? premultiplied(f.highlight, amount)
                           : premultiplied(f.color, -amount);
     }
     Filter placement = f;
     placement.inner = f.inner && !f.onTop;
-    compose(image, placement,
-            [&](int x, int y) { return table[static_cast<size_t>(lit.row(y)[x] - dark.row(y)[x] + 255)]; });
+    compose(image, placement, [&](int x, int y) {
+        const int index = lit.row(y)[x] - dark.row(y)[x] + 255;
+        return table[static_cast<size_t>(index)];
+    });
 }
 
 void colorMatrix(QImage& image, const Filter& f)
