@@ -111,9 +111,9 @@ private:
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
-            drawShape(*object.character->shape, t, cx, clip);
+            drawShape(*object.character->shape, t, cx, clip, object.matrix);
         else if (object.character->kind == Character::Kind::Morph)
-            drawShape(*object.character->morph->at(object.ratio), t, cx, clip);
+            drawShape(*object.character->morph->at(object.ratio), t, cx, clip, object.matrix);
     }
 
     // A sprite with a 9-slice grid: each of the nine cells of its bounds is
@@ -244,7 +244,8 @@ private:
         return shape ? t.mapRect(shape->bounds) : QRectF();
     }
 
-    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip)
+    // `own` is the shape's own placement within `t`.
+    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own)
     {
         useClip(clip);
         const double scale = std::sqrt(std::abs(t.determinant()));
@@ -276,16 +277,22 @@ private:
                         painter_.drawPath(stroke.path);
                     continue;
                 }
-                // The width follows only the scales the style lets it:
-                // the pen is drawn on the device scaled by those alone.
-                const QSizeF pen = style.penScale(t, state_.stageScale / 20);
-                const QTransform penSpace = QTransform::fromScale(pen.width(), pen.height());
-                QPainterPath path = t.map(stroke.path);
-                if (style.pixelHinting)
-                    path = hinted(path, style.width * std::min(pen.width(), pen.height()));
-                painter_.setWorldTransform(penSpace);
-                painter_.setPen(style.pen(cx, style.width, t * penSpace.inverted()));
-                painter_.drawPath(penSpace.inverted().map(path));
+                // Scale modes: the width keeps out the scales of the shape's
+                // own placement that the style names; what it stands in
+                // scales it as ever.
+                const QTransform place = own.toTransform();
+                if (!place.isInvertible())
+                    continue;
+                const QTransform outer = place.inverted() * t;
+                const double width = style.width * style.ownScale(place);
+                const double onDevice = width * std::sqrt(std::abs(outer.determinant()));
+                const bool thin = onDevice < 1.0;
+                QPainterPath path = place.map(stroke.path);
+                if (style.pixelHinting && outer.isInvertible())
+                    path = outer.inverted().map(hinted(outer.map(path), std::max(1.0, onDevice)));
+                painter_.setWorldTransform(outer);
+                painter_.setPen(style.pen(cx, thin ? 1.0 : width, place, thin));
+                painter_.drawPath(path);
             }
         }
     }

@@ -50,18 +50,17 @@ struct LineStyle {
     Qt::PenJoinStyle join = Qt::RoundJoin;
     double miterLimit = 3;
     bool noClose = false;
-    // Scale modes: the width does not follow the shape's horizontal
-    // (noHScale) or vertical (noVScale) scale, only the stage's.
+    // Scale modes: the width does not follow the horizontal (noHScale) or
+    // vertical (noVScale) scale of the shape's own placement.
     bool noHScale = false;
     bool noVScale = false;
     bool pixelHinting = false; // strokes lie on whole pixels
     FillStyle fill;            // a solid colour unless the style has a fill of its own
 
-    // How a stroke's width grows on the device across and down, in device
-    // pixels a twip, for a shape placed by `t` on a stage drawn at
-    // `stageScale`: with the shape's scales its mode allows, else the
-    // stage's; never under a pixel.
-    QSizeF penScale(const QTransform& t, double stageScale) const;
+    // How much of the scale of a shape's own placement `place` a stroke of
+    // a scale mode keeps: the vertical scale alone (noHScale), the
+    // horizontal alone (noVScale), or none.
+    double ownScale(const QTransform& place) const;
     // The pen of a stroke `width` wide (device pixels when `cosmetic`),
     // its fill placed by `t`.
     QPen pen(const ColorTransform& cx, double width, const QTransform& t, bool cosmetic = false) const;

@@ -126,13 +126,15 @@ QBrush FillStyle::makeBrush(const ColorTransform& cx) const
     return b;
 }
 
-QSizeF LineStyle::penScale(const QTransform& t, double stageScale) const
+double LineStyle::ownScale(const QTransform& place) const
 {
-    const double kx = noHScale ? stageScale : std::hypot(t.m11(), t.m12());
-    const double ky = noVScale ? stageScale : std::hypot(t.m21(), t.m22());
-    // Never thinner than a device pixel.
-    const double least = width > 0 ? 1.0 / width : 1.0;
-    return QSizeF(std::max(kx, least), std::max(ky, least));
+    if (noHScale && noVScale)
+        return 1;
+    if (noHScale)
+        return std::hypot(place.m21(), place.m22());
+    if (noVScale)
+        return std::hypot(place.m11(), place.m12());
+    return std::sqrt(std::abs(place.determinant()));
 }
 
 QPen LineStyle::pen(const ColorTransform& cx, double width, const QTransform& t, bool cosmetic) const

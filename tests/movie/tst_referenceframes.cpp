@@ -53,7 +53,7 @@ const std::map<QString, Expectation>& expectations()
         {"acid-gradient-0", {false, 0.25}},
         {"acid-gradient-1", {false, 0.25}},
         {"acid-gradient-2", {false, 0.25}},
-        {"acid-scale", {false, 1.5}},
+        {"acid-scale", {false, 0.25}},
         {"acid-text", {false, 1.25}},
         {"acid-text-3", {false, 0.25}},
         {"clipping", {true, 0.25}},
