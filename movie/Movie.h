@@ -3,6 +3,7 @@
 #include "movie/MorphShape.h"
 #include "movie/ShapeDef.h"
 #include "movie/Timeline.h"
+#include "movie/sound/SoundTags.h"
 
 #include <QColor>
 #include <QRectF>
@@ -46,6 +47,7 @@ public:
     // A sprite's 9-slice grid (twips): scaled, its corners keep their size
     // and its edges stretch one way only. Empty: none.
     QRectF scalingGrid(quint16 id) const;
+    const SoundCatalog& sounds() const { return sounds_; }
     // Empty for a sound movie, else what could not be read.
     const QString& damage() const { return damage_; }
     // Characters that could not be used and draw nothing, each with why;
@@ -63,6 +65,7 @@ private:
     Timeline root_;
     std::unordered_map<quint16, Character> dictionary_;
     std::unordered_map<quint16, QRectF> scalingGrids_;
+    SoundCatalog sounds_;
     QString damage_;
     QStringList warnings_;
 };

@@ -62,6 +62,7 @@ public:
                 continue;
             }
             pending = readControlTag(code, body, current) || pending;
+            pending = readSoundControlTag(code, body, timeline, current, movie_.sounds_) || pending;
             if (nesting < kMaxDefinitionNesting)
                 readDefinition(code, body, nesting);
         }
@@ -270,6 +271,8 @@ private:
         default:
             if (isBitmapTag(code))
                 readPicture(code, body);
+            else
+                movie_.sounds_.readDefinition(code, body, movie_.warnings_);
             break;
         }
     }

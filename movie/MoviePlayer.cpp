@@ -19,6 +19,7 @@ MoviePlayer::~MoviePlayer() = default;
 void MoviePlayer::rewind()
 {
     scripts_.clear();
+    entered_.clear();
     root_.reset();
     workLeft_ = limits::kMaxWorkPerStep;
     root_ = newInstance(movie_->timeline(), 0);
@@ -73,6 +74,9 @@ void MoviePlayer::gotoFrame(SpriteInstance& instance, int frame)
             applyFrame(instance, f, &previous);
         ++version_;
     }
+    const Frame& entered = instance.timeline->frames[static_cast<size_t>(frame)];
+    if (instance.timeline->stream || !entered.sounds.empty())
+        entered_.push_back({instance.weak_from_this(), instance.frame, frame});
     instance.frame = frame;
     for (const ActionList& script : instance.timeline->frames[static_cast<size_t>(frame)].scripts)
         scripts_.push_back({instance.weak_from_this(), &script});
@@ -156,6 +160,7 @@ void MoviePlayer::step()
 {
     ++step_;
     workLeft_ = limits::kMaxWorkPerStep;
+    entered_.clear();
     advance(*root_);
     runScripts();
 }

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <deque>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QPainter;
 
@@ -34,6 +36,16 @@ public:
     int currentFrame() const { return root_->frame + 1; }
     // Changes whenever the display lists change.
     quint64 version() const { return version_; }
+
+    // A timeline's entry into a frame that starts sounds or carries a stream.
+    struct FrameEntry {
+        std::weak_ptr<const SpriteInstance> instance;
+        int from = -1; // the frame it left; -1 for none
+        int to = 0;
+    };
+    // Such entries of the last step() or rewind(), in order; taking them
+    // empties the list, and each step starts a new one.
+    std::vector<FrameEntry> takeEnteredFrames() { return std::exchange(entered_, {}); }
 
     // Draws the frame into `viewport`: the whole stage fitted, keeping its
     // aspect ratio, centred, the rest in the background colour.
@@ -65,6 +77,7 @@ private:
     std::shared_ptr<const Movie> movie_;
     std::shared_ptr<SpriteInstance> root_;
     std::deque<QueuedScript> scripts_;
+    std::vector<FrameEntry> entered_;
     quint64 step_ = 0;
     quint64 version_ = 0;
     int workLeft_ = 0;

@@ -2,6 +2,7 @@
 
 #include "movie/Filters.h"
 #include "movie/Geometry.h"
+#include "movie/sound/SoundTypes.h"
 
 #include <QByteArray>
 #include <vector>
@@ -54,11 +55,14 @@ struct Frame {
     std::vector<FrameCommand> commands;
     std::vector<ActionList> scripts;
     QByteArray label;
+    std::vector<SoundStart> sounds; // event sounds started or stopped on entering the frame
+    QByteArray streamBlock;         // the frame's share of the timeline's stream, coded
 };
 
 // A sequence of frames: the movie's own or a sprite's.
 struct Timeline {
     std::vector<Frame> frames;
+    std::optional<SoundStreamHead> stream; // the format of the frames' stream blocks
 
     int frameCount() const { return static_cast<int>(frames.size()); }
     // The 0-based frame with this label, or -1.

@@ -2,6 +2,7 @@
 
 #include "movie/Filters.h"
 #include "movie/Geometry.h"
+#include "movie/sound/SoundTypes.h"
 #include "movie/writer/BitWriter.h"
 #include "movie/writer/ShapeSpec.h"
 
@@ -150,6 +151,18 @@ public:
     };
     void defineButton(quint16 id, const std::vector<ButtonRecord>& records, int buttonVersion = 2);
     void defineButtonCxform(quint16 id, const ColorTransform& cx);
+
+    // Sounds, their data already coded (see SoundEncoding.h); MP3 data may
+    // start with `seekSamples` frames of encoder delay.
+    void defineSound(quint16 id, const SoundFormat& format, quint32 sampleCount, const QByteArray& data,
+                     qint16 seekSamples = 0);
+    void startSound(quint16 id, const SoundInfo& info = {});
+    void startSound2(const QByteArray& className, const SoundInfo& info = {});
+    void symbolClass(quint16 id, const QByteArray& className);
+    void soundStreamHead(const SoundStreamHead& head, int headVersion = 2);
+    void soundStreamBlock(const QByteArray& data); // PCM or ADPCM
+    void mp3StreamBlock(quint16 samples, const QByteArray& frames);
+    void defineButtonSound(quint16 buttonId, const ButtonSounds& sounds);
 
     void beginSprite(quint16 id);
     void endSprite();

@@ -1,6 +1,7 @@
 #include "tests/support/ToneFiles.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -38,6 +39,26 @@ bool writeTone(const QString& path, int format, double seconds, int channels)
     }
     sf_close(file);
     return ok;
+}
+
+QByteArray mp3Bytes(const std::vector<qint16>& samples, int rate, int channels)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tone.mp3"));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = Mp3;
+    if (!dir.isValid() || !sf_format_check(&info))
+        return {};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file)
+        return {};
+    const auto frames = sf_count_t(samples.size()) / channels;
+    const bool ok = sf_writef_short(file, samples.data(), frames) == frames;
+    sf_close(file);
+    QFile written(path);
+    return ok && written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
 }
 
 } // namespace ToneFiles

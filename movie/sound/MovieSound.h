@@ -1,0 +1,56 @@
+#pragma once
+
+#include "movie/sound/SoundMixer.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace movie {
+
+class Movie;
+class MoviePlayer;
+struct SpriteInstance;
+
+// The sound of a playing movie: starts and stops its event sounds and the
+// streams of its timelines as the player enters frames, and mixes them.
+//
+// A stream keeps to its timeline: it plays while the timeline moves on
+// frame by frame, starts anew where the timeline jumps, and ends when the
+// timeline stops, goes away or reaches a frame without a block. The movie's
+// own stream also sets the pace of the frames (samplesPerFrame), so that
+// the picture follows the sound when the two disagree.
+class MovieSound {
+public:
+    explicit MovieSound(std::shared_ptr<const Movie> movie);
+    ~MovieSound();
+
+    // Takes the frames the player entered since the last call (its last
+    // step or rewind) and starts and stops sounds accordingly.
+    void follow(MoviePlayer& player);
+    void stopAll();
+    // The next `frames` stereo sample frames at kMixRate.
+    void render(float* out, int frames) { mixer_.render(out, frames); }
+
+    // Mixer samples per frame of the movie's timeline.
+    double samplesPerFrame() const;
+    bool isSounding() const { return mixer_.playingCount() > 0; }
+    const QStringList& warnings() const { return mixer_.warnings(); }
+
+private:
+    struct Stream;
+    void startOrStop(const SoundStart& start);
+    void followStream(const std::shared_ptr<const SpriteInstance>& instance, int from, int to);
+
+    std::shared_ptr<const Movie> movie_;
+    SoundMixer mixer_;
+    std::vector<Stream> streams_;
+};
+
+// Plays `frames` frames of the player's movie from where it stands (its
+// current frame first, then a step a frame) and hands the sound to `sink`,
+// frame by frame: stereo floats at kMixRate, `count` sample frames at a time.
+void renderMovieSound(MoviePlayer& player, MovieSound& sound, int frames,
+                      const std::function<void(const float* samples, int count)>& sink);
+
+} // namespace movie
