@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libjpeg62-turbo-dev libsndfile1-dev
+BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libjpeg62-turbo-dev libsndfile1-dev libmpg123-dev
                 libsdl2-dev zlib1g-dev liblzma-dev fonts-dejavu-core fonts-liberation)
 TEST_PACKAGES=(xvfb xauth xdotool imagemagick x11-utils clang libclang-rt-14-dev
                clang-format clang-tidy)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AudioOutput.h"
+
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -55,17 +57,14 @@ public:
     std::uint64_t buffersDelivered() const { return buffersDelivered_.load(); }
 
 private:
-    friend struct MediaPlayerAudio; // the audio callback
     void fill(float* out, int frames);
     void requireOpen() const;
-    void openDevice(int sampleRate);
 
     QString fileName_;
     sf_private_tag* file_ = nullptr;
     int fileChannels_ = 0;
     int deviceChannels_ = 0;
-    std::uint32_t device_ = 0;   // SDL audio device, 0 when none
-    bool audioStarted_ = false;  // SDL audio subsystem started by this player
+    AudioOutput output_;
     bool started_ = false;       // device unpaused by Play, until Stop or Close
     std::vector<float> scratch_; // one buffer of frames with the file's channels
 

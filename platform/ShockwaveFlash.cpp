@@ -3,6 +3,7 @@
 #include "base/EditorError.h"
 #include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
+#include "platform/MovieAudio.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -22,13 +23,17 @@ void TShockwaveFlash::setMovie(const QString& path)
 {
     clock_.stop();
     resumeOnShow_ = false;
+    if (audio_)
+        audio_->silence();
     player_.reset();
+    movie_.reset();
     frame_ = QImage();
     moviePath_ = path;
     frameVersion_ = ~0ull;
     if (QFileInfo::exists(path)) {
         try {
-            player_ = std::make_unique<movie::MoviePlayer>(movie::Movie::load(path));
+            movie_ = movie::Movie::load(path);
+            player_ = std::make_unique<movie::MoviePlayer>(movie_);
         } catch (const movie::MovieError& e) {
             update();
             throw EditorError(e.text());
@@ -46,7 +51,17 @@ void TShockwaveFlash::Play()
     if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide))
         resumeOnShow_ = true;
     else
-        startClock();
+        startPlaying();
+}
+
+void TShockwaveFlash::startPlaying()
+{
+    if (movie_->sounds().hasSound()) {
+        if (!audio_)
+            audio_ = std::make_unique<MovieAudio>();
+        audio_->start(movie_, *player_);
+    }
+    startClock();
 }
 
 void TShockwaveFlash::Stop()
@@ -55,14 +70,25 @@ void TShockwaveFlash::Stop()
     resumeOnShow_ = false;
     if (player_)
         player_->stop();
+    if (audio_)
+        audio_->silence();
 }
 
 bool TShockwaveFlash::IsPlaying() const { return player_ && clock_.isActive(); }
+
+bool TShockwaveFlash::IsSounding() const { return audio_ && audio_->isSounding(); }
+
+quint64 TShockwaveFlash::soundBuffersDelivered() const { return audio_ ? audio_->buffersDelivered() : 0; }
 
 int TShockwaveFlash::CurrentFrame() const { return player_ ? player_->currentFrame() : 0; }
 
 void TShockwaveFlash::startClock()
 {
+    // With sound the frames follow the sound's clock, looked at twice a frame.
+    if (audio_ && audio_->isRunning()) {
+        clock_.start(std::max(5, static_cast<int>(audio_->frameMilliseconds() / 2)));
+        return;
+    }
     const double fps = std::clamp(player_->movie().frameRate(), 1.0, 120.0);
     clock_.start(static_cast<int>(std::lround(1000.0 / fps)));
 }
@@ -73,7 +99,14 @@ void TShockwaveFlash::tick()
         clock_.stop();
         return;
     }
-    player_->step();
+    if (audio_ && audio_->isRunning()) {
+        for (int due = audio_->takeDueFrames(); due > 0; --due) {
+            player_->step();
+            audio_->follow(*player_);
+        }
+    } else {
+        player_->step();
+    }
     if (player_->version() != frameVersion_)
         update();
     // A movie that has come to rest cannot change again until Play.
@@ -86,13 +119,15 @@ void TShockwaveFlash::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     resumeOnShow_ = resumeOnShow_ || clock_.isActive();
     clock_.stop();
+    if (audio_)
+        audio_->silence();
 }
 
 void TShockwaveFlash::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (resumeOnShow_ && player_)
-        startClock();
+        startPlaying();
     resumeOnShow_ = false;
 }
 

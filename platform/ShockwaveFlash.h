@@ -6,9 +6,12 @@
 #include <QWidget>
 #include <memory>
 
+class MovieAudio;
+
 namespace movie {
+class Movie;
 class MoviePlayer;
-}
+} // namespace movie
 
 // The Flash player control of the canvas window: plays a title movie with
 // the editor's own movie engine. Its settings are fixed: window mode,
@@ -27,12 +30,17 @@ public:
     void setMovie(const QString& path);
     const QString& Movie() const { return moviePath_; }
 
-    // Runs the timeline from the current frame at the movie's frame rate.
+    // Runs the timeline from the current frame at the movie's frame rate,
+    // with the movie's sound; a movie with a stream runs at its sound's pace.
     // A hidden player does not step its movie: hiding it pauses the
-    // timeline, showing it again goes on from there.
+    // timeline and silences it, showing it again goes on from there.
     void Play();
-    // Halts the timeline where it stands.
+    // Halts the timeline where it stands and ends every sound of the movie.
     void Stop();
+    // Whether the movie's sound is being played on an audio device.
+    bool IsSounding() const;
+    // Buffers of the movie's sound handed to the audio device so far.
+    quint64 soundBuffersDelivered() const;
 
     bool IsPlaying() const;
     bool hasMovie() const { return player_ != nullptr; }
@@ -51,9 +59,13 @@ protected:
 private:
     void tick();
     void startClock();
+    // The clock, and the movie's sound when it has any.
+    void startPlaying();
 
     QString moviePath_;
+    std::shared_ptr<const movie::Movie> movie_;
     std::unique_ptr<movie::MoviePlayer> player_;
+    std::unique_ptr<MovieAudio> audio_; // made when a movie with sound first plays
     QTimer clock_;
     bool resumeOnShow_ = false;    // playing when it was hidden
     QImage frame_;                 // the last drawn frame, shown on every paint

@@ -1,15 +1,20 @@
 // make_sample_logo OUT.swf
 // Writes the sample skin's title movie: a 265 x 65 gradient banner over
 // which a gold emblem slides in and fades up while an underline grows, in
-// two seconds at 24 frames a second, stopping on its last frame.
+// two seconds at 24 frames a second, stopping on its last frame. A chime
+// sounds as the emblem comes to rest.
 
+#include "movie/writer/SoundEncoding.h"
 #include "movie/writer/SwfWriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
+#include <vector>
 
 using namespace movie;
 using namespace movie::writer;
@@ -17,7 +22,8 @@ using namespace movie::writer;
 namespace {
 
 constexpr int kWidth = 265, kHeight = 65, kFps = 24, kFrames = 48;
-constexpr quint16 kBanner = 1, kEmblem = 2, kUnderline = 3, kGlow = 4;
+constexpr quint16 kBanner = 1, kEmblem = 2, kUnderline = 3, kGlow = 4, kChime = 5;
+constexpr int kChimeFrame = 30;
 
 ShapeSpec banner()
 {
@@ -77,6 +83,27 @@ ShapeSpec glow()
 
 double easeOut(double t) { return 1 - (1 - t) * (1 - t); }
 
+// A bell-like chime of a second and a half: a few inharmonic partials over
+// A5, each dying away at its own pace, after a five-millisecond attack.
+std::vector<qint16> chime(int rate)
+{
+    struct Partial {
+        double ratio, level, decay; // decay: seconds to fall to about a third
+    };
+    static constexpr Partial kPartials[] = {{1.0, 0.5, 0.6}, {2.76, 0.25, 0.25}, {5.4, 0.12, 0.12}, {0.5, 0.1, 0.9}};
+    const int frames = rate * 3 / 2;
+    std::vector<qint16> out(static_cast<std::size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        const double t = double(i) / rate;
+        double v = 0;
+        for (const Partial& p : kPartials)
+            v += p.level * std::exp(-t / p.decay) * std::sin(2 * std::numbers::pi * 880.0 * p.ratio * t);
+        v *= std::min(1.0, t / 0.005);
+        out[static_cast<std::size_t>(i)] = static_cast<qint16>(std::lround(std::clamp(v, -1.0, 1.0) * 26000));
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,6 +121,11 @@ int main(int argc, char** argv)
     w.defineShape(kEmblem, emblem(), 3);
     w.defineShape(kUnderline, underline(), 3);
     w.defineShape(kGlow, glow(), 3);
+    SoundFormat sound;
+    sound.codec = SoundFormat::Adpcm;
+    sound.rate = 22050;
+    const std::vector<qint16> samples = chime(22050);
+    w.defineSound(kChime, sound, quint32(samples.size()), writer::adpcm(samples, 1, 4));
     w.placeObject2(SwfWriter::Place::add(1, kBanner).withMatrix(Matrix{}));
 
     for (int frame = 0; frame < kFrames; ++frame) {
@@ -125,6 +157,8 @@ int main(int argc, char** argv)
         w.placeObject2(place(2, kGlow).withMatrix(glowAt).withColor(glowFade));
         w.placeObject2(place(3, kEmblem).withMatrix(at).withColor(fade));
         w.placeObject2(place(4, kUnderline).withMatrix(line));
+        if (frame == kChimeFrame)
+            w.startSound(kChime);
         if (frame == kFrames - 1)
             w.doAction(actions::stop());
         w.showFrame();
