@@ -52,7 +52,8 @@ void TMediaPlayer::Open()
     started_ = false;
     scratch_.assign(std::size_t(kBufferFrames) * std::size_t(fileChannels_), 0.0f);
     try {
-        output_.open(info.samplerate, deviceChannels_, kBufferFrames, [this](float* out, int frames) { fill(out, frames); });
+        output_.open(info.samplerate, deviceChannels_, kBufferFrames,
+                     [this](float* out, int frames) { fill(out, frames); });
     } catch (const EditorError&) {
         sndfile().sf_close(file_);
         file_ = nullptr;
@@ -106,7 +107,7 @@ void TMediaPlayer::fill(float* out, int frames)
             sf_count_t got = 0;
             if (fileChannels_ == deviceChannels_) {
                 got = sndfile().sf_readf_float(file_, out + std::size_t(done) * std::size_t(deviceChannels_),
-                                             frames - done);
+                                               frames - done);
             } else {
                 const int chunk = std::min(frames - done, int(scratch_.size()) / fileChannels_);
                 got = sndfile().sf_readf_float(file_, scratch_.data(), chunk);

@@ -76,8 +76,8 @@ int MovieAudio::takeDueFrames()
 {
     if (!running_)
         return 0;
-    const double samples = output_.isOpen() ? double(samplesRendered_.load())
-                                            : double(wallClock_.nsecsElapsed()) * kRate / 1e9;
+    const double samples =
+        output_.isOpen() ? double(samplesRendered_.load()) : double(wallClock_.nsecsElapsed()) * kRate / 1e9;
     const auto due = int(std::clamp<qint64>(qint64(samples / perFrame_) - framesTaken_, 0, kMaxFramesATick));
     framesTaken_ += due;
     return due;

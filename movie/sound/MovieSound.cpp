@@ -70,8 +70,8 @@ void MovieSound::startOrStop(const SoundStart& start)
 void MovieSound::followStream(const std::shared_ptr<const SpriteInstance>& instance, int from, int to)
 {
     const Timeline& timeline = *instance->timeline;
-    auto it = std::find_if(streams_.begin(), streams_.end(),
-                           [&](const Stream& s) { return s.instance.lock() == instance; });
+    auto it =
+        std::find_if(streams_.begin(), streams_.end(), [&](const Stream& s) { return s.instance.lock() == instance; });
     if (it == streams_.end()) {
         streams_.push_back(Stream{instance, 0, -1, false});
         it = streams_.end() - 1;

@@ -48,11 +48,10 @@ Mpg123 loadMpg123()
     api.ok = resolve(library, api.init, {"mpg123_init"}) && resolve(library, api.create, {"mpg123_new"})
         && resolve(library, api.destroy, {"mpg123_delete"})
         && resolve(library, api.param, {"mpg123_param2", "mpg123_param"})
-        && resolve(library, api.formatNone, {"mpg123_format_none"})
-        && resolve(library, api.format, {"mpg123_format"}) && resolve(library, api.rates, {"mpg123_rates"})
-        && resolve(library, api.openFeed, {"mpg123_open_feed"}) && resolve(library, api.feed, {"mpg123_feed"})
-        && resolve(library, api.read, {"mpg123_read"}) && resolve(library, api.getFormat, {"mpg123_getformat"})
-        && api.init() == MPG123_OK;
+        && resolve(library, api.formatNone, {"mpg123_format_none"}) && resolve(library, api.format, {"mpg123_format"})
+        && resolve(library, api.rates, {"mpg123_rates"}) && resolve(library, api.openFeed, {"mpg123_open_feed"})
+        && resolve(library, api.feed, {"mpg123_feed"}) && resolve(library, api.read, {"mpg123_read"})
+        && resolve(library, api.getFormat, {"mpg123_getformat"}) && api.init() == MPG123_OK;
     return api;
 }
 

@@ -47,8 +47,8 @@ struct SoundEnvelopePoint {
 
 // How a frame starts (or stops) an event sound: StartSound's sound info.
 struct SoundInfo {
-    bool stop = false;       // stops every playing copy of the sound instead
-    bool noMultiple = false; // not started while a copy of it plays
+    bool stop = false;                        // stops every playing copy of the sound instead
+    bool noMultiple = false;                  // not started while a copy of it plays
     std::optional<quint32> inPoint, outPoint; // in samples at 44.1 kHz
     int loops = 1;                            // times played in all
     std::vector<SoundEnvelopePoint> envelope;

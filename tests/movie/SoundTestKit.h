@@ -34,8 +34,9 @@ inline std::vector<float> render(const QByteArray& swf, int frames)
     movie::MoviePlayer player(parsed);
     movie::MovieSound sound(parsed);
     std::vector<float> out;
-    movie::renderMovieSound(player, sound, frames,
-                            [&](const float* samples, int count) { out.insert(out.end(), samples, samples + 2 * count); });
+    movie::renderMovieSound(player, sound, frames, [&](const float* samples, int count) {
+        out.insert(out.end(), samples, samples + 2 * count);
+    });
     return out;
 }
 

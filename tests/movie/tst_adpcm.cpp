@@ -174,10 +174,8 @@ void AdpcmTest::fourBitsAsLibsndfileDecodesImaAdpcm()
     QCOMPARE(sf_read_short(in, theirs.data(), sf_count_t(frames)), sf_count_t(frames));
     sf_close(in);
     for (std::size_t i = 0; i < frames; ++i)
-        QVERIFY2(ours[i] == theirs[i], qPrintable(QStringLiteral("sample %1: %2, libsndfile %3")
-                                                      .arg(i)
-                                                      .arg(ours[i])
-                                                      .arg(theirs[i])));
+        QVERIFY2(ours[i] == theirs[i],
+                 qPrintable(QStringLiteral("sample %1: %2, libsndfile %3").arg(i).arg(ours[i]).arg(theirs[i])));
 }
 
 QTEST_GUILESS_MAIN(AdpcmTest)

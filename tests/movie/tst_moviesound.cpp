@@ -89,8 +89,8 @@ void MovieSoundTest::eventToneInEachFormat_data()
     QTest::addColumn<double>("levelTolerance");
 
     QTest::newRow("pcm 8-bit 5.5 kHz") << int(SoundFormat::PcmLittleEndian) << 5512.5 << 1 << 8 << 440.0 << 0.05;
-    QTest::newRow("pcm 16-bit 11 kHz stereo") << int(SoundFormat::PcmLittleEndian) << 11025.0 << 2 << 16 << 660.0
-                                              << 0.03;
+    QTest::newRow("pcm 16-bit 11 kHz stereo")
+        << int(SoundFormat::PcmLittleEndian) << 11025.0 << 2 << 16 << 660.0 << 0.03;
     QTest::newRow("pcm native order 22 kHz") << int(SoundFormat::Pcm) << 22050.0 << 1 << 16 << 1000.0 << 0.03;
     QTest::newRow("adpcm 2-bit 44 kHz") << int(SoundFormat::Adpcm) << 44100.0 << 1 << 2 << 500.0 << 0.25;
     QTest::newRow("adpcm 3-bit 22 kHz stereo") << int(SoundFormat::Adpcm) << 22050.0 << 2 << 3 << 300.0 << 0.12;
@@ -183,8 +183,9 @@ void MovieSoundTest::streamPlaysWithItsTimeline()
     } else {
         for (int f = 0; f < kFps; ++f) {
             const auto from = std::size_t(f * perBlock * channels);
-            const std::vector<qint16> part(samples.begin() + qsizetype(from),
-                                           samples.begin() + qsizetype(std::min(samples.size(), from + std::size_t(perBlock * channels))));
+            const std::vector<qint16> part(
+                samples.begin() + qsizetype(from),
+                samples.begin() + qsizetype(std::min(samples.size(), from + std::size_t(perBlock * channels))));
             w.soundStreamBlock(codec == SoundFormat::Adpcm ? enc::adpcm(part, channels, 4) : enc::pcm16(part));
             w.showFrame();
         }
@@ -312,7 +313,8 @@ void MovieSoundTest::streamEndsWithItsSprite()
     w.soundStreamHead(head);
     const std::vector<qint16> samples = tone(440, 1.0, 44100, 1);
     for (int f = 0; f < kFps; ++f) {
-        w.soundStreamBlock(enc::pcm16(std::vector<qint16>(samples.begin() + f * 3675, samples.begin() + (f + 1) * 3675)));
+        w.soundStreamBlock(
+            enc::pcm16(std::vector<qint16>(samples.begin() + f * 3675, samples.begin() + (f + 1) * 3675)));
         w.showFrame();
     }
     w.endSprite();

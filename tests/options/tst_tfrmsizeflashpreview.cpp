@@ -172,6 +172,22 @@ private slots:
         QVERIFY(!player()->isHidden());
     }
 
+    // The sample title's chime sounds in the preview; Stop, and unticking
+    // the Flash option during a preview, silence it.
+    void thePreviewSoundsUntilStoppedOrUnticked()
+    {
+        options->chkFlash->setState(true);
+        click(&TfrmSize::imgPlayClick);
+        QTRY_VERIFY_WITH_TIMEOUT(player()->IsSounding(), 5000);
+        click(&TfrmSize::imdStopClick);
+        QVERIFY(!player()->IsSounding());
+
+        click(&TfrmSize::imgPlayClick);
+        QTRY_VERIFY_WITH_TIMEOUT(player()->IsSounding(), 5000);
+        options->chkFlash->setState(false);
+        QVERIFY(!player()->IsSounding());
+    }
+
     void aDamagedMovieEndsPlayWithTheStepsBeforeItDone()
     {
         fixture->folder.write("\\data\\logo.swf", "FWS this is no movie at all");
