@@ -1,6 +1,7 @@
 #include "movie/sound/Mp3Decoder.h"
 
 #include <QLibrary>
+#include <optional>
 
 #include <mpg123.h>
 
@@ -9,18 +10,17 @@ namespace movie {
 namespace {
 
 struct Mpg123 {
-    decltype(&::mpg123_init) init = nullptr;
-    decltype(&::mpg123_new) create = nullptr;
-    decltype(&::mpg123_delete) destroy = nullptr;
-    decltype(&::mpg123_param) param = nullptr;
-    decltype(&::mpg123_format_none) formatNone = nullptr;
-    decltype(&::mpg123_format) format = nullptr;
-    decltype(&::mpg123_rates) rates = nullptr;
-    decltype(&::mpg123_open_feed) openFeed = nullptr;
-    decltype(&::mpg123_feed) feed = nullptr;
-    decltype(&::mpg123_read) read = nullptr;
-    decltype(&::mpg123_getformat) getFormat = nullptr;
-    bool ok = false;
+    decltype(&::mpg123_init) init;
+    decltype(&::mpg123_new) create;
+    decltype(&::mpg123_delete) destroy;
+    decltype(&::mpg123_param) param;
+    decltype(&::mpg123_format_none) formatNone;
+    decltype(&::mpg123_format) format;
+    decltype(&::mpg123_rates) rates;
+    decltype(&::mpg123_open_feed) openFeed;
+    decltype(&::mpg123_feed) feed;
+    decltype(&::mpg123_read) read;
+    decltype(&::mpg123_getformat) getFormat;
 };
 
 template <typename Function>
@@ -33,32 +33,34 @@ bool resolve(QLibrary& library, Function& function, std::initializer_list<const 
 }
 
 // Loaded once for the life of the program (it is never unloaded, since an
-// audio thread may still decode while a player goes away).
-Mpg123 loadMpg123()
+// audio thread may still decode while a player goes away); nothing when the
+// library is missing, lacks a function or does not start.
+std::optional<Mpg123> loadMpg123()
 {
-    Mpg123 api;
 #ifdef _WIN32
     QLibrary library(QStringLiteral("libmpg123-0"));
 #else
     QLibrary library(QStringLiteral("mpg123"), 0);
 #endif
-    if (!library.load())
-        return api;
+    Mpg123 api{};
     // Newer versions name the parameter call mpg123_param2.
-    api.ok = resolve(library, api.init, {"mpg123_init"}) && resolve(library, api.create, {"mpg123_new"})
-        && resolve(library, api.destroy, {"mpg123_delete"})
+    const bool loaded = library.load() && resolve(library, api.init, {"mpg123_init"})
+        && resolve(library, api.create, {"mpg123_new"}) && resolve(library, api.destroy, {"mpg123_delete"})
         && resolve(library, api.param, {"mpg123_param2", "mpg123_param"})
         && resolve(library, api.formatNone, {"mpg123_format_none"}) && resolve(library, api.format, {"mpg123_format"})
         && resolve(library, api.rates, {"mpg123_rates"}) && resolve(library, api.openFeed, {"mpg123_open_feed"})
         && resolve(library, api.feed, {"mpg123_feed"}) && resolve(library, api.read, {"mpg123_read"})
         && resolve(library, api.getFormat, {"mpg123_getformat"}) && api.init() == MPG123_OK;
+    if (!loaded)
+        return std::nullopt;
     return api;
 }
 
-const Mpg123& mpg123()
+// The library's functions, or null when it cannot be used.
+const Mpg123* mpg123()
 {
-    static const Mpg123 api = loadMpg123();
-    return api;
+    static const std::optional<Mpg123> api = loadMpg123();
+    return api ? &*api : nullptr;
 }
 
 constexpr std::size_t kPcmFrames = 4608; // four MPEG-1 frames of stereo samples
@@ -68,28 +70,28 @@ constexpr std::size_t kPcmFrames = 4608; // four MPEG-1 frames of stereo samples
 std::unique_ptr<Mp3Decoder> Mp3Decoder::create(const SoundFormat& format, std::unique_ptr<CodedPieces> pieces,
                                                QString* error)
 {
-    const Mpg123& api = mpg123();
-    if (!api.ok) {
+    const Mpg123* api = mpg123();
+    if (!api) {
         *error = QStringLiteral("the MP3 decoder libmpg123 cannot be loaded");
         return nullptr;
     }
     int status = MPG123_OK;
-    mpg123_handle* handle = api.create(nullptr, &status);
+    mpg123_handle* handle = api->create(nullptr, &status);
     if (!handle) {
         *error = QStringLiteral("the MP3 decoder cannot be started");
         return nullptr;
     }
     // 16-bit samples at any rate, mono or stereo as the data says; no
     // messages on standard error about damaged data.
-    api.param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    api.formatNone(handle);
+    api->param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    api->formatNone(handle);
     const long* rates = nullptr;
     std::size_t count = 0;
-    api.rates(&rates, &count);
+    api->rates(&rates, &count);
     for (std::size_t i = 0; i < count; ++i)
-        api.format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (api.openFeed(handle) != MPG123_OK) {
-        api.destroy(handle);
+        api->format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (api->openFeed(handle) != MPG123_OK) {
+        api->destroy(handle);
         *error = QStringLiteral("the MP3 decoder cannot be started");
         return nullptr;
     }
@@ -100,11 +102,12 @@ Mp3Decoder::Mp3Decoder(mpg123_handle_struct* handle, double rate, std::unique_pt
     : handle_(handle), rate_(rate), pieces_(std::move(pieces)), pcm_(kPcmFrames * 2)
 {}
 
-Mp3Decoder::~Mp3Decoder() { mpg123().destroy(handle_); }
+// A decoder exists only when the library could be used.
+Mp3Decoder::~Mp3Decoder() { mpg123()->destroy(handle_); }
 
 bool Mp3Decoder::decodeMore()
 {
-    const Mpg123& api = mpg123();
+    const Mpg123& api = *mpg123();
     // Each call either yields samples, learns the format, takes a piece or
     // ends; damaged data only ends the sound.
     int idle = 0;

@@ -40,27 +40,28 @@ struct SoundMixer::Voice {
     float previous[2] = {0, 0}, next[2] = {0, 0};
     double fraction = 0, step = 1;
     bool sourceEnded = false, ended = false;
+    bool loopStarted = false; // no frame read yet in this loop
 
     // Opens the decoder for the next loop and skips to the in point; false
-    // when no loop is left.
+    // when no loop is left. Every loop plays the same frames, so a loop that
+    // has none (the in point at or past the end of the data) ends them all.
     bool startLoop()
     {
-        while (loopsLeft-- > 0) {
-            decoder = open(&error);
-            if (!decoder)
+        if (loopsLeft-- <= 0 || length <= 0)
+            return false;
+        decoder = open(&error);
+        if (!decoder)
+            return false;
+        qint64 toSkip = skip;
+        while (toSkip > 0) {
+            const int n = decoder->read(buffer.data(), int(std::min<qint64>(toSkip, kSourceBufferFrames)));
+            if (n == 0)
                 return false;
-            qint64 toSkip = skip;
-            while (toSkip > 0) {
-                const int n = decoder->read(buffer.data(), int(std::min<qint64>(toSkip, kSourceBufferFrames)));
-                if (n == 0)
-                    break;
-                toSkip -= n;
-            }
-            leftInLoop = length;
-            if (toSkip == 0)
-                return true;
+            toSkip -= n;
         }
-        return false;
+        leftInLoop = length;
+        loopStarted = true;
+        return true;
     }
 
     // The next source frame; false at the end of the last loop.
@@ -72,8 +73,12 @@ struct SoundMixer::Voice {
             bufferCount = decoder->read(buffer.data(), int(std::min<qint64>(leftInLoop, kSourceBufferFrames)));
             bufferPos = 0;
             leftInLoop -= bufferCount;
-            if (bufferCount == 0)
-                leftInLoop = 0; // the data ends before the out point
+            if (bufferCount == 0) {
+                if (loopStarted)
+                    return false; // a loop without a frame
+                leftInLoop = 0;   // the data ends before the out point
+            }
+            loopStarted = false;
         }
         frame[0] = buffer[std::size_t(bufferPos) * 2];
         frame[1] = buffer[std::size_t(bufferPos) * 2 + 1];

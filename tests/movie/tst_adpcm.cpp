@@ -47,7 +47,7 @@ std::vector<int> decode(const QByteArray& data, int channels, int frames)
     std::vector<int> out;
     for (int i = 0; i < count; ++i)
         for (int c = 0; c < channels; ++c)
-            out.push_back(int(std::lround(decoded[std::size_t(2 * i + c)] * 32768.0f)));
+            out.push_back(int(std::lround(decoded[2 * std::size_t(i) + std::size_t(c)] * 32768.0f)));
     return out;
 }
 

@@ -182,7 +182,7 @@ void MovieSoundTest::streamPlaysWithItsTimeline()
         }
     } else {
         for (int f = 0; f < kFps; ++f) {
-            const auto from = std::size_t(f * perBlock * channels);
+            const auto from = std::size_t(f) * std::size_t(perBlock) * std::size_t(channels);
             const std::vector<qint16> part(
                 samples.begin() + qsizetype(from),
                 samples.begin() + qsizetype(std::min(samples.size(), from + std::size_t(perBlock * channels))));
@@ -240,6 +240,14 @@ void MovieSoundTest::loopsAndInAndOutPoints()
         render(eventMovie(format(SoundFormat::Adpcm, 22050, 1), 22050, enc::adpcm(samples, 1, 4), info), kFps);
     QVERIFY(std::abs(rms(window(out, 0, 0.02, 0.58)) - kToneRms) < 0.05);
     QVERIFY2(rms(window(out, 0, 0.61, 1.0)) < 0.005, qPrintable(QString::number(rms(window(out, 0, 0.61, 1.0)))));
+
+    // An in point past the end leaves nothing to play, however many loops.
+    info.inPoint = 100000;
+    info.outPoint.reset();
+    info.loops = 65535;
+    const std::vector<float> none =
+        render(eventMovie(format(SoundFormat::Adpcm, 22050, 1), 22050, enc::adpcm(samples, 1, 4), info), kFps);
+    QCOMPARE(rms(none), 0.0);
 }
 
 void MovieSoundTest::envelopeShapesEachChannel()

@@ -32,7 +32,7 @@ QString writeMovie(const QTemporaryDir& dir, const char* name, bool sound)
     }
     for (int f = 0; f < 48; ++f)
         w.showFrame();
-    const QString path = dir.filePath(QString::fromLatin1(name));
+    QString path = dir.filePath(QString::fromLatin1(name));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(w.finish());

@@ -1,8 +1,12 @@
-// swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low]
+// swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low] [--wav SOUND.wav]
 // Renders one frame of a title movie to a PNG file, the way the editor's
 // Flash player shows it: frame N is reached after N-1 frame steps with each
 // frame's scripts run; the stage is fitted whole into the picture. --low
-// draws at low quality: edges without smoothing.
+// draws at low quality: edges without smoothing. With --wav, the sound of
+// frames 1 to N goes to a WAV file, without an audio device (a movie with a
+// stream of sound takes its frames at the stream's pace).
+
+#include "SoundWav.h"
 
 #include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
@@ -42,6 +46,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     QStringList files;
+    QString wav;
     int frame = 1, width = 0, height = 0;
     bool low = false;
     for (int i = 1; i < args.size(); ++i) {
@@ -57,6 +62,10 @@ int main(int argc, char** argv)
                 return fail(QStringLiteral("--height needs a number of pixels from 1 to %1").arg(kMaxSide));
         } else if (a == QLatin1String("--low")) {
             low = true;
+        } else if (a == QLatin1String("--wav")) {
+            if (i + 1 >= args.size())
+                return fail(QStringLiteral("--wav needs the name of a sound file"));
+            wav = args.at(++i);
         } else if (a.startsWith(QLatin1String("--"))) {
             return fail(QStringLiteral("unknown option %1").arg(a));
         } else {
@@ -64,10 +73,12 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || (width == 0) != (height == 0))
-        return fail(QStringLiteral("usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low]"));
+        return fail(QStringLiteral(
+            "usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low] [--wav SOUND.wav]"));
 
     try {
-        movie::MoviePlayer player(movie::Movie::load(files[0]));
+        const auto movie = movie::Movie::load(files[0]);
+        movie::MoviePlayer player(movie);
         QSize size(width, height);
         if (width == 0) {
             size = player.movie().stageSizePixels();
@@ -77,9 +88,17 @@ int main(int argc, char** argv)
                                 .arg(kMaxSide));
         }
         player.setAntialiased(!low);
-        for (int i = 1; i < frame; ++i)
-            player.step();
-        for (const QString& warning : player.movie().warnings())
+        QStringList warnings = movie->warnings();
+        if (wav.isEmpty()) {
+            for (int i = 1; i < frame; ++i)
+                player.step();
+        } else {
+            QStringList soundWarnings;
+            if (!writeMovieSound(movie, player, frame, wav, &soundWarnings))
+                return fail(QStringLiteral("cannot write %1").arg(wav));
+            warnings += soundWarnings;
+        }
+        for (const QString& warning : warnings)
             std::fprintf(stderr, "swf2png: %s: %s\n", qPrintable(files[0]), qPrintable(warning));
         const QImage image = player.renderImage(size.expandedTo(QSize(1, 1)));
         if (!image.save(files[1], "PNG"))
