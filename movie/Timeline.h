@@ -5,6 +5,7 @@
 #include "movie/sound/SoundTypes.h"
 
 #include <QByteArray>
+#include <optional>
 #include <vector>
 
 namespace movie {

@@ -28,17 +28,8 @@ void MovieAudio::start(const std::shared_ptr<const movie::Movie>& movie, movie::
     if (sounding && sounding != this)
         sounding->silence();
     sounding = this;
-    // The device is held only while the movie sounds: some audio drivers
-    // offer a single device, which the music preview may want next.
-    if (!output_.isOpen()) {
-        try {
-            output_.open(kRate, 2, kBufferFrames, [this](float* out, int frames) { render(out, frames); });
-        } catch (const EditorError& e) {
-            // No sound, but the preview goes on.
-            qWarning().noquote() << "The title movie plays without sound:" << e.text();
-        }
-    }
     {
+        // Under the lock in case the device is still open from an earlier Play.
         const AudioOutput::Lock lock(output_);
         if (movie != movie_ || !sound_) {
             movie_ = movie;
@@ -49,9 +40,21 @@ void MovieAudio::start(const std::shared_ptr<const movie::Movie>& movie, movie::
         samplesRendered_ = 0;
     }
     framesTaken_ = 0;
-    wallClock_.start();
     running_ = true;
+    // The device is held only while the movie sounds: some audio drivers
+    // offer a single device, which the music preview may want next. The mix
+    // is ready before it opens, and it is unpaused at once, so that its
+    // first buffer already carries the sound.
+    if (!output_.isOpen()) {
+        try {
+            output_.open(kRate, 2, kBufferFrames, [this](float* out, int frames) { render(out, frames); });
+        } catch (const EditorError& e) {
+            // No sound, but the preview goes on.
+            qWarning().noquote() << "The title movie plays without sound:" << e.text();
+        }
+    }
     output_.pause(false);
+    wallClock_.start();
 }
 
 void MovieAudio::follow(movie::MoviePlayer& player)
