@@ -83,6 +83,10 @@ private slots:
         player.hide();
         QVERIFY(!player.IsSounding());
         QVERIFY(staysSilent(player));
+        // Shown again, the movie goes on, and its sound device with it.
+        const auto before = player.soundBuffersDelivered();
+        player.show();
+        QTRY_VERIFY(player.soundBuffersDelivered() > before);
     }
 
     void onlyOneMovieSoundsAtATime()
