@@ -7,6 +7,9 @@
 
 namespace movie {
 
+namespace avm1 {
+class Object;
+}
 struct SpriteInstance;
 
 // A character placed at a depth of a timeline.
@@ -23,6 +26,7 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     QColor background; // invalid: none
     std::shared_ptr<SpriteInstance> sprite;
+    QString name; // the instance name scripts know it by
 };
 
 // A running timeline: the movie's own or a placed sprite's.
@@ -33,6 +37,21 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     int nesting = 0;
     quint64 bornAtStep = 0;
     std::map<int, DisplayObject> objects; // by depth, drawn in ascending order
+
+    // Scripting: where the sprite stands, its script object (owned by the
+    // player's script runtime) and the event handlers it was placed with.
+    std::weak_ptr<SpriteInstance> parent;
+    int depth = 0;
+    avm1::Object* object = nullptr;
+    std::shared_ptr<const ClipActions> clipActions;
+    bool loaded = false;              // its load event has been sent
+    bool removed = false;             // taken off the display list
+    bool placedByScript = false;      // attached, duplicated or created: the timeline leaves it alone
+    bool transformedByScript = false; // the timeline no longer moves it
+    // _xscale, _yscale (percent), _rotation and skew (degrees) as last set
+    // or read, so that scripts get back what they set.
+    bool transformCached = false;
+    double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
 };
 
 } // namespace movie

@@ -38,4 +38,14 @@ constexpr int kMaxLayerNesting = 8;
 // Pixels of such pictures kept from one frame for the next.
 constexpr qint64 kMaxCachedLayerPixels = 16 * 1024 * 1024;
 
+// Scripts: work (actions run, elements a built-in walks) in one step of a
+// player or its start, levels of calls, the longest string, the most
+// elements a built-in makes or walks, values on the stack, live objects.
+constexpr qint64 kMaxScriptWorkPerStep = 1000000;
+constexpr int kMaxCallDepth = 256;
+constexpr qsizetype kMaxStringLength = 1 << 22;
+constexpr qint64 kMaxArrayLength = 1 << 20;
+constexpr qsizetype kMaxStackValues = 1 << 16;
+constexpr qsizetype kMaxScriptObjects = 1 << 20;
+
 } // namespace movie::limits

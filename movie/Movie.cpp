@@ -28,6 +28,7 @@ std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QSt
     const ContainerBody container = openContainer(bytes, name);
     auto movie = std::make_shared<Movie>();
     movie->version_ = container.version;
+    movie->fileSize_ = bytes.size();
 
     SwfReader r(container.body);
     movie->stage_ = readRect(r);

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace movie {
 
@@ -53,6 +54,10 @@ public:
     // Characters that could not be used and draw nothing, each with why;
     // the rest of the movie plays.
     const QStringList& warnings() const { return warnings_; }
+    // Symbols exported by name, for scripts that attach them by that name.
+    const std::vector<std::pair<QString, quint16>>& exports() const { return exports_; }
+    // The size of the file, as scripts ask for it.
+    qint64 fileSize() const { return fileSize_; }
 
 private:
     friend class MovieParser;
@@ -68,6 +73,8 @@ private:
     SoundCatalog sounds_;
     QString damage_;
     QStringList warnings_;
+    std::vector<std::pair<QString, quint16>> exports_;
+    qint64 fileSize_ = 0;
 };
 
 } // namespace movie

@@ -1,12 +1,12 @@
 #include "movie/MovieParser.h"
 
-#include "movie/Actions.h"
 #include "movie/Bitmap.h"
 #include "movie/Limits.h"
 #include "movie/Movie.h"
 #include "movie/SwfReader.h"
 #include "movie/TagCodes.h"
 #include "movie/Text.h"
+#include "movie/avm1/FileText.h"
 
 #include <algorithm>
 #include <functional>
@@ -79,6 +79,36 @@ public:
     }
 
 private:
+    // The onClipEvent handlers of a PlaceObject2 or 3: a record per handler,
+    // ended by one with no events.
+    std::shared_ptr<const ClipActions> readClipActions(SwfReader& body)
+    {
+        const bool wide = movie_.version_ >= 6;
+        auto flags = [&] { return wide ? body.u32() : quint32(body.u16()); };
+        body.u16(); // reserved
+        flags();    // all events
+        auto actions = std::make_shared<ClipActions>();
+        while (!body.atEnd() && !body.overrun()) {
+            const quint32 events = flags();
+            if (events == 0 || body.overrun())
+                break;
+            qsizetype size = body.u32();
+            ClipAction action;
+            action.events = events;
+            if (wide && (events & (1u << 17)) && size > 0) { // key press: a key code first
+                action.keyCode = body.u8();
+                --size;
+            }
+            action.actions = body.bytes(size);
+            if (body.overrun())
+                break;
+            actions->push_back(std::move(action));
+        }
+        if (actions->empty())
+            return nullptr;
+        return actions;
+    }
+
     bool readControlTag(int code, SwfReader body, Frame& frame)
     {
         switch (code) {
@@ -122,7 +152,7 @@ private:
             if ((p.hasRatio = flags & 0x10))
                 p.ratio = body.u16();
             if (flags & 0x20)
-                body.string(); // instance name
+                p.name = avm1::decodeFileText(body.string(), movie_.version_);
             if ((p.hasClipDepth = flags & 0x40))
                 p.clipDepth = body.u16();
             if (body.overrun())
@@ -151,7 +181,8 @@ private:
                 if (body.overrun()) // a cut-off tail changes nothing
                     p.hasBlendMode = p.hasVisible = p.hasFilters = p.hasCacheAsBitmap = p.hasBackground = false;
             }
-            // Clip actions that follow are not used.
+            if ((flags & 0x80) && !body.overrun())
+                p.clipActions = readClipActions(body);
             frame.commands.push_back(c);
             return true;
         }
@@ -168,10 +199,18 @@ private:
             return true;
         }
         case tag::DoAction: {
-            ActionList actions = readActions(body);
-            if (actions.empty())
+            FrameCommand c;
+            c.kind = FrameCommand::Kind::Script;
+            c.script = static_cast<int>(frame.scripts.size());
+            frame.scripts.push_back(body.rest());
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::DoInitAction: {
+            const quint16 sprite = body.u16();
+            if (body.overrun())
                 return false;
-            frame.scripts.push_back(std::move(actions));
+            frame.initScripts.emplace_back(sprite, body.rest());
             return true;
         }
         case tag::FrameLabel:
@@ -258,6 +297,16 @@ private:
             const Character* sprite = movie_.character(id);
             if (!body.overrun() && sprite && sprite->kind == Character::Kind::Sprite && grid.isValid())
                 movie_.scalingGrids_.emplace(id, grid);
+            break;
+        }
+        case tag::ExportAssets: {
+            const int count = body.u16();
+            for (int i = 0; i < count && !body.overrun(); ++i) {
+                const quint16 id = body.u16();
+                const QString name = avm1::decodeFileText(body.string(), movie_.version_);
+                if (!body.overrun())
+                    movie_.exports_.emplace_back(name, id);
+            }
             break;
         }
         case tag::DefineSprite: {

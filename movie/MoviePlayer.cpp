@@ -8,23 +8,75 @@
 
 namespace movie {
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie)
-    : movie_(std::move(movie)), liveInstances_(std::make_shared<int>(0))
+namespace {
+
+// Timeline depths lie below this one; scripts place from here on.
+constexpr int kScriptDepths = 16384;
+// The share of a step's work kept for the movie's own timeline.
+constexpr int kRootReserve = limits::kMaxWorkPerStep / 10;
+
+bool isSprite(const DisplayObject& o) { return o.character && o.character->kind == Character::Kind::Sprite; }
+
+// A placement as a goto gathers it: the changes of every frame passed,
+// merged per depth, with where it was made and in which order.
+struct GotoPlace {
+    PlaceCommand place;
+    int frame = 0;
+    int index = 0;
+};
+
+void merge(GotoPlace& into, const GotoPlace& next)
 {
+    PlaceCommand& p = into.place;
+    const PlaceCommand& n = next.place;
+    if (n.hasCharacter) {
+        p.move = n.move;
+        p.hasCharacter = true;
+        p.characterId = n.characterId;
+        into.frame = next.frame;
+    }
+    if (n.hasMatrix)
+        p.hasMatrix = true, p.matrix = n.matrix;
+    if (n.hasColorTransform)
+        p.hasColorTransform = true, p.colorTransform = n.colorTransform;
+    if (n.hasRatio)
+        p.hasRatio = true, p.ratio = n.ratio;
+    if (n.hasBlendMode)
+        p.hasBlendMode = true, p.blendMode = n.blendMode;
+    if (n.hasVisible)
+        p.hasVisible = true, p.visible = n.visible;
+    // Name, clip depth and event handlers stay those of the first placement.
+}
+
+} // namespace
+
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace)
+    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0))
+{
+    emptyTimeline_.frames.resize(1);
     rewind();
 }
 
-MoviePlayer::~MoviePlayer() = default;
+MoviePlayer::~MoviePlayer()
+{
+    // Sprites point at script objects: they go before the runtime.
+    root_.reset();
+}
 
 void MoviePlayer::rewind()
 {
-    scripts_.clear();
-    entered_.clear();
     root_.reset();
+    clips_.clear();
+    initScriptsRun_.clear();
+    quit_ = false;
+    instanceNames_ = 0;
+    avm1::Host& host = *this;
+    scripts_ = std::make_unique<avm1::Runtime>(host, movie_->version());
     workLeft_ = limits::kMaxWorkPerStep;
     root_ = newInstance(movie_->timeline(), 0);
-    gotoFrame(*root_, 0);
-    runScripts();
+    enlist(*root_);
+    scripts_->constructClip(*root_, nullptr, false, false);
+    runStep();
     ++version_;
 }
 
@@ -47,85 +99,143 @@ std::shared_ptr<SpriteInstance> MoviePlayer::newInstance(const Timeline& timelin
     return instance;
 }
 
-void MoviePlayer::gotoFrame(SpriteInstance& instance, int frame)
+void MoviePlayer::enlist(SpriteInstance& clip) { clips_.push_back(clip.weak_from_this()); }
+
+QString MoviePlayer::defaultName() { return QStringLiteral("instance%1").arg(++instanceNames_); }
+
+void MoviePlayer::step()
 {
-    const int count = instance.timeline->frameCount();
-    if (count == 0)
+    if (quit_)
         return;
-    frame = std::clamp(frame, 0, count - 1);
-    if (frame == instance.frame)
-        return;
-    if (frame > instance.frame) {
-        for (int f = instance.frame + 1; f <= frame; ++f) {
-            if (!spendWork()) {
-                frame = f - 1; // out of work: the sprite stays where it got to
-                break;
-            }
-            applyFrame(instance, f, nullptr);
-        }
-        if (frame == instance.frame)
-            return;
-    } else {
-        // Going back rebuilds the display list from the first frame; sprites
-        // that stand again where they stood keep running.
-        std::map<int, DisplayObject> previous;
-        previous.swap(instance.objects);
-        for (int f = 0; f <= frame && spendWork(); ++f)
-            applyFrame(instance, f, &previous);
-        ++version_;
-    }
-    const Frame& entered = instance.timeline->frames[static_cast<size_t>(frame)];
-    if (instance.timeline->stream || !entered.sounds.empty())
-        entered_.push_back({instance.weak_from_this(), instance.frame, frame});
-    instance.frame = frame;
-    for (const ActionList& script : instance.timeline->frames[static_cast<size_t>(frame)].scripts)
-        scripts_.push_back({instance.weak_from_this(), &script});
+    ++step_;
+    runStep();
 }
 
-void MoviePlayer::applyFrame(SpriteInstance& instance, int frame, std::map<int, DisplayObject>* previous)
+void MoviePlayer::runStep()
+{
+    entered_.clear();
+    workLeft_ = limits::kMaxWorkPerStep;
+    scripts_->beginStep();
+    removePending();
+    // Clips made during the step wait for the next one: only those there
+    // now take their turn.
+    std::vector<std::shared_ptr<SpriteInstance>> turn;
+    for (auto it = clips_.rbegin(); it != clips_.rend(); ++it)
+        if (auto clip = it->lock(); clip && !clip->removed)
+            turn.push_back(std::move(clip));
+    // The movie's own timeline, the oldest, comes last: a share of the
+    // work is kept for it, so that it goes on whatever its sprites cost.
+    workLeft_ -= kRootReserve;
+    for (const auto& clip : turn) {
+        if (clip == root_)
+            workLeft_ = std::max(workLeft_, 0) + kRootReserve;
+        if (!clip->removed && spendWork())
+            runFrame(*clip);
+    }
+    std::erase_if(clips_, [](const std::weak_ptr<SpriteInstance>& c) {
+        auto clip = c.lock();
+        return !clip || clip->removed;
+    });
+    scripts_->runQueue();
+    scripts_->collectIfDue();
+}
+
+void MoviePlayer::runFrame(SpriteInstance& clip)
+{
+    if (!clip.loaded) {
+        clip.loaded = true;
+        scripts_->dispatchEvent(clip, ClipAction::Load, "onLoad");
+    } else {
+        scripts_->dispatchEvent(clip, ClipAction::EnterFrame, "onEnterFrame");
+    }
+    if (clip.playing)
+        advance(clip);
+}
+
+void MoviePlayer::advance(SpriteInstance& clip)
+{
+    const int count = clip.timeline->frameCount();
+    if (clip.frame + 1 < count)
+        applyFrame(clip, clip.frame + 1);
+    else if (count > 1)
+        gotoFrame(clip, 0); // the end loops to the start
+    else
+        clip.playing = false;
+}
+
+void MoviePlayer::runInitScripts(const Frame& frame)
+{
+    for (const auto& [sprite, code] : frame.initScripts)
+        if (root_ && initScriptsRun_.insert(&code).second)
+            scripts_->runInitCode(*root_, code);
+}
+
+void MoviePlayer::applyFrame(SpriteInstance& instance, int frame)
 {
     const Frame& f = instance.timeline->frames[static_cast<size_t>(frame)];
+    noteEntry(instance, instance.frame, frame);
+    instance.frame = frame;
+    runInitScripts(f);
     for (const FrameCommand& c : f.commands) {
         if (!spendWork())
             break;
-        if (c.kind == FrameCommand::Kind::Remove)
-            instance.objects.erase(c.place.depth);
-        else
-            place(instance, c.place, previous);
+        switch (c.kind) {
+        case FrameCommand::Kind::Place:
+            place(instance, c.place);
+            break;
+        case FrameCommand::Kind::Remove:
+            removeChild(instance, c.place.depth);
+            break;
+        case FrameCommand::Kind::Script:
+            scripts_->queueCode(instance, f.scripts[static_cast<size_t>(c.script)]);
+            break;
+        }
     }
     if (!f.commands.empty())
         ++version_;
 }
 
-void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p, std::map<int, DisplayObject>* previous)
+void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
 {
-    auto it = instance.objects.find(p.depth);
+    const auto it = instance.objects.find(p.depth);
     const bool exists = it != instance.objects.end();
-    if (!p.hasCharacter && !(p.move && exists))
-        return; // nothing to move at that depth
-    if (!p.move || !exists) {
-        DisplayObject fresh;
-        std::shared_ptr<SpriteInstance> reuse;
-        if (previous) {
-            auto old = previous->find(p.depth);
-            if (old != previous->end() && old->second.characterId == p.characterId)
-                reuse = old->second.sprite;
-        }
-        DisplayObject& object = instance.objects[p.depth] = std::move(fresh);
-        setCharacter(instance, object, p.characterId, std::move(reuse));
-        it = instance.objects.find(p.depth);
-    } else if (p.hasCharacter && it->second.characterId != p.characterId) {
-        setCharacter(instance, it->second, p.characterId, nullptr);
+    if (!p.move) {
+        // A depth in use is not taken over; the player says so in its log.
+        if (p.hasCharacter && !exists)
+            instantiate(instance, p);
+        else if (p.hasCharacter)
+            trace(QStringLiteral("Warning: Failed to place object at depth %1.").arg(p.depth));
+        return;
     }
+    if (!exists)
+        return; // nothing to move at that depth
     DisplayObject& object = it->second;
-    if (p.hasMatrix)
+    if (p.hasCharacter && p.characterId != object.characterId && !object.sprite) {
+        // A shape changes its drawing in place; other objects keep theirs.
+        const Character* c = movie_->character(p.characterId);
+        if (c && c->kind != Character::Kind::Sprite && object.character
+            && object.character->kind != Character::Kind::Sprite) {
+            object.characterId = p.characterId;
+            object.character = c;
+        }
+    }
+    applyPlace(object, p);
+}
+
+void MoviePlayer::applyPlace(DisplayObject& object, const PlaceCommand& p)
+{
+    // What scripts moved, the timeline leaves alone.
+    if (object.sprite && object.sprite->transformedByScript)
+        return;
+    if (p.hasMatrix) {
         object.matrix = p.matrix;
+        if (object.sprite)
+            object.sprite->transformCached = false;
+    }
     if (p.hasColorTransform)
         object.colorTransform = p.colorTransform;
     if (p.hasRatio)
         object.ratio = p.ratio;
-    if (p.hasClipDepth)
-        object.clipDepth = p.clipDepth;
     if (p.hasBlendMode)
         object.blendMode = p.blendMode;
     if (p.hasVisible)
@@ -138,94 +248,165 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p, std::ma
         object.background = p.background;
 }
 
-void MoviePlayer::setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id,
-                               std::shared_ptr<SpriteInstance> reuse)
+void MoviePlayer::noteEntry(SpriteInstance& instance, int from, int to)
 {
-    object.characterId = id;
-    object.character = movie_->character(id);
-    object.sprite.reset();
-    if (!object.character || object.character->kind != Character::Kind::Sprite)
+    const Frame& entered = instance.timeline->frames[static_cast<size_t>(to)];
+    if (instance.timeline->stream || !entered.sounds.empty())
+        entered_.push_back({instance.weak_from_this(), from, to});
+}
+
+DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceCommand& p)
+{
+    DisplayObject& object = parent.objects[p.depth];
+    object.characterId = p.characterId;
+    object.character = movie_->character(p.characterId);
+    object.name = p.name.isEmpty() ? defaultName() : p.name;
+    if (p.hasClipDepth)
+        object.clipDepth = p.clipDepth;
+    applyPlace(object, p);
+    ++version_;
+    if (!isSprite(object))
+        return &object;
+    std::shared_ptr<SpriteInstance> sprite = newInstance(*object.character->sprite, parent.nesting + 1);
+    if (!sprite)
+        return &object;
+    sprite->parent = parent.weak_from_this();
+    sprite->depth = p.depth;
+    sprite->clipActions = p.clipActions;
+    object.sprite = sprite;
+    enlist(*sprite);
+    scripts_->constructClip(*sprite, nullptr, false, false);
+    // A new sprite shows its first frame at once; its next turn is the next step.
+    runFrame(*sprite);
+    return &object;
+}
+
+void MoviePlayer::removeChild(SpriteInstance& parent, int depth)
+{
+    const auto it = parent.objects.find(depth);
+    if (it == parent.objects.end())
         return;
-    if (reuse) {
-        object.sprite = std::move(reuse);
+    std::shared_ptr<SpriteInstance> sprite = it->second.sprite;
+    parent.objects.erase(it);
+    ++version_;
+    if (sprite)
+        unload(*sprite, true);
+}
+
+// A sprite leaving the display list: its children first, then itself get
+// their unload events, and it counts as removed.
+void MoviePlayer::unload(SpriteInstance& clip, bool dispatch)
+{
+    for (auto& [depth, child] : clip.objects)
+        if (child.sprite)
+            unload(*child.sprite, dispatch);
+    if (dispatch && !clip.removed)
+        scripts_->dispatchEvent(clip, ClipAction::Unload, "onUnload");
+    clip.removed = true;
+}
+
+void MoviePlayer::removePending() {}
+
+void MoviePlayer::gotoFrame(SpriteInstance& clip, int target)
+{
+    const int count = clip.timeline->frameCount();
+    if (count == 0)
         return;
+    target = std::clamp(target, 0, count - 1);
+    if (target == clip.frame)
+        return;
+    // A goto acts as if the playhead ran there: the changes of every frame
+    // passed are gathered per depth and applied once. Going back starts
+    // again from the first frame; objects that stand in both keep running.
+    const bool rewind = target < clip.frame;
+    const int from = rewind ? -1 : clip.frame;
+    std::vector<GotoPlace> places;
+    int index = 0;
+    for (int f = from + 1; f <= target; ++f) {
+        const Frame& frame = clip.timeline->frames[static_cast<size_t>(f)];
+        runInitScripts(frame);
+        for (const FrameCommand& c : frame.commands) {
+            if (!spendWork())
+                break;
+            const int depth = c.place.depth;
+            auto at = std::find_if(places.begin(), places.end(),
+                                   [depth](const GotoPlace& g) { return g.place.depth == depth; });
+            if (c.kind == FrameCommand::Kind::Place) {
+                GotoPlace g{c.place, f, ++index};
+                if (rewind && !c.place.move && c.place.hasCharacter) {
+                    // Placed anew while rewinding: what it does not say is the default.
+                    PlaceCommand& p = g.place;
+                    p.hasMatrix = p.hasColorTransform = p.hasRatio = p.hasBlendMode = true;
+                }
+                if (at != places.end())
+                    merge(*at, g);
+                else
+                    places.push_back(g);
+            } else if (c.kind == FrameCommand::Kind::Remove) {
+                if (at != places.end())
+                    places.erase(at);
+                if (!rewind)
+                    removeChild(clip, depth);
+            }
+        }
     }
-    // The new sprite shows its first frame now and moves on from the next step.
-    object.sprite = newInstance(*object.character->sprite, instance.nesting + 1);
-    if (object.sprite)
-        gotoFrame(*object.sprite, 0);
-}
-
-void MoviePlayer::step()
-{
-    ++step_;
-    workLeft_ = limits::kMaxWorkPerStep;
-    entered_.clear();
-    advance(*root_);
-    runScripts();
-}
-
-void MoviePlayer::advance(SpriteInstance& instance)
-{
-    if (instance.bornAtStep == step_ && &instance != root_.get())
-        return;
-    const int count = instance.timeline->frameCount();
-    if (instance.playing && count > 1)
-        gotoFrame(instance, instance.frame + 1 >= count ? 0 : instance.frame + 1);
-    std::vector<std::shared_ptr<SpriteInstance>> children;
-    for (auto& [depth, object] : instance.objects)
-        if (object.sprite)
-            children.push_back(object.sprite);
-    for (auto& child : children)
-        advance(*child);
-}
-
-void MoviePlayer::runScripts()
-{
-    int budget = limits::kMaxScriptsPerTick;
-    while (!scripts_.empty() && budget-- > 0) {
-        QueuedScript script = scripts_.front();
-        scripts_.pop_front();
-        if (auto instance = script.instance.lock())
-            runActions(*instance, *script.actions);
+    if (rewind) {
+        // Drop what will not stand at the target frame as it stands now.
+        std::vector<int> dropped;
+        for (auto& [depth, object] : clip.objects) {
+            if (depth >= kScriptDepths)
+                continue; // placed by scripts: the timeline leaves it alone
+            const auto final = std::find_if(places.begin(), places.end(),
+                                            [depth = depth](const GotoPlace& g) { return g.place.depth == depth; });
+            bool survives = final != places.end() && !(object.sprite && object.sprite->placedByScript);
+            if (survives) {
+                const PlaceCommand& p = final->place;
+                const bool ratioEqual = !p.hasRatio || p.ratio == object.ratio;
+                if (object.sprite) {
+                    survives = ratioEqual;
+                } else {
+                    survives = ratioEqual && p.hasCharacter && p.characterId == object.characterId
+                        && (!p.hasClipDepth || p.clipDepth == object.clipDepth)
+                        && (!p.hasMatrix || p.matrix == object.matrix)
+                        && (!p.hasColorTransform || p.colorTransform == object.colorTransform);
+                }
+            }
+            if (!survives)
+                dropped.push_back(depth);
+        }
+        for (int depth : dropped)
+            removeChild(clip, depth);
     }
-    scripts_.clear(); // a script loop that never settles is cut off here
-}
-
-void MoviePlayer::runActions(SpriteInstance& instance, const ActionList& actions)
-{
-    for (const Action& a : actions) {
+    std::sort(places.begin(), places.end(), [](const GotoPlace& a, const GotoPlace& b) { return a.index < b.index; });
+    auto run = [&](const GotoPlace& g) {
         if (!spendWork())
             return;
-        switch (a.kind) {
-        case Action::Kind::Play:
-            instance.playing = true;
-            break;
-        case Action::Kind::Stop:
-            instance.playing = false;
-            break;
-        case Action::Kind::GotoFrame:
-            // Going to a frame stops there; gotoAndPlay adds a Play after it.
-            gotoFrame(instance, a.frame);
-            instance.playing = false;
-            break;
-        case Action::Kind::GotoLabel: {
-            const int frame = instance.timeline->findLabel(a.label);
-            if (frame >= 0)
-                gotoFrame(instance, frame);
-            instance.playing = false;
-            break;
+        const PlaceCommand& p = g.place;
+        const auto it = clip.objects.find(p.depth);
+        if (it != clip.objects.end()) {
+            if (rewind || !p.hasCharacter)
+                applyPlace(it->second, p);
+            else
+                place(clip, p);
+        } else if (p.hasCharacter) {
+            instantiate(clip, p);
         }
-        case Action::Kind::NextFrame:
-            gotoFrame(instance, instance.frame + 1);
-            instance.playing = false;
-            break;
-        case Action::Kind::PreviousFrame:
-            gotoFrame(instance, instance.frame - 1);
-            instance.playing = false;
-            break;
-        }
-    }
+    };
+    // Objects placed before the target frame come first, then the target
+    // frame's own scripts, then what that frame places.
+    for (const GotoPlace& g : places)
+        if (g.frame < target)
+            run(g);
+    noteEntry(clip, clip.frame, target);
+    clip.frame = target;
+    const Frame& f = clip.timeline->frames[static_cast<size_t>(target)];
+    for (const FrameCommand& c : f.commands)
+        if (c.kind == FrameCommand::Kind::Script)
+            scripts_->queueCode(clip, f.scripts[static_cast<size_t>(c.script)]);
+    for (const GotoPlace& g : places)
+        if (g.frame >= target)
+            run(g);
+    ++version_;
 }
 
 bool MoviePlayer::spendWork()
@@ -248,7 +429,7 @@ bool animating(const SpriteInstance& instance)
 }
 } // namespace
 
-bool MoviePlayer::isAnimating() const { return animating(*root_); }
+bool MoviePlayer::isAnimating() const { return !quit_ && animating(*root_); }
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {

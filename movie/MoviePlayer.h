@@ -2,31 +2,37 @@
 
 #include "movie/DisplayList.h"
 #include "movie/LayerCache.h"
+#include "movie/avm1/Runtime.h"
 
 #include <QImage>
-#include <deque>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
+#include <set>
 
 class QPainter;
 
 namespace movie {
 
 // Plays a movie: keeps the display lists of its timelines, steps them frame
-// by frame, runs their frame scripts and draws the current frame.
-class MoviePlayer {
+// by frame, runs their scripts and draws the current frame.
+class MoviePlayer : private avm1::Host {
 public:
-    explicit MoviePlayer(std::shared_ptr<const Movie> movie);
-    ~MoviePlayer();
+    // `trace` takes the scripts' trace() lines, from the first frame on;
+    // without it they go nowhere.
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace = {});
+    ~MoviePlayer() override;
+    MoviePlayer(const MoviePlayer&) = delete;
+    MoviePlayer& operator=(const MoviePlayer&) = delete;
 
     const Movie& movie() const { return *movie_; }
 
     // Back to the first frame, with its scripts run, playing.
     void rewind();
-    // One tick of the frame clock: every playing timeline moves on a frame
-    // (the movie's own loops at its end), then the scripts of the frames
-    // entered run.
+    // One tick of the frame clock: every timeline, newest first, gets its
+    // enterFrame event and moves on a frame if it plays (looping at its
+    // end), then the scripts and events this queued run.
     void step();
     void play() { root_->playing = true; }
     void stop() { root_->playing = false; }
@@ -47,6 +53,9 @@ public:
     // empties the list, and each step starts a new one.
     std::vector<FrameEntry> takeEnteredFrames() { return std::exchange(entered_, {}); }
 
+    // Whether a script ended the movie (fscommand "quit"): it then stands still.
+    bool hasQuit() const { return quit_; }
+
     // Draws the frame into `viewport`: the whole stage fitted, keeping its
     // aspect ratio, centred, the rest in the background colour.
     void render(QPainter& painter, const QRect& viewport) const;
@@ -57,30 +66,62 @@ public:
 
 private:
     std::shared_ptr<SpriteInstance> newInstance(const Timeline& timeline, int nesting);
-    void gotoFrame(SpriteInstance& instance, int frame);
-    void applyFrame(SpriteInstance& instance, int frame, std::map<int, DisplayObject>* previous);
-    void place(SpriteInstance& instance, const PlaceCommand& p, std::map<int, DisplayObject>* previous);
-    void setCharacter(SpriteInstance& instance, DisplayObject& object, quint16 id,
-                      std::shared_ptr<SpriteInstance> reuse);
-    void advance(SpriteInstance& instance);
-    void runScripts();
-    void runActions(SpriteInstance& instance, const ActionList& actions);
+    void runStep();
+    // A clip's turn in a step: its load or enterFrame event, then its next frame.
+    void runFrame(SpriteInstance& clip);
+    void advance(SpriteInstance& clip);
+    // Enters `frame` from the one before: its tags in order.
+    void applyFrame(SpriteInstance& instance, int frame);
+    void runInitScripts(const Frame& frame);
+    void place(SpriteInstance& instance, const PlaceCommand& p);
+    void applyPlace(DisplayObject& object, const PlaceCommand& p);
+    // Notes a timeline's entry into a frame that starts sounds or carries a stream.
+    void noteEntry(SpriteInstance& instance, int from, int to);
+    // A new object at a free depth, a sprite constructed and run to its first frame.
+    DisplayObject* instantiate(SpriteInstance& parent, const PlaceCommand& p);
+    void removeChild(SpriteInstance& parent, int depth);
+    void unload(SpriteInstance& clip, bool dispatch);
+    void removePending();
+    void enlist(SpriteInstance& clip);
+    QString defaultName();
     // Takes one unit of this step's work; false once the step has used
     // limits::kMaxWorkPerStep, and from then on the step does nothing more.
     bool spendWork();
 
-    struct QueuedScript {
-        std::weak_ptr<SpriteInstance> instance;
-        const ActionList* actions;
-    };
+    // avm1::Host (MoviePlayerScripting.cpp)
+    void trace(const QString& message) override;
+    void quit() override;
+    SpriteInstance* level(int number) override;
+    DisplayObject* placement(SpriteInstance& clip) override;
+    void displayChanged() override { ++version_; }
+    void gotoFrame(SpriteInstance& clip, int frame) override;
+    int framesLoaded(SpriteInstance& clip) override;
+    int bytesTotal(SpriteInstance& clip) override;
+    QString symbolName(SpriteInstance& clip) override;
+    SpriteInstance* attachClip(SpriteInstance& parent, const QString& symbol, const QString& name, int depth) override;
+    SpriteInstance* createEmptyClip(SpriteInstance& parent, const QString& name, int depth) override;
+    SpriteInstance* duplicateClip(SpriteInstance& clip, const QString& name, int depth) override;
+    void runFirstFrame(SpriteInstance& clip) override;
+    void removeClip(SpriteInstance& clip) override;
+    void swapDepths(SpriteInstance& clip, int depth) override;
+    SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
+                               const QString& name, int depth);
 
     std::shared_ptr<const Movie> movie_;
     std::shared_ptr<SpriteInstance> root_;
-    std::deque<QueuedScript> scripts_;
     std::vector<FrameEntry> entered_;
+    std::unique_ptr<avm1::Runtime> scripts_;
+    // Every clip in the order it was made; a step visits them newest first.
+    std::vector<std::weak_ptr<SpriteInstance>> clips_;
+    std::set<const ActionList*> initScriptsRun_;
+    std::function<void(const QString&)> traceHandler_;
+    DisplayObject rootPlacement_;
+    Timeline emptyTimeline_;
     quint64 step_ = 0;
     quint64 version_ = 0;
     int workLeft_ = 0;
+    int instanceNames_ = 0;
+    bool quit_ = false;
     std::shared_ptr<int> liveInstances_;
     bool antialiased_ = true;
     mutable LayerCache layers_; // pictures of filtered and blended objects, kept between frames

@@ -6,19 +6,33 @@
 
 #include <QByteArray>
 #include <optional>
+#include <QString>
+#include <memory>
 #include <vector>
 
 namespace movie {
 
-// One timeline-steering action of a frame script. Scripts are reduced to
-// these; every other action is dropped when the movie is read.
-struct Action {
-    enum class Kind { Play, Stop, NextFrame, PreviousFrame, GotoFrame, GotoLabel };
-    Kind kind = Kind::Stop;
-    int frame = 0;    // GotoFrame: 0-based
-    QByteArray label; // GotoLabel
+// A script: the action bytes of a DoAction tag or an event handler, run by
+// the script interpreter (movie/avm1).
+using ActionList = QByteArray;
+
+// An event handler a clip is placed with (onClipEvent): the events it
+// answers, as the file's flags number them, and its actions.
+struct ClipAction {
+    // The event flags scripts run on without user input.
+    enum Event : quint32 {
+        Load = 1u << 0,
+        EnterFrame = 1u << 1,
+        Unload = 1u << 2,
+        Data = 1u << 8,
+        Initialize = 1u << 9,
+        Construct = 1u << 18
+    };
+    quint32 events = 0;
+    quint8 keyCode = 0;
+    ActionList actions;
 };
-using ActionList = std::vector<Action>;
+using ClipActions = std::vector<ClipAction>;
 
 // PlaceObject 1..3 (and button records) reduced to what the display list uses.
 struct PlaceCommand {
@@ -26,6 +40,8 @@ struct PlaceCommand {
     bool move = false;
     bool hasCharacter = false;
     quint16 characterId = 0;
+    QString name;                                   // instance name, empty for none
+    std::shared_ptr<const ClipActions> clipActions; // null for none
     bool hasMatrix = false;
     Matrix matrix;
     bool hasColorTransform = false;
@@ -47,9 +63,10 @@ struct PlaceCommand {
 };
 
 struct FrameCommand {
-    enum class Kind { Place, Remove };
+    enum class Kind { Place, Remove, Script };
     Kind kind = Kind::Place;
     PlaceCommand place; // for Remove only place.depth counts
+    int script = 0;     // Script: the index in the frame's scripts, run here in tag order
 };
 
 struct Frame {
@@ -58,6 +75,8 @@ struct Frame {
     QByteArray label;
     std::vector<SoundStart> sounds; // event sounds started or stopped on entering the frame
     QByteArray streamBlock;         // the frame's share of the timeline's stream, coded
+    // DoInitAction blocks: each runs once, before the frame's own scripts.
+    std::vector<std::pair<quint16, ActionList>> initScripts;
 };
 
 // A sequence of frames: the movie's own or a sprite's.

@@ -1,0 +1,361 @@
+// MovieClip: timeline control, clips made and removed by scripts, depths;
+// the construction of a clip's script object; and the player objects a
+// title without user input never needs (Key, Mouse, Stage, ...), inert.
+
+#include "movie/DisplayList.h"
+#include "movie/avm1/Builtins.h"
+#include "movie/avm1/NumberText.h"
+
+#include <cmath>
+
+namespace movie::avm1 {
+
+namespace {
+
+// Scripts number depths from 0 for what they place; timeline depths lie
+// below, and the display list keys are the file's depths.
+constexpr int kDepthBias = 16384;
+constexpr qint64 kMaxDepth = 2130706428;
+constexpr qint64 kMaxRemoveDepth = 2130706416;
+
+std::shared_ptr<SpriteInstance> thisClip(Runtime& rt, NativeCall& c) { return rt.clipOf(c.self); }
+
+// A depth argument as a display list key, or false when out of range.
+bool scriptDepth(Runtime& rt, const Value& v, int& key)
+{
+    const qint64 d = qint64(rt.toInt32(v)) + kDepthBias;
+    if (d < 0 || d > kMaxDepth)
+        return false;
+    key = int(d);
+    return true;
+}
+
+Value clipPlay(Runtime& rt, NativeCall& c)
+{
+    if (auto clip = thisClip(rt, c))
+        clip->playing = true;
+    return {};
+}
+
+Value clipStop(Runtime& rt, NativeCall& c)
+{
+    if (auto clip = thisClip(rt, c))
+        clip->playing = false;
+    return {};
+}
+
+Value clipNextFrame(Runtime& rt, NativeCall& c)
+{
+    if (auto clip = thisClip(rt, c); clip && clip->frame + 1 < clip->timeline->frameCount())
+        rt.gotoFrame(*clip, clip->frame + 1, true);
+    return {};
+}
+
+Value clipPrevFrame(Runtime& rt, NativeCall& c)
+{
+    if (auto clip = thisClip(rt, c); clip && clip->frame > 0)
+        rt.gotoFrame(*clip, clip->frame - 1, true);
+    return {};
+}
+
+Value clipGotoAndPlay(Runtime& rt, NativeCall& c)
+{
+    if (auto clip = thisClip(rt, c))
+        rt.gotoFrameValue(clip, c.arg(0), false);
+    return {};
+}
+
+Value clipGotoAndStop(Runtime& rt, NativeCall& c)
+{
+    if (auto clip = thisClip(rt, c))
+        rt.gotoFrameValue(clip, c.arg(0), true);
+    return {};
+}
+
+Value made(Runtime& rt, SpriteInstance* clip, Object* init)
+{
+    if (!clip)
+        return {};
+    rt.constructClip(*clip, init, true, true);
+    return Value(clip->object);
+}
+
+Value clipAttachMovie(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    int key = 0;
+    if (!clip || c.count() < 3)
+        return {};
+    const QString symbol = rt.toString(c.arg(0));
+    const QString name = rt.toString(c.arg(1));
+    if (!scriptDepth(rt, c.arg(2), key))
+        return {};
+    return made(rt, rt.host().attachClip(*clip, symbol, name, key), c.arg(3).object());
+}
+
+Value clipCreateEmptyMovieClip(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    int key = 0;
+    if (!clip || c.count() < 2)
+        return {};
+    const QString name = rt.toString(c.arg(0));
+    if (!scriptDepth(rt, c.arg(1), key))
+        return {};
+    return made(rt, rt.host().createEmptyClip(*clip, name, key), nullptr);
+}
+
+Value clipDuplicateMovieClip(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    int key = 0;
+    if (!clip || c.count() < 2 || !clip->parent.lock())
+        return {};
+    const QString name = rt.toString(c.arg(0));
+    if (!scriptDepth(rt, c.arg(1), key))
+        return {};
+    return made(rt, rt.host().duplicateClip(*clip, name, key), c.arg(2).object());
+}
+
+Value clipRemoveMovieClip(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    if (clip && clip->parent.lock() && clip->depth >= kDepthBias && clip->depth < kMaxRemoveDepth)
+        rt.host().removeClip(*clip);
+    return {};
+}
+
+Value clipSwapDepths(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    auto parent = clip ? clip->parent.lock() : nullptr;
+    if (!parent)
+        return {};
+    qint64 key = 0;
+    const Value target = c.arg(0);
+    if (target.isNumber()) {
+        key = qint64(avm1::toInt32(target.number())) + kDepthBias;
+    } else {
+        Activation* a = rt.current();
+        auto other = a ? rt.targetClip(*a, target) : rt.clipOf(target);
+        if (!other || other->parent.lock() != parent)
+            return {};
+        key = other->depth;
+    }
+    if (key < 0 || key > kMaxDepth)
+        return {};
+    if (key != clip->depth) {
+        rt.host().swapDepths(*clip, int(key));
+        clip->transformedByScript = true;
+    }
+    return {};
+}
+
+Value clipGetDepth(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    return clip ? Value(clip->depth - kDepthBias) : Value();
+}
+
+Value clipGetNextHighestDepth(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    if (!clip)
+        return {};
+    const int highest = clip->objects.empty() ? 0 : clip->objects.rbegin()->first + 1;
+    return Value(std::max(0, highest - kDepthBias));
+}
+
+Value clipGetInstanceAtDepth(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    if (!clip || c.count() == 0)
+        return {};
+    const qint64 key = qint64(rt.toInt32(c.arg(0))) + kDepthBias;
+    if (key < 0)
+        return {};
+    const auto it = clip->objects.find(int(key));
+    if (it == clip->objects.end())
+        return {};
+    return Value(rt.clipObject(it->second.sprite ? *it->second.sprite : *clip));
+}
+
+Value clipGetBytesTotal(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    return clip ? Value(rt.host().bytesTotal(*clip)) : Value();
+}
+
+Value clipGetSwfVersion(Runtime& rt, NativeCall&) { return Value(rt.version()); }
+
+Value clipInert(Runtime&, NativeCall&) { return {}; }
+
+Value clipFalse(Runtime&, NativeCall&) { return Value(false); }
+
+Value clipConstructor(Runtime&, NativeCall& c) { return c.constructing ? Value(c.self) : Value(); }
+
+// An object of inert methods, for the player objects a title may name.
+Object* inertObject(Runtime& rt, std::initializer_list<const char*> methods)
+{
+    Object* o = rt.newObject();
+    for (const char* name : methods)
+        rt.method(o, name, clipInert, DontEnum | DontDelete);
+    return o;
+}
+
+} // namespace
+
+void Runtime::gotoFrame(SpriteInstance& clip, int frame, bool stop)
+{
+    clip.playing = !stop;
+    const int count = clip.timeline->frameCount();
+    if (count == 0 || frame < 0)
+        return;
+    frame = std::min(frame, count - 1);
+    if (frame != clip.frame)
+        host_.gotoFrame(clip, frame);
+}
+
+void Runtime::gotoFrameValue(std::shared_ptr<SpriteInstance> clip, const Value& frame, bool stop, int bias)
+{
+    bool found = false;
+    int number = 0;
+    if (frame.isNumber() && frame.number() == std::trunc(frame.number())) {
+        number = avm1::toInt32(frame.number());
+        found = true;
+    } else {
+        Activation scratch;
+        Activation* a = current_;
+        if (!a) {
+            Object* self = clipObject(*clip);
+            scratch.scope = timelineScope(self);
+            scratch.baseClip = scratch.target = self;
+            scratch.thisValue = Value(self);
+            scratch.version = version_;
+            a = &scratch;
+        }
+        number = frameOf(*a, clip, frame, found);
+    }
+    if (!found || !clip)
+        return;
+    const qint64 target = std::min<qint64>(qint64(number) + bias, 16001);
+    if (target > 0)
+        gotoFrame(*clip, int(target - 1), stop);
+}
+
+void Runtime::constructClip(SpriteInstance& clip, Object* init, bool byScript, bool runFrame)
+{
+    if (clip.object)
+        return;
+    const QString symbol = host_.symbolName(clip);
+    Object* constructor = symbol.isEmpty() ? nullptr : registeredClass(symbol);
+    if (constructor && byScript) {
+        Object* o = clipObject(clip);
+        define(o, QStringLiteral("__proto__"), get(constructor, QStringLiteral("prototype")), DontEnum | DontDelete);
+        if (runFrame)
+            host_.runFirstFrame(clip);
+        if (init) {
+            // The player sets them in the order for..in visits them.
+            for (const QString& name : enumerate(init))
+                set(o, name, get(init, name));
+        }
+        define(o, QStringLiteral("__constructor__"), Value(constructor), DontEnum);
+        if (version_ < 7)
+            define(o, QStringLiteral("constructor"), Value(constructor), DontEnum);
+        invoke(constructor, Value(o), {}, true, protoOf(o));
+        return;
+    }
+    Object* o = clipObject(clip);
+    if (runFrame)
+        host_.runFirstFrame(clip);
+    if (init) {
+        QStringList names = enumerate(init);
+        std::reverse(names.begin(), names.end());
+        for (const QString& name : std::as_const(names))
+            set(o, name, get(init, name));
+    }
+    Queued construct;
+    construct.clip = clip.weak_from_this();
+    construct.construct = true;
+    construct.constructor = constructor;
+    if (clip.clipActions) {
+        for (const ClipAction& action : *clip.clipActions) {
+            if (action.events & ClipAction::Initialize)
+                queueCode(clip, action.actions, Priority::Initialize);
+            if (action.events & ClipAction::Construct)
+                construct.handlers.push_back(action.actions);
+        }
+    }
+    queues_[static_cast<int>(Priority::Construct)].push_back(std::move(construct));
+}
+
+void Runtime::constructQueued(SpriteInstance& clip, const Queued& q)
+{
+    Object* o = clipObject(clip);
+    if (q.constructor)
+        define(o, QStringLiteral("__proto__"), get(q.constructor, QStringLiteral("prototype")), DontEnum | DontDelete);
+    for (const QByteArray& handler : q.handlers)
+        runCode(clip, handler);
+    if (q.constructor) {
+        define(o, QStringLiteral("__constructor__"), Value(q.constructor), DontEnum);
+        if (version_ < 7)
+            define(o, QStringLiteral("constructor"), Value(q.constructor), DontEnum);
+        invoke(q.constructor, Value(o), {}, true, protoOf(o));
+    }
+}
+
+void installClipBuiltins(Runtime& rt, Object* global)
+{
+    Object* proto = rt.newObject();
+    rt.protos.movieClip = proto;
+    Object* movieClip = rt.newClass(clipConstructor, proto);
+    defineMethods(rt, proto,
+                  {{"getURL", clipInert},
+                   {"unloadMovie", clipInert},
+                   {"loadVariables", clipInert},
+                   {"loadMovie", clipInert},
+                   {"attachMovie", clipAttachMovie},
+                   {"swapDepths", clipSwapDepths},
+                   {"localToGlobal", clipInert},
+                   {"globalToLocal", clipInert},
+                   {"hitTest", clipFalse},
+                   {"getBytesTotal", clipGetBytesTotal},
+                   {"getBytesLoaded", clipGetBytesTotal},
+                   {"getDepth", clipGetDepth, 6},
+                   {"setMask", clipInert, 6},
+                   {"play", clipPlay},
+                   {"stop", clipStop},
+                   {"nextFrame", clipNextFrame},
+                   {"prevFrame", clipPrevFrame},
+                   {"gotoAndPlay", clipGotoAndPlay},
+                   {"gotoAndStop", clipGotoAndStop},
+                   {"duplicateMovieClip", clipDuplicateMovieClip},
+                   {"removeMovieClip", clipRemoveMovieClip},
+                   {"startDrag", clipInert},
+                   {"stopDrag", clipInert},
+                   {"getNextHighestDepth", clipGetNextHighestDepth, 7},
+                   {"getInstanceAtDepth", clipGetInstanceAtDepth, 7},
+                   {"getSWFVersion", clipGetSwfVersion},
+                   {"createEmptyMovieClip", clipCreateEmptyMovieClip, 6},
+                   {"beginFill", clipInert, 6},
+                   {"beginGradientFill", clipInert, 6},
+                   {"moveTo", clipInert, 6},
+                   {"lineTo", clipInert, 6},
+                   {"curveTo", clipInert, 6},
+                   {"lineStyle", clipInert, 6},
+                   {"endFill", clipInert, 6},
+                   {"clear", clipInert, 6},
+                   {"createTextField", clipInert}});
+    rt.define(global, QStringLiteral("MovieClip"), Value(movieClip), DontEnum);
+
+    // No user input reaches a title: these answer and do nothing.
+    rt.define(global, QStringLiteral("Key"), Value(inertObject(rt, {"addListener", "removeListener", "isDown"})),
+              DontEnum);
+    rt.define(global, QStringLiteral("Mouse"),
+              Value(inertObject(rt, {"addListener", "removeListener", "show", "hide"})), DontEnum);
+    rt.define(global, QStringLiteral("Selection"),
+              Value(inertObject(rt, {"addListener", "removeListener", "getFocus", "setFocus"})), DontEnum);
+    rt.define(global, QStringLiteral("Stage"), Value(inertObject(rt, {"addListener", "removeListener"})), DontEnum);
+}
+
+} // namespace movie::avm1

@@ -1,0 +1,337 @@
+// Object, Function, Error and the global functions (parseInt, escape,
+// ASSetPropFlags, ...), and the setting up of the global object.
+
+#include "movie/Limits.h"
+#include "movie/avm1/Builtins.h"
+#include "movie/avm1/NumberText.h"
+
+#include <cmath>
+
+namespace movie::avm1 {
+
+void defineMethods(Runtime& rt, Object* on, std::initializer_list<MethodSpec> methods)
+{
+    for (const MethodSpec& m : methods) {
+        rt.define(on, QString::fromLatin1(m.name), Value(rt.newFunction(m.fn)), DontEnum | DontDelete);
+        if (m.minVersion)
+            on->properties.find(rt.key(QString::fromLatin1(m.name)))->minVersion = m.minVersion;
+    }
+}
+
+void defineConstant(Runtime& rt, Object* on, const char* name, const Value& value)
+{
+    rt.define(on, QString::fromLatin1(name), value, DontEnum | DontDelete | ReadOnly);
+}
+
+qint64 arrayLength(Runtime& rt, Object* array)
+{
+    const double n = rt.toNumber(rt.get(array, QStringLiteral("length")));
+    if (!(n > 0))
+        return 0;
+    return qint64(std::min<double>(n, double(limits::kMaxArrayLength)));
+}
+
+std::vector<Value> arrayElements(Runtime& rt, Object* array)
+{
+    std::vector<Value> items;
+    if (!array)
+        return items;
+    const qint64 n = arrayLength(rt, array);
+    rt.spend(n);
+    items.reserve(size_t(n));
+    for (qint64 i = 0; i < n; ++i)
+        items.push_back(rt.get(array, QString::number(i)));
+    return items;
+}
+
+namespace {
+
+// --- Object
+
+Value objectFunction(Runtime& rt, NativeCall& c)
+{
+    const Value v = c.arg(0);
+    if (c.constructing)
+        return v.isObject() ? v : Value(c.self);
+    if (v.isNullish())
+        return Value(rt.newObject());
+    return Value(rt.toObject(v));
+}
+
+Value objectAddProperty(Runtime& rt, NativeCall& c)
+{
+    const QString name = rt.toString(c.arg(0));
+    Object* getter = c.arg(1).object();
+    const Value setter = c.arg(2);
+    if (!c.self || !getter || name.isEmpty() || !(setter.isObject() || setter.isNull()))
+        return Value(false);
+    const QString k = rt.key(name);
+    Property* p = c.self->properties.find(k);
+    if (!p)
+        p = &c.self->properties.add(k, name);
+    p->value = Value();
+    p->getter = getter;
+    p->setter = setter.object();
+    p->attributes = setter.isNull() ? ReadOnly : 0;
+    return Value(true);
+}
+
+Value objectHasOwnProperty(Runtime& rt, NativeCall& c)
+{
+    return Value(c.self && rt.hasOwnProperty(c.self, rt.toString(c.arg(0))));
+}
+
+Value objectIsPropertyEnumerable(Runtime& rt, NativeCall& c)
+{
+    if (!c.self)
+        return Value(false);
+    const Property* p = c.self->properties.find(rt.key(rt.toString(c.arg(0))));
+    return Value(p && !(p->attributes & DontEnum));
+}
+
+Value objectIsPrototypeOf(Runtime& rt, NativeCall& c)
+{
+    Object* o = c.arg(0).object();
+    return Value(o && c.self && rt.isInstanceOf(o, c.self));
+}
+
+Value objectToString(Runtime&, NativeCall& c)
+{
+    if (c.self && c.self->isFunction())
+        return Value(QStringLiteral("[type Function]"));
+    return Value(QStringLiteral("[object Object]"));
+}
+
+Value objectToLocaleString(Runtime& rt, NativeCall& c)
+{
+    return rt.callMethod(c.thisValue, QStringLiteral("toString"), {});
+}
+
+Value objectValueOf(Runtime&, NativeCall& c) { return c.thisValue; }
+
+Value objectWatch(Runtime&, NativeCall&) { return Value(false); }
+
+Value objectRegisterClass(Runtime& rt, NativeCall& c)
+{
+    const Value constructor = c.arg(1);
+    if (c.count() < 2 || !(constructor.isObject() || constructor.isNull()))
+        return Value(false);
+    rt.registerClass(rt.toString(c.arg(0)), constructor.object());
+    return Value(true);
+}
+
+// --- Function
+
+Value functionFunction(Runtime& rt, NativeCall& c)
+{
+    if (c.count() > 0)
+        return c.arg(0);
+    return c.constructing ? Value(c.self) : Value(rt.newObject(nullptr));
+}
+
+Value functionCall(Runtime& rt, NativeCall& c)
+{
+    if (!c.self || !c.self->isFunction())
+        return {};
+    Object* self = c.arg(0).object();
+    const std::span<const Value> args = c.count() > 1 ? c.args.subspan(1) : std::span<const Value>();
+    return rt.invoke(c.self, Value(self ? self : rt.global()), args, false);
+}
+
+Value functionApply(Runtime& rt, NativeCall& c)
+{
+    if (!c.self || !c.self->isFunction())
+        return {};
+    Object* self = c.arg(0).object();
+    const std::vector<Value> args = arrayElements(rt, c.arg(1).object());
+    return rt.invoke(c.self, Value(self ? self : rt.global()), args, false);
+}
+
+// --- Error
+
+Value errorFunction(Runtime& rt, NativeCall& c)
+{
+    Object* self = c.constructing ? c.self : rt.newObject(rt.protos.error);
+    if (!c.arg(0).isUndefined())
+        rt.set(self, QStringLiteral("message"), c.arg(0));
+    return Value(self);
+}
+
+Value errorToString(Runtime& rt, NativeCall& c)
+{
+    return Value(rt.toString(rt.get(c.thisValue, QStringLiteral("message"))));
+}
+
+// --- Global functions
+
+Value globalParseInt(Runtime& rt, NativeCall& c)
+{
+    if (c.count() == 0)
+        return {};
+    const int radix = c.count() > 1 ? rt.toInt32(c.arg(1)) : 0;
+    if (c.count() > 1 && (radix < 2 || radix > 36))
+        return Value(std::nan(""));
+    return Value(parseInteger(rt.toString(c.arg(0)), radix));
+}
+
+Value globalParseFloat(Runtime& rt, NativeCall& c)
+{
+    if (c.count() == 0)
+        return {};
+    return Value(parseDecimal(rt.toString(c.arg(0)), false));
+}
+
+Value globalIsNaN(Runtime& rt, NativeCall& c) { return Value(std::isnan(rt.toNumber(c.arg(0)))); }
+
+Value globalIsFinite(Runtime& rt, NativeCall& c) { return Value(std::isfinite(rt.toNumber(c.arg(0)))); }
+
+Value globalEscape(Runtime& rt, NativeCall& c)
+{
+    if (c.count() == 0)
+        return {};
+    static const char* hex = "0123456789ABCDEF";
+    QString out;
+    for (const char ch : rt.toString(c.arg(0)).toUtf8()) {
+        const auto b = static_cast<unsigned char>(ch);
+        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
+            out += QChar(b);
+        } else {
+            out += u'%';
+            out += QChar(hex[b >> 4]);
+            out += QChar(hex[b & 15]);
+        }
+    }
+    return Value(rt.checkedString(out));
+}
+
+Value globalUnescape(Runtime& rt, NativeCall& c)
+{
+    if (c.count() == 0)
+        return {};
+    const QByteArray in = rt.toString(c.arg(0)).toUtf8();
+    QByteArray out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] != '%') {
+            out += in[i];
+            continue;
+        }
+        auto hexValue = [](char h) {
+            if (h >= '0' && h <= '9')
+                return h - '0';
+            if (h >= 'a' && h <= 'f')
+                return h - 'a' + 10;
+            if (h >= 'A' && h <= 'F')
+                return h - 'A' + 10;
+            return -1;
+        };
+        // "%" takes up to two hex digits; a broken escape is dropped.
+        const int hi = i + 1 < in.size() ? hexValue(in[i + 1]) : -1;
+        const int lo = i + 2 < in.size() ? hexValue(in[i + 2]) : -1;
+        if (hi >= 0 && lo >= 0) {
+            out += char(hi * 16 + lo);
+            i += 2;
+        } else if (hi >= 0) {
+            i += 1;
+        }
+    }
+    return Value(QString::fromUtf8(out));
+}
+
+Value globalASSetPropFlags(Runtime& rt, NativeCall& c)
+{
+    Object* o = c.arg(0).object();
+    if (!o)
+        return {};
+    const quint8 set = quint8(rt.toInt32(c.arg(2)) & 7);
+    const quint8 clear = quint8(rt.toInt32(c.arg(3)) & 7);
+    auto apply = [&](Property& p) { p.attributes = quint8((p.attributes & ~clear) | set); };
+    const Value names = c.arg(1);
+    if (names.isNull()) {
+        std::vector<QString> keys;
+        o->properties.forEach([&](const Property& p) { keys.push_back(rt.key(p.name)); });
+        for (const QString& k : keys)
+            if (Property* p = o->properties.find(k))
+                apply(*p);
+        return {};
+    }
+    QStringList list;
+    if (Object* array = names.object())
+        for (const Value& v : arrayElements(rt, array))
+            list << rt.toString(v);
+    else
+        list = rt.toString(names).split(u',');
+    for (const QString& name : std::as_const(list))
+        if (Property* p = o->properties.find(rt.key(name)))
+            apply(*p);
+    return {};
+}
+
+Value globalInert(Runtime&, NativeCall&) { return {}; }
+
+Value globalSetInterval(Runtime&, NativeCall&) { return Value(1); }
+
+} // namespace
+
+void installObjectBuiltins(Runtime& rt, Object* global)
+{
+    Object* objectProto = rt.protos.object;
+    Object* object = rt.newClass(objectFunction, objectProto);
+    defineMethods(rt, objectProto,
+                  {{"watch", objectWatch, 6},
+                   {"unwatch", objectWatch, 6},
+                   {"addProperty", objectAddProperty, 6},
+                   {"valueOf", objectValueOf},
+                   {"toString", objectToString},
+                   {"hasOwnProperty", objectHasOwnProperty, 6},
+                   {"isPrototypeOf", objectIsPrototypeOf, 6},
+                   {"isPropertyEnumerable", objectIsPropertyEnumerable, 6},
+                   {"toLocaleString", objectToLocaleString}});
+    defineMethods(rt, object, {{"registerClass", objectRegisterClass}});
+    rt.define(global, QStringLiteral("Object"), Value(object), DontEnum);
+
+    Object* functionProto = rt.protos.function;
+    Object* function = rt.newClass(functionFunction, functionProto);
+    defineMethods(rt, functionProto, {{"call", functionCall}, {"apply", functionApply}});
+    rt.define(global, QStringLiteral("Function"), Value(function), DontEnum);
+    global->properties.find(rt.key(QStringLiteral("Function")))->minVersion = 6;
+
+    rt.protos.error = rt.newObject();
+    Object* error = rt.newClass(errorFunction, rt.protos.error);
+    rt.define(rt.protos.error, QStringLiteral("message"), Value(QStringLiteral("Error")), DontEnum);
+    rt.define(rt.protos.error, QStringLiteral("name"), Value(QStringLiteral("Error")), DontEnum);
+    defineMethods(rt, rt.protos.error, {{"toString", errorToString}});
+    rt.define(global, QStringLiteral("Error"), Value(error), DontEnum);
+
+    defineMethods(rt, global,
+                  {{"ASSetPropFlags", globalASSetPropFlags},
+                   {"escape", globalEscape},
+                   {"unescape", globalUnescape},
+                   {"parseInt", globalParseInt},
+                   {"parseFloat", globalParseFloat},
+                   {"isNaN", globalIsNaN},
+                   {"isFinite", globalIsFinite},
+                   {"updateAfterEvent", globalInert},
+                   {"setInterval", globalSetInterval},
+                   {"clearInterval", globalInert},
+                   {"setTimeout", globalSetInterval},
+                   {"clearTimeout", globalInert}});
+    if (rt.version() > 4) {
+        rt.define(global, QStringLiteral("NaN"), Value(std::nan("")), DontEnum);
+        rt.define(global, QStringLiteral("Infinity"), Value(std::numeric_limits<double>::infinity()), DontEnum);
+    }
+    rt.define(global, QStringLiteral("o"), Value::null());
+}
+
+void Runtime::installBuiltins()
+{
+    protos.object = heap_.make<Object>();
+    protos.function = newObject(protos.object);
+    global_ = newObject(protos.object);
+    installObjectBuiltins(*this, global_);
+    installNumberBuiltins(*this, global_);
+    installStringBuiltins(*this, global_);
+    installArrayBuiltins(*this, global_);
+    installClipBuiltins(*this, global_);
+}
+
+} // namespace movie::avm1

@@ -1,0 +1,265 @@
+// The display properties of clips: _x, _alpha, _name and the rest, read
+// and written by GetProperty/SetProperty and by member access.
+
+#include "movie/DisplayList.h"
+#include "movie/Limits.h"
+#include "movie/avm1/NumberText.h"
+#include "movie/avm1/Runtime.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace movie::avm1 {
+
+namespace {
+
+enum Index {
+    X,
+    Y,
+    XScale,
+    YScale,
+    CurrentFrame,
+    TotalFrames,
+    Alpha,
+    Visible,
+    Width,
+    Height,
+    Rotation,
+    Target,
+    FramesLoaded,
+    Name,
+    DropTarget,
+    Url,
+    HighQuality,
+    FocusRect,
+    SoundBufTime,
+    Quality,
+    XMouse,
+    YMouse,
+    Count
+};
+
+constexpr std::array<const char*, Count> kNames = {
+    "_x",          "_y",     "_xscale",      "_yscale",    "_currentframe", "_totalframes",  "_alpha",
+    "_visible",    "_width", "_height",      "_rotation",  "_target",       "_framesloaded", "_name",
+    "_droptarget", "_url",   "_highquality", "_focusrect", "_soundbuftime", "_quality",      "_xmouse",
+    "_ymouse"};
+
+constexpr double kDegrees = 180 / std::numbers::pi;
+
+// Matrices keep single precision, as the player's do.
+double single(double v) { return static_cast<double>(static_cast<float>(v)); }
+
+// The twips a pixel value becomes: truncated, saturating.
+double toTwips(double pixels)
+{
+    const double t = std::trunc(pixels * 20);
+    if (std::isnan(t))
+        return 0;
+    return std::clamp(t, -2147483648.0, 2147483647.0);
+}
+
+QRectF bounds(const DisplayObject& object, int nesting);
+
+// The bounds of a sprite's content in its own coordinates, in twips.
+QRectF contentBounds(const SpriteInstance& clip, int nesting)
+{
+    QRectF all;
+    if (nesting > limits::kMaxNesting)
+        return all;
+    for (const auto& [depth, child] : clip.objects) {
+        const QRectF b = bounds(child, nesting + 1);
+        if (!b.isNull())
+            all = all.isNull() ? b : all.united(b);
+    }
+    return all;
+}
+
+// An object's bounds in its parent's coordinates.
+QRectF bounds(const DisplayObject& object, int nesting)
+{
+    QRectF local;
+    if (object.sprite)
+        local = contentBounds(*object.sprite, nesting);
+    else if (object.character && object.character->kind == Character::Kind::Shape && object.character->shape)
+        local = object.character->shape->bounds;
+    else if (object.character && object.character->kind == Character::Kind::Morph && object.character->morph)
+        local = object.character->morph->at(object.ratio)->bounds;
+    if (local.isNull())
+        return local;
+    return object.matrix.toTransform().mapRect(local);
+}
+
+void cacheTransform(SpriteInstance& clip, const Matrix& m)
+{
+    if (clip.transformCached)
+        return;
+    const double rx = std::atan2(m.b, m.a);
+    const double ry = std::atan2(-m.c, m.d);
+    clip.rotation = rx * kDegrees;
+    clip.scaleX = std::sqrt(m.a * m.a + m.b * m.b) * 100;
+    clip.scaleY = std::sqrt(m.c * m.c + m.d * m.d) * 100;
+    clip.skew = (ry - rx) * kDegrees;
+    clip.transformCached = true;
+}
+
+void applyTransform(SpriteInstance& clip, Matrix& m)
+{
+    const double rot = std::isnan(clip.rotation) ? 0 : clip.rotation / kDegrees;
+    const double skew = clip.skew / kDegrees;
+    const double sx = std::isnan(clip.scaleX) ? 0 : clip.scaleX / 100;
+    const double sy = std::isnan(clip.scaleY) ? 0 : clip.scaleY / 100;
+    m.a = single(sx * std::cos(rot));
+    m.b = single(sx * std::sin(rot));
+    m.c = single(-sy * std::sin(rot + skew));
+    m.d = single(sy * std::cos(rot + skew));
+}
+
+} // namespace
+
+int Runtime::propertyIndex(const QString& name)
+{
+    if (!name.startsWith(u'_'))
+        return -1;
+    for (int i = 0; i < Count; ++i)
+        if (name.compare(QLatin1String(kNames[size_t(i)]), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Value Runtime::getProperty(SpriteInstance& clip, int index)
+{
+    DisplayObject* placed = host_.placement(clip);
+    static const DisplayObject unplaced;
+    const DisplayObject& object = placed ? *placed : unplaced;
+    switch (index) {
+    case X:
+        return Value(object.matrix.tx / 20);
+    case Y:
+        return Value(object.matrix.ty / 20);
+    case XScale:
+        cacheTransform(clip, object.matrix);
+        return Value(clip.scaleX);
+    case YScale:
+        cacheTransform(clip, object.matrix);
+        return Value(clip.scaleY);
+    case Rotation:
+        cacheTransform(clip, object.matrix);
+        return Value(clip.rotation);
+    case CurrentFrame:
+        return Value(std::max(1, clip.frame + 1));
+    case TotalFrames:
+        return Value(clip.timeline->frameCount());
+    case FramesLoaded:
+        return Value(host_.framesLoaded(clip));
+    case Alpha:
+        return Value(object.colorTransform.am * 100);
+    case Visible:
+        return Value(object.visible);
+    case Width:
+    case Height: {
+        QRectF b = contentBounds(clip, 0);
+        if (b.isNull())
+            return Value(0);
+        b = object.matrix.toTransform().mapRect(b);
+        return Value((index == Width ? b.width() : b.height()) / 20);
+    }
+    case Target:
+        return Value(targetPath(clip, true));
+    case Name:
+        return Value(placed ? placed->name : QString());
+    case DropTarget:
+        return version_ < 6 ? Value() : Value(QString());
+    case Url:
+        return Value(QString());
+    case HighQuality:
+        return Value(1);
+    case FocusRect:
+        return version_ <= 5 ? Value(1) : Value(true);
+    case SoundBufTime:
+        return Value(5);
+    case Quality:
+        return Value(QStringLiteral("HIGH"));
+    case XMouse:
+    case YMouse:
+        return Value(0);
+    default:
+        return {};
+    }
+}
+
+void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
+{
+    DisplayObject* placed = host_.placement(clip);
+    if (!placed)
+        return;
+    DisplayObject& object = *placed;
+    if (index == Name) {
+        const Value v = value.isNumber() && std::isnan(value.number()) && version_ >= 7 ? Value(0) : value;
+        object.name = toString(v);
+        if (clip.object)
+            clip.object->clipPath = targetPath(clip);
+        return;
+    }
+    if (index > Rotation || index == CurrentFrame || index == TotalFrames)
+        return; // read-only, or nothing this player draws
+    // Numbers only: undefined, null and NaN change nothing.
+    if (value.isNullish())
+        return;
+    double n = toNumber(value);
+    if (std::isnan(n))
+        return;
+    switch (index) {
+    case X:
+    case Y:
+        if (std::isinf(n))
+            n = -std::numeric_limits<double>::infinity();
+        (index == X ? object.matrix.tx : object.matrix.ty) = toTwips(n);
+        break;
+    case XScale:
+    case YScale:
+        cacheTransform(clip, object.matrix);
+        (index == XScale ? clip.scaleX : clip.scaleY) = n;
+        applyTransform(clip, object.matrix);
+        break;
+    case Rotation:
+        cacheTransform(clip, object.matrix);
+        n = std::fmod(n, 360);
+        if (n < -180)
+            n += 360;
+        else if (n > 180)
+            n -= 360;
+        clip.rotation = n;
+        applyTransform(clip, object.matrix);
+        break;
+    case Alpha: {
+        if (std::isinf(n))
+            n = 0;
+        // Kept as 8.8 fixed point, as the player keeps it.
+        const double fixed = std::clamp(std::trunc(n / 100 * 256), -32768.0, 32767.0);
+        object.colorTransform.am = fixed / 256;
+        break;
+    }
+    case Visible:
+        object.visible = n != 0;
+        break;
+    case Width:
+    case Height: {
+        const QRectF local = contentBounds(clip, 0);
+        const double size = (index == Width ? local.width() : local.height()) / 20;
+        if (size <= 0)
+            break;
+        cacheTransform(clip, object.matrix);
+        (index == Width ? clip.scaleX : clip.scaleY) = n / size * 100;
+        applyTransform(clip, object.matrix);
+        break;
+    }
+    default:
+        break;
+    }
+    clip.transformedByScript = true;
+    host_.displayChanged();
+}
+
+} // namespace movie::avm1

@@ -1,0 +1,762 @@
+#include "movie/avm1/Runtime.h"
+
+#include "movie/DisplayList.h"
+#include "movie/Limits.h"
+#include "movie/avm1/Builtins.h"
+#include "movie/avm1/NumberText.h"
+
+#include <cmath>
+
+namespace movie::avm1 {
+
+namespace {
+
+const QString kProto = QStringLiteral("__proto__");
+constexpr int kMaxProtoDepth = 255;
+
+// "12" and "0" are array indices; "012", "-1" and "1.5" are not.
+bool arrayIndex(const QString& name, quint32& index)
+{
+    if (name.isEmpty() || name.size() > 10 || (name.size() > 1 && name[0] == u'0'))
+        return false;
+    quint64 v = 0;
+    for (const QChar c : name) {
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    if (v >= 4294967295ull)
+        return false;
+    index = static_cast<quint32>(v);
+    return true;
+}
+
+} // namespace
+
+CallDepth::CallDepth(Runtime& rt) : rt(rt)
+{
+    if (++rt.depth_ > limits::kMaxCallDepth) {
+        --rt.depth_;
+        rt.aborted_ = true;
+        throw ScriptAbort{};
+    }
+}
+
+Runtime::Runtime(Host& host, int version) : host_(host), version_(version)
+{
+    installBuiltins();
+    beginStep();
+}
+
+Runtime::~Runtime() = default;
+
+bool Runtime::sameName(const QString& a, const QString& b) const
+{
+    return a.compare(b, caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+}
+
+// --- The frame's actions
+
+void Runtime::queueCode(SpriteInstance& clip, const QByteArray& code, Priority priority, bool unload)
+{
+    Queued q;
+    q.clip = clip.weak_from_this();
+    q.code = code;
+    q.unload = unload;
+    queues_[static_cast<int>(priority)].push_back(std::move(q));
+}
+
+void Runtime::queueMethod(SpriteInstance& clip, const QString& name, bool unload)
+{
+    Queued q;
+    q.clip = clip.weak_from_this();
+    q.method = name;
+    q.unload = unload;
+    queues_[static_cast<int>(Priority::Normal)].push_back(std::move(q));
+}
+
+void Runtime::dispatchEvent(SpriteInstance& clip, quint32 event, const char* method)
+{
+    if (version_ < 5)
+        return;
+    const bool unload = event == ClipAction::Unload;
+    if (clip.clipActions)
+        for (const ClipAction& action : *clip.clipActions)
+            if (action.events & event)
+                queueCode(clip, action.actions, Priority::Normal, unload);
+    if (version_ >= 6 && method)
+        queueMethod(clip, QString::fromLatin1(method), unload);
+}
+
+void Runtime::runQueue()
+{
+    for (;;) {
+        std::deque<Queued>* queue = nullptr;
+        for (auto& q : queues_)
+            if (!q.empty()) {
+                queue = &q;
+                break;
+            }
+        if (!queue || aborted_)
+            break;
+        const Queued q = std::move(queue->front());
+        queue->pop_front();
+        runQueued(q);
+    }
+    for (auto& q : queues_)
+        q.clear();
+}
+
+void Runtime::runQueued(const Queued& q)
+{
+    const std::shared_ptr<SpriteInstance> clip = q.clip.lock();
+    // A clip taken off the display list runs no more frame actions; its
+    // unload handler is the exception.
+    if (!clip || (clip->removed && !q.unload))
+        return;
+    try {
+        if (q.construct) {
+            constructQueued(*clip, q);
+        } else if (!q.method.isEmpty()) {
+            Object* self = clipObject(*clip);
+            const Value handler = get(self, q.method);
+            if (handler.object() && handler.object()->isFunction())
+                call(handler, Value(self), {});
+        } else {
+            runCode(*clip, q.code);
+        }
+    } catch (const ScriptThrow&) {
+        // an uncaught throw ends the script, nothing more
+    } catch (const ScriptAbort&) {
+        aborted_ = true;
+    }
+}
+
+void Runtime::runInitCode(SpriteInstance& clip, const QByteArray& code)
+{
+    if (aborted_)
+        return;
+    try {
+        runCode(clip, code);
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptAbort&) {
+        aborted_ = true;
+    }
+}
+
+void Runtime::runCode(SpriteInstance& clip, const QByteArray& code)
+{
+    Object* self = clipObject(clip);
+    Activation a;
+    a.code = code;
+    a.end = static_cast<int>(code.size());
+    a.scope = timelineScope(self);
+    a.thisValue = Value(self);
+    a.baseClip = self;
+    a.target = self;
+    a.version = version_;
+    execute(a);
+}
+
+void Runtime::beginStep()
+{
+    workLeft_ = limits::kMaxScriptWorkPerStep;
+    aborted_ = false;
+    stack_.clear();
+    for (Value& r : registers)
+        r = Value();
+}
+
+void Runtime::spend(qint64 units)
+{
+    workLeft_ -= units;
+    if (workLeft_ < 0 || aborted_) {
+        aborted_ = true;
+        throw ScriptAbort{};
+    }
+}
+
+void Runtime::traceRoots(Tracer& tracer)
+{
+    tracer.mark(global_);
+    for (Object* p : {protos.object, protos.function, protos.array, protos.string, protos.number, protos.boolean,
+                      protos.movieClip, protos.error})
+        tracer.mark(p);
+    for (const Value& v : stack_)
+        tracer.mark(v);
+    for (Object* c : std::as_const(classes_))
+        tracer.mark(c);
+    tracer.mark(globalScope_);
+    for (const Value& r : registers)
+        tracer.mark(r);
+    std::vector<std::weak_ptr<SpriteInstance>> live;
+    for (auto& weak : clips_) {
+        if (auto clip = weak.lock()) {
+            tracer.mark(clip->object);
+            live.push_back(std::move(weak));
+        }
+    }
+    clips_ = std::move(live);
+}
+
+void Runtime::collectIfDue()
+{
+    if (heap_.madeSinceCollection() < std::max<qsizetype>(20000, heap_.size()))
+        return;
+    Tracer tracer;
+    traceRoots(tracer);
+    heap_.collect(tracer);
+}
+
+void Runtime::registerClass(const QString& symbol, Object* constructor)
+{
+    if (constructor)
+        classes_.insert(key(symbol), constructor);
+    else
+        classes_.remove(key(symbol));
+}
+
+Object* Runtime::registeredClass(const QString& symbol) const { return classes_.value(key(symbol)); }
+
+// --- Clips
+
+Object* Runtime::clipObject(SpriteInstance& clip)
+{
+    if (!clip.object) {
+        Object* o = heap_.make<Object>(Object::Kind::Clip);
+        define(o, kProto, Value(protos.movieClip), DontEnum | DontDelete);
+        o->clip = clip.weak_from_this();
+        o->clipPath = targetPath(clip);
+        clip.object = o;
+        clips_.push_back(clip.weak_from_this());
+    }
+    return clip.object;
+}
+
+std::shared_ptr<SpriteInstance> Runtime::clipOf(Object* object)
+{
+    if (!object || object->kind != Object::Kind::Clip)
+        return nullptr;
+    auto clip = object->clip.lock();
+    if (clip && !clip->removed)
+        return clip;
+    // A clip taken away: one standing at its path now takes its part.
+    const QString& path = object->clipPath;
+    if (!path.startsWith(QLatin1String("_level")))
+        return nullptr;
+    const qsizetype dot = path.indexOf(u'.');
+    bool ok = false;
+    const int level = QStringView(path).mid(6, dot < 0 ? -1 : dot - 6).toInt(&ok);
+    SpriteInstance* at = ok ? host_.level(level) : nullptr;
+    if (!at)
+        return nullptr;
+    if (dot >= 0) {
+        for (const QString& name : path.mid(dot + 1).split(u'.')) {
+            SpriteInstance* next = nullptr;
+            for (auto& [depth, child] : at->objects)
+                if (child.sprite && sameName(child.name, name)) {
+                    next = child.sprite.get();
+                    break;
+                }
+            if (!next)
+                return nullptr;
+            at = next;
+        }
+    }
+    return at->shared_from_this();
+}
+
+QString Runtime::targetPath(SpriteInstance& clip, bool slashes)
+{
+    std::vector<QString> names;
+    SpriteInstance* at = &clip;
+    for (int guard = 0; guard < limits::kMaxNesting + 2; ++guard) {
+        auto parent = at->parent.lock();
+        if (!parent)
+            break;
+        const DisplayObject* placed = host_.placement(*at);
+        names.push_back(placed ? placed->name : QString());
+        at = parent.get();
+    }
+    QString path;
+    if (slashes) {
+        for (auto it = names.rbegin(); it != names.rend(); ++it)
+            path += u'/' + *it;
+        if (path.isEmpty())
+            path = QStringLiteral("/");
+        if (at->depth != 0)
+            path = QStringLiteral("_level%1").arg(at->depth) + path;
+        return path;
+    }
+    path = QStringLiteral("_level%1").arg(at->depth);
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        path += u'.' + *it;
+    return path;
+}
+
+// --- Objects
+
+Object* Runtime::newObject() { return newObject(protos.object); }
+
+Object* Runtime::newObject(Object* proto)
+{
+    if (heap_.size() >= limits::kMaxScriptObjects) {
+        aborted_ = true;
+        throw ScriptAbort{};
+    }
+    Object* o = heap_.make<Object>();
+    if (proto)
+        define(o, kProto, Value(proto), DontEnum | DontDelete);
+    return o;
+}
+
+Object* Runtime::newArray(std::span<const Value> items)
+{
+    Object* a = newObject(protos.array);
+    a->kind = Object::Kind::Array;
+    define(a, QStringLiteral("length"), Value(0), DontEnum | DontDelete);
+    for (size_t i = 0; i < items.size(); ++i)
+        set(a, QString::number(i), items[i]);
+    return a;
+}
+
+Object* Runtime::newFunction(NativeFunction fn, NativeFunction constructor)
+{
+    Object* f = newObject(protos.function);
+    f->kind = Object::Kind::Function;
+    f->native = fn;
+    f->nativeConstructor = constructor;
+    return f;
+}
+
+Object* Runtime::newClass(NativeFunction fn, Object* prototype, NativeFunction constructor)
+{
+    Object* f = newFunction(fn, constructor);
+    define(f, QStringLiteral("prototype"), Value(prototype), DontEnum | DontDelete);
+    define(prototype, QStringLiteral("constructor"), Value(f), DontEnum | DontDelete);
+    return f;
+}
+
+void Runtime::method(Object* on, const char* name, NativeFunction fn, quint8 attributes)
+{
+    define(on, QString::fromLatin1(name), Value(newFunction(fn)), attributes);
+}
+
+Object* Runtime::protoOf(Object* o)
+{
+    if (!o)
+        return nullptr;
+    const Property* p = o->properties.find(kProto);
+    return p && !p->isVirtual() ? p->value.object() : nullptr;
+}
+
+Value Runtime::get(const Value& v, const QString& name)
+{
+    if (Object* o = v.object())
+        return get(o, name);
+    if (v.isNullish())
+        return {};
+    return get(toObject(v), name);
+}
+
+namespace {
+
+// A clip's own names besides its variables: _root, _parent, _global and
+// _levelN, its children, and its display properties.
+bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
+{
+    auto clip = rt.clipOf(o);
+    if (!clip)
+        return false;
+    const bool magic = name.startsWith(u'_');
+    if (magic && rt.version() >= 5) {
+        if (rt.sameName(name, QStringLiteral("_root"))) {
+            SpriteInstance* root = clip.get();
+            while (auto p = root->parent.lock())
+                root = p.get();
+            out = Value(rt.clipObject(*root));
+            return true;
+        }
+        if (rt.sameName(name, QStringLiteral("_parent"))) {
+            auto parent = clip->parent.lock();
+            out = parent ? Value(rt.clipObject(*parent)) : Value();
+            return true;
+        }
+        if (rt.version() >= 6 && rt.sameName(name, QStringLiteral("_global"))) {
+            out = Value(rt.global());
+            return true;
+        }
+    }
+    if (magic && name.size() > 6
+        && (name.left(6).compare(QLatin1String("_level"), rt.caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive)
+            == 0)) {
+        bool ok = false;
+        const int n = name.mid(6).toInt(&ok);
+        SpriteInstance* level = ok ? rt.host().level(n) : nullptr;
+        out = level ? Value(rt.clipObject(*level)) : Value();
+        return true;
+    }
+    for (auto& [depth, child] : clip->objects) {
+        if (!child.name.isEmpty() && rt.sameName(child.name, name)) {
+            // A shape has no script object: its parent stands for it.
+            out = Value(rt.clipObject(child.sprite ? *child.sprite : *clip));
+            return true;
+        }
+    }
+    if (magic) {
+        const int index = Runtime::propertyIndex(name);
+        if (index >= 0) {
+            out = rt.getProperty(*clip, index);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+Value Runtime::get(Object* o, const QString& name)
+{
+    if (!o)
+        return {};
+    Value thisValue(o);
+    if (o->kind == Object::Kind::Super) {
+        thisValue = Value(o->superThis);
+        o = protoOf(o->superBase);
+    }
+    const QString k = key(name);
+    for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
+        if (const Property* p = o->properties.find(k); p && p->minVersion <= version_) {
+            if (p->isVirtual())
+                return call(Value(p->getter), thisValue, {});
+            return p->value;
+        }
+        if (o->kind == Object::Kind::Clip) {
+            Value v;
+            if (clipLookup(*this, o, name, v))
+                return v;
+        }
+        o = protoOf(o);
+    }
+    return {};
+}
+
+void Runtime::set(Object* o, const QString& name, const Value& value)
+{
+    if (!o || name.isEmpty())
+        return;
+    if (o->kind == Object::Kind::Super)
+        return; // `super` takes no properties
+    Object* self = o;
+    const QString k = key(name);
+    if (self->kind == Object::Kind::Array) {
+        quint32 index = 0;
+        if (k == QLatin1String("length")) {
+            const Property* lengthProperty = self->properties.find(k);
+            const double old = lengthProperty ? toNumber(lengthProperty->value) : 0;
+            const qint64 newLength = std::max<qint64>(0, toInt32(value));
+            for (qint64 i = newLength; i < qint64(old) && i < newLength + limits::kMaxArrayLength; ++i)
+                self->properties.remove(QString::number(i));
+        } else if (arrayIndex(name, index)) {
+            Property* lengthProperty = self->properties.find(QStringLiteral("length"));
+            if (lengthProperty && index >= toNumber(lengthProperty->value))
+                lengthProperty->value = Value(double(index) + 1);
+        }
+    }
+    Property* own = self->properties.find(k);
+    if (own && own->minVersion > version_)
+        own = nullptr;
+    if (!own && self->kind == Object::Kind::Clip) {
+        const int index = propertyIndex(name);
+        if (index >= 0) {
+            if (auto clip = clipOf(self)) {
+                setProperty(*clip, index, value);
+                return;
+            }
+        }
+    }
+    if (!own) {
+        // A setter defined up the prototype chain takes the value.
+        Object* p = protoOf(self);
+        for (int depth = 0; p && depth < kMaxProtoDepth; ++depth, p = protoOf(p)) {
+            const Property* inherited = p->properties.find(k);
+            if (inherited && inherited->isVirtual() && inherited->minVersion <= version_) {
+                if (inherited->setter)
+                    call(Value(inherited->setter), Value(self), std::span<const Value>(&value, 1));
+                return;
+            }
+        }
+        Property& added = self->properties.add(k, name);
+        added.value = value;
+        return;
+    }
+    if (own->isVirtual()) {
+        if (Object* setter = own->setter)
+            call(Value(setter), Value(self), std::span<const Value>(&value, 1));
+        return;
+    }
+    if (own->attributes & ReadOnly)
+        return;
+    own->value = value;
+}
+
+void Runtime::define(Object* o, const QString& name, const Value& value, quint8 attributes)
+{
+    const QString k = key(name);
+    Property* p = o->properties.find(k);
+    if (!p)
+        p = &o->properties.add(k, name);
+    p->value = value;
+    p->getter = p->setter = nullptr;
+    p->attributes = attributes;
+}
+
+bool Runtime::hasOwnProperty(Object* o, const QString& name)
+{
+    if (!o)
+        return false;
+    const Property* p = o->properties.find(key(name));
+    if (p && p->minVersion <= version_)
+        return true;
+    if (o->kind == Object::Kind::Clip) {
+        Value ignored;
+        return clipLookup(*this, o, name, ignored);
+    }
+    return false;
+}
+
+bool Runtime::hasProperty(Object* o, const QString& name)
+{
+    for (int depth = 0; o && depth < kMaxProtoDepth; ++depth, o = protoOf(o))
+        if (hasOwnProperty(o, name))
+            return true;
+    return false;
+}
+
+bool Runtime::deleteProperty(Object* o, const QString& name)
+{
+    if (!o)
+        return false;
+    const QString k = key(name);
+    const Property* p = o->properties.find(k);
+    if (!p || (p->attributes & DontDelete))
+        return false;
+    return o->properties.remove(k);
+}
+
+QStringList Runtime::enumerate(Object* o)
+{
+    // The player lists the prototype's names first, then the object's own
+    // (and a clip's children, deepest first), and visits them backwards.
+    std::vector<Object*> chain;
+    for (Object* p = o; p && chain.size() < size_t(kMaxProtoDepth); p = protoOf(p))
+        chain.push_back(p);
+    QStringList listed;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        Object* level = *it;
+        QStringList kept;
+        for (const QString& name : std::as_const(listed))
+            if (!level->properties.find(key(name)))
+                kept << name;
+        listed = std::move(kept);
+        level->properties.forEach([&](const Property& p) {
+            if (!(p.attributes & DontEnum) && p.minVersion <= version_)
+                listed << p.name;
+        });
+        if (auto clip = level->kind == Object::Kind::Clip ? clipOf(level) : nullptr)
+            for (auto c = clip->objects.rbegin(); c != clip->objects.rend(); ++c)
+                if (!c->second.name.isEmpty())
+                    listed << c->second.name;
+    }
+    std::reverse(listed.begin(), listed.end());
+    return listed;
+}
+
+bool Runtime::isInstanceOf(Object* o, Object* prototype)
+{
+    if (!prototype)
+        return false;
+    for (Object* p = protoOf(o); p; p = protoOf(p)) {
+        spend();
+        if (p == prototype)
+            return true;
+    }
+    return false;
+}
+
+// --- Conversions
+
+bool Runtime::toBoolean(const Value& v) const
+{
+    switch (v.type()) {
+    case Value::Type::Boolean:
+        return v.boolean();
+    case Value::Type::Number:
+        return !std::isnan(v.number()) && v.number() != 0;
+    case Value::Type::String: {
+        if (version_ >= 7)
+            return !v.string().isEmpty();
+        const double n = stringToNumber(v.string(), version_);
+        return !std::isnan(n) && n != 0;
+    }
+    case Value::Type::Object:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Value Runtime::toPrimitive(const Value& v)
+{
+    Object* o = v.object();
+    if (!o || o->kind == Object::Kind::Clip)
+        return v;
+    return callMethod(v, QStringLiteral("valueOf"), {});
+}
+
+double Runtime::toNumber(const Value& v)
+{
+    Value p = v;
+    if (v.isObject()) {
+        if (version_ < 5)
+            return 0;
+        p = toPrimitive(v);
+    }
+    switch (p.type()) {
+    case Value::Type::Undefined:
+    case Value::Type::Null:
+        return version_ < 7 ? 0 : std::nan("");
+    case Value::Type::Boolean:
+        return p.boolean() ? 1 : 0;
+    case Value::Type::Number:
+        return p.number();
+    case Value::Type::String:
+        return stringToNumber(p.string(), version_);
+    case Value::Type::Object:
+        break;
+    }
+    return std::nan("");
+}
+
+qint32 Runtime::toInt32(const Value& v) { return avm1::toInt32(toNumber(v)); }
+
+QString Runtime::toString(const Value& v)
+{
+    switch (v.type()) {
+    case Value::Type::Undefined:
+        return version_ < 7 ? QString() : QStringLiteral("undefined");
+    case Value::Type::Null:
+        return QStringLiteral("null");
+    case Value::Type::Boolean:
+        if (version_ < 5)
+            return v.boolean() ? QStringLiteral("1") : QStringLiteral("0");
+        return v.boolean() ? QStringLiteral("true") : QStringLiteral("false");
+    case Value::Type::Number:
+        return numberToString(v.number());
+    case Value::Type::String:
+        return v.string();
+    case Value::Type::Object:
+        break;
+    }
+    Object* o = v.object();
+    if (o->kind == Object::Kind::String)
+        return o->primitive.string();
+    if (o->kind == Object::Kind::Clip) {
+        if (auto clip = clipOf(o))
+            return targetPath(*clip);
+        return QString();
+    }
+    const Value s = callMethod(v, QStringLiteral("toString"), {});
+    if (s.isString())
+        return s.string();
+    return o->isFunction() ? QStringLiteral("[type Function]") : QStringLiteral("[type Object]");
+}
+
+Object* Runtime::toObject(const Value& v)
+{
+    switch (v.type()) {
+    case Value::Type::Object:
+        return v.object();
+    case Value::Type::Boolean:
+    case Value::Type::Number:
+    case Value::Type::String: {
+        Object* proto = v.isBoolean() ? protos.boolean : v.isNumber() ? protos.number : protos.string;
+        Object* boxed = newObject(proto);
+        boxed->kind = v.isBoolean() ? Object::Kind::Boolean
+            : v.isNumber()          ? Object::Kind::Number
+                                    : Object::Kind::String;
+        boxed->primitive = v;
+        if (v.isString())
+            define(boxed, QStringLiteral("length"), Value(int(v.string().size())), DontEnum | DontDelete | ReadOnly);
+        return boxed;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+QString Runtime::typeOf(const Value& v)
+{
+    switch (v.type()) {
+    case Value::Type::Undefined:
+        return QStringLiteral("undefined");
+    case Value::Type::Null:
+        return QStringLiteral("null");
+    case Value::Type::Boolean:
+        return QStringLiteral("boolean");
+    case Value::Type::Number:
+        return QStringLiteral("number");
+    case Value::Type::String:
+        return QStringLiteral("string");
+    case Value::Type::Object:
+        break;
+    }
+    if (v.object()->isFunction())
+        return QStringLiteral("function");
+    if (v.object()->kind == Object::Kind::Clip)
+        return QStringLiteral("movieclip");
+    return QStringLiteral("object");
+}
+
+QString Runtime::checkedString(QString s)
+{
+    if (s.size() > limits::kMaxStringLength) {
+        aborted_ = true;
+        throw ScriptAbort{};
+    }
+    spend(1 + s.size() / 4096);
+    return s;
+}
+
+// --- Calls
+
+Value Runtime::call(const Value& function, const Value& thisValue, std::span<const Value> args)
+{
+    Object* f = function.object();
+    if (!f || !f->isFunction())
+        return {};
+    return invoke(f, thisValue, args, false);
+}
+
+Value Runtime::callMethod(const Value& on, const QString& name, std::span<const Value> args)
+{
+    const Value f = get(on, name);
+    return call(f, on.isObject() ? on : Value(toObject(on)), args);
+}
+
+Value Runtime::construct(const Value& constructor, std::span<const Value> args)
+{
+    Object* f = constructor.object();
+    if (!f || !f->isFunction())
+        return {};
+    Object* self = newObject(get(f, QStringLiteral("prototype")).object());
+    define(self, QStringLiteral("__constructor__"), Value(f), DontEnum);
+    if (version_ < 7)
+        define(self, QStringLiteral("constructor"), Value(f), DontEnum);
+    const Value result = invoke(f, Value(self), args, true);
+    if (f->native && result.isObject())
+        return result;
+    return Value(self);
+}
+
+} // namespace movie::avm1

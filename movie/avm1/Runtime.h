@@ -1,0 +1,265 @@
+#pragma once
+
+#include "movie/avm1/Object.h"
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace movie {
+struct SpriteInstance;
+struct DisplayObject;
+} // namespace movie
+
+namespace movie::avm1 {
+
+// What scripts ask of the player that runs them: the clip tree, timeline
+// control, and where traces go. The clip tree itself (sprites, their
+// display lists and names) is read directly.
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual void trace(const QString& message) = 0;
+    virtual void quit() = 0;
+    virtual SpriteInstance* level(int number) = 0;
+    // The display object a sprite stands as in its parent (null for a level).
+    virtual DisplayObject* placement(SpriteInstance& clip) = 0;
+    // Something drawn changed.
+    virtual void displayChanged() = 0;
+    // Goes to a 0-based frame of the clip's timeline (a valid one).
+    virtual void gotoFrame(SpriteInstance& clip, int frame) = 0;
+    virtual int framesLoaded(SpriteInstance& clip) = 0;
+    virtual int bytesTotal(SpriteInstance& clip) = 0;
+    // The name a clip's symbol is exported under, if any.
+    virtual QString symbolName(SpriteInstance& clip) = 0;
+    // Clips made by scripts, standing at `depth` of the parent's display
+    // list (replacing what stood there), named, not yet constructed; null
+    // when it cannot be done.
+    virtual SpriteInstance* attachClip(SpriteInstance& parent, const QString& symbol, const QString& name,
+                                       int depth) = 0;
+    virtual SpriteInstance* createEmptyClip(SpriteInstance& parent, const QString& name, int depth) = 0;
+    virtual SpriteInstance* duplicateClip(SpriteInstance& clip, const QString& name, int depth) = 0;
+    // A clip's load event and first frame, as a step of the player runs them.
+    virtual void runFirstFrame(SpriteInstance& clip) = 0;
+    virtual void removeClip(SpriteInstance& clip) = 0;
+    // Moves a clip to another depth of its parent, swapping with what stands there.
+    virtual void swapDepths(SpriteInstance& clip, int depth) = 0;
+};
+
+// Thrown by a script's `throw`: unwinds to the nearest try block.
+struct ScriptThrow {
+    Value value;
+};
+// Ends every script of this step: the work budget is spent, or calls went
+// too deep.
+struct ScriptAbort {};
+
+// A running piece of code: a frame script, an event handler or a call.
+struct Activation {
+    QByteArray code;
+    int pc = 0;
+    int end = 0;
+    Scope* scope = nullptr;
+    Value thisValue;
+    Object* baseClip = nullptr; // the clip whose code this is
+    Object* target = nullptr;   // tellTarget's clip; null after a failed one
+    Object* callee = nullptr;
+    std::shared_ptr<const QStringList> constants;
+    std::vector<Value> registers; // DefineFunction2's own; else the runtime's four
+    int version = 0;
+    bool inFunction = false;
+};
+
+// The script engine of one player: the heap, the global object and its
+// built-ins, the stack, the queue of actions of a frame, and the budget
+// that bounds them.
+class Runtime {
+public:
+    Runtime(Host& host, int version);
+    ~Runtime();
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    Host& host() { return host_; }
+    Heap& heap() { return heap_; }
+    int version() const { return version_; }
+    bool caseSensitive() const { return version_ >= 7; }
+    // A property name as this version compares names.
+    QString key(const QString& name) const { return caseSensitive() ? name : name.toLower(); }
+    bool sameName(const QString& a, const QString& b) const;
+
+    // --- The frame's actions, as the player queues them.
+    enum class Priority { Initialize, Construct, Normal };
+    void queueCode(SpriteInstance& clip, const QByteArray& code, Priority priority = Priority::Normal,
+                   bool unload = false);
+    // A handler by name, e.g. "onEnterFrame", called on the clip if it has one.
+    void queueMethod(SpriteInstance& clip, const QString& name, bool unload = false);
+    // An event of a clip: its onClipEvent handlers for `event` (a
+    // ClipAction::Event), then its method `method` if it has one.
+    void dispatchEvent(SpriteInstance& clip, quint32 event, const char* method);
+    // Runs everything queued, including what the queued actions queue.
+    void runQueue();
+    // Runs a DoInitAction block now.
+    void runInitCode(SpriteInstance& clip, const QByteArray& code);
+    // A new step: the budget is full again and the stack empty.
+    void beginStep();
+    // Frees unreachable objects once enough were made since the last time.
+    void collectIfDue();
+
+    // The script object of a clip, made on first need.
+    Object* clipObject(SpriteInstance& clip);
+    // Makes a new clip's script object (of its registered class, if any);
+    // with `runFrame` the clip's first frame runs, then `init`'s properties
+    // are copied and the constructor runs. Timeline clips queue their
+    // initialize and construct handlers instead.
+    void constructClip(SpriteInstance& clip, Object* init, bool byScript, bool runFrame);
+    // Timeline control: stops or plays the clip and goes to a 0-based frame
+    // (clamped); a frame by number, label or "path:frame" value.
+    void gotoFrame(SpriteInstance& clip, int frame, bool stop);
+    void gotoFrameValue(std::shared_ptr<SpriteInstance> clip, const Value& frame, bool stop, int bias = 0);
+    // The clip an object stands for; a removed clip's object finds a clip
+    // that took its place by path.
+    std::shared_ptr<SpriteInstance> clipOf(Object* object);
+    std::shared_ptr<SpriteInstance> clipOf(const Value& value) { return clipOf(value.object()); }
+    QString targetPath(SpriteInstance& clip, bool slashes = false);
+
+    // --- Objects.
+    Object* global() const { return global_; }
+    Object* newObject();
+    Object* newObject(Object* proto);
+    Object* newArray(std::span<const Value> items = {});
+    Object* newFunction(NativeFunction fn, NativeFunction constructor = nullptr);
+    // A constructor with its prototype object, which gets `constructor`.
+    Object* newClass(NativeFunction fn, Object* prototype, NativeFunction constructor = nullptr);
+    void method(Object* on, const char* name, NativeFunction fn, quint8 attributes = DontEnum);
+
+    Value get(Object* o, const QString& name);
+    Value get(const Value& v, const QString& name);
+    void set(Object* o, const QString& name, const Value& value);
+    // An own property, set without setters or checks.
+    void define(Object* o, const QString& name, const Value& value, quint8 attributes = 0);
+    bool hasProperty(Object* o, const QString& name);
+    bool hasOwnProperty(Object* o, const QString& name);
+    bool deleteProperty(Object* o, const QString& name);
+    // Names a for..in loop visits, in the order it visits them.
+    QStringList enumerate(Object* o);
+    Object* protoOf(Object* o);
+    bool isInstanceOf(Object* o, Object* prototype);
+
+    // --- Conversions, by the rules of this version.
+    double toNumber(const Value& v);
+    QString toString(const Value& v);
+    bool toBoolean(const Value& v) const;
+    qint32 toInt32(const Value& v);
+    // valueOf for objects; primitives as they are.
+    Value toPrimitive(const Value& v);
+    Object* toObject(const Value& v); // boxes primitives; null for undefined and null
+    QString typeOf(const Value& v);
+    // A string of at most the length limit, else the script is ended.
+    QString checkedString(QString s);
+
+    // --- Calls.
+    Value call(const Value& function, const Value& thisValue, std::span<const Value> args);
+    Value callMethod(const Value& on, const QString& name, std::span<const Value> args);
+    Value construct(const Value& constructor, std::span<const Value> args);
+    // A call of a built-in or a script function. `superBase` is the object
+    // the function was found on as a method (`this` when null).
+    Value invoke(Object* function, const Value& thisValue, std::span<const Value> args, bool constructing,
+                 Object* superBase = nullptr);
+    // A method by name, and the object of the prototype chain that has it.
+    Value findMethod(Object* o, const QString& name, Object*& holder);
+
+    // One unit of work from the step's budget; ends every script when spent.
+    void spend(qint64 units = 1);
+    bool aborted() const { return aborted_; }
+    // Ends every script of this step (fscommand quit, limits).
+    [[noreturn]] void abort();
+    // The constant pool code starts with: the last one a script set.
+    std::shared_ptr<const QStringList> constants() const { return constants_; }
+    void setConstants(std::shared_ptr<const QStringList> pool) { constants_ = std::move(pool); }
+
+    // Object.registerClass: the constructor clips of an exported symbol get.
+    void registerClass(const QString& symbol, Object* constructor);
+    Object* registeredClass(const QString& symbol) const;
+
+    // Prototypes of the built-in classes.
+    struct Prototypes {
+        Object* object = nullptr;
+        Object* function = nullptr;
+        Object* array = nullptr;
+        Object* string = nullptr;
+        Object* number = nullptr;
+        Object* boolean = nullptr;
+        Object* movieClip = nullptr;
+        Object* error = nullptr;
+    } protos;
+
+    // --- The interpreter (Interpreter.cpp, Paths.cpp).
+    Value execute(Activation& a);
+    Scope* timelineScope(Object* clip);
+    // A variable by name or path; `owner` gets the object it was found on.
+    Value getVariable(Activation& a, const QString& path, Object** owner = nullptr);
+    void setVariable(Activation& a, const QString& path, const Value& value);
+    Object* resolveTargetPath(Activation& a, Object* start, QStringView path, bool first, bool allowThis);
+    // A clip named by a value: a clip object, or a target path string.
+    std::shared_ptr<SpriteInstance> targetClip(Activation& a, const Value& target);
+    Value getProperty(SpriteInstance& clip, int index);
+    void setProperty(SpriteInstance& clip, int index, const Value& value);
+    // The display properties (_x, _name, ...) by name; -1 for another name.
+    static int propertyIndex(const QString& name);
+    // A 1-based frame given as a label or a number in a string, with an
+    // optional "clip:" path before it, which moves `clip` to that clip.
+    int frameOf(Activation& a, std::shared_ptr<SpriteInstance>& clip, const Value& frame, bool& found);
+
+    std::vector<Value>& stack() { return stack_; }
+    // The code running now, if any.
+    Activation* current() const { return current_; }
+    void setCurrent(Activation* a) { current_ = a; }
+    Value registers[4];
+    int depth() const { return depth_; }
+
+private:
+    friend struct CallDepth;
+    struct Queued {
+        std::weak_ptr<SpriteInstance> clip;
+        QByteArray code;
+        QString method;
+        bool unload = false;
+        // A clip's construction: its prototype and constructor, if it has a
+        // registered class, and its construct handlers.
+        bool construct = false;
+        Object* constructor = nullptr;
+        std::vector<QByteArray> handlers;
+    };
+    void constructQueued(SpriteInstance& clip, const Queued& q);
+    void runQueued(const Queued& q);
+    void runCode(SpriteInstance& clip, const QByteArray& code);
+    void installBuiltins();
+    void traceRoots(Tracer& tracer);
+
+    Host& host_;
+    int version_;
+    Heap heap_;
+    Object* global_ = nullptr;
+    Scope* globalScope_ = nullptr;
+    Activation* current_ = nullptr;
+    std::vector<Value> stack_;
+    std::shared_ptr<const QStringList> constants_;
+    std::deque<Queued> queues_[3];
+    std::vector<std::weak_ptr<SpriteInstance>> clips_; // every clip with a script object
+    QHash<QString, Object*> classes_;
+    qint64 workLeft_ = 0;
+    int depth_ = 0;
+    bool aborted_ = false;
+};
+
+// Counts a level of calls for as long as it lives; too deep ends every script.
+struct CallDepth {
+    explicit CallDepth(Runtime& rt);
+    ~CallDepth() { --rt.depth_; }
+    CallDepth(const CallDepth&) = delete;
+    CallDepth& operator=(const CallDepth&) = delete;
+    Runtime& rt;
+};
+
+} // namespace movie::avm1

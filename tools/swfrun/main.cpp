@@ -1,0 +1,68 @@
+// swfrun MOVIE [--frames N]
+// Plays a title movie for N frames (1 by default) without a display, the
+// way the editor's Flash player runs it, and prints every trace() line on
+// standard output: a CR inside a message starts a line of its own, NUL
+// characters are left out. A script's fscommand("quit") ends the run.
+
+#include "movie/MovieError.h"
+#include "movie/MoviePlayer.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+constexpr int kMaxFrames = 1000000;
+
+int fail(const QString& text)
+{
+    std::fprintf(stderr, "swfrun: %s\n", qPrintable(text));
+    return 1;
+}
+
+void printTrace(const QString& message)
+{
+    QString line = message;
+    line.remove(QChar(u'\0'));
+    line.replace(u'\r', u'\n');
+    line += u'\n';
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QStringList files;
+    int frames = 1;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--frames")) {
+            bool ok = false;
+            frames = i + 1 < args.size() ? args.at(++i).toInt(&ok) : 0;
+            if (!ok || frames < 1 || frames > kMaxFrames)
+                return fail(QStringLiteral("--frames needs a number of frames from 1 to %1").arg(kMaxFrames));
+        } else if (args.at(i).startsWith(QLatin1String("--"))) {
+            return fail(QStringLiteral("unknown option %1").arg(args.at(i)));
+        } else {
+            files << args.at(i);
+        }
+    }
+    if (files.size() != 1)
+        return fail(QStringLiteral("usage: swfrun MOVIE [--frames N]"));
+    try {
+        std::shared_ptr<const movie::Movie> movie = movie::Movie::load(files[0]);
+        // The first frame runs as the player is made: traces must reach
+        // the output from there on.
+        movie::MoviePlayer player(movie, printTrace);
+        for (int i = 1; i < frames && !player.hasQuit(); ++i)
+            player.step();
+    } catch (const movie::MovieError& e) {
+        return fail(e.text());
+    }
+    std::fflush(stdout);
+    return 0;
+}
