@@ -788,7 +788,7 @@ Flow Machine::run(int begin, int end, Value& result)
         case GotoLabel: {
             const QString label = text(p.string());
             if (auto clip = target()) {
-                const int frame = clip->timeline->findLabel(label.toUtf8());
+                const int frame = clip->timeline->findLabel(a_.version >= 6 ? label.toUtf8() : label.toLatin1());
                 if (frame >= 0)
                     gotoFrame(*clip, frame, true);
             }
@@ -866,11 +866,6 @@ struct ScopeRestore {
     Scope* saved;
     ~ScopeRestore() { a.scope = saved; }
 };
-
-int findLabel(const SpriteInstance& clip, const QString& label, int version)
-{
-    return clip.timeline->findLabel(version >= 6 ? label.toUtf8() : label.toLatin1());
-}
 
 void Machine::gotoFrame(SpriteInstance& clip, int frame, bool stop)
 {

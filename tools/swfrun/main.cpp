@@ -6,6 +6,7 @@
 
 #include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
+#include "movie/TraceLog.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -23,11 +24,7 @@ int fail(const QString& text)
 
 void printTrace(const QString& message)
 {
-    QString line = message;
-    line.remove(QChar(u'\0'));
-    line.replace(u'\r', u'\n');
-    line += u'\n';
-    const QByteArray bytes = line.toUtf8();
+    const QByteArray bytes = movie::traceLogLine(message).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
