@@ -1,8 +1,9 @@
-// Number, Boolean and Math.
+// Number, Boolean, Math and Date.
 
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
 
+#include <QDateTime>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -60,6 +61,40 @@ Value booleanToString(Runtime&, NativeCall& c)
     if (!c.self || c.self->kind != Object::Kind::Boolean)
         return {};
     return Value(c.self->primitive.boolean() ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+// Date: a time in milliseconds since 1970 (UTC); titles rarely need more.
+Value dateFunction(Runtime& rt, NativeCall& c)
+{
+    double time = double(QDateTime::currentMSecsSinceEpoch());
+    if (c.count() == 1) {
+        time = rt.toNumber(c.arg(0));
+    } else if (c.count() > 1) {
+        const QDate day(rt.toInt32(c.arg(0)), rt.toInt32(c.arg(1)) + 1, c.count() > 2 ? rt.toInt32(c.arg(2)) : 1);
+        const QTime clock(c.count() > 3 ? rt.toInt32(c.arg(3)) : 0, c.count() > 4 ? rt.toInt32(c.arg(4)) : 0,
+                          c.count() > 5 ? rt.toInt32(c.arg(5)) : 0);
+        time = double(QDateTime(day, clock, Qt::UTC).toMSecsSinceEpoch());
+    }
+    if (!c.constructing)
+        return Value(QDateTime::fromMSecsSinceEpoch(qint64(time), Qt::UTC).toString(Qt::TextDate));
+    c.self->kind = Object::Kind::Date;
+    c.self->primitive = Value(time);
+    return Value(c.self);
+}
+
+Value dateValueOf(Runtime&, NativeCall& c)
+{
+    return c.self && c.self->kind == Object::Kind::Date ? c.self->primitive : Value();
+}
+
+Value dateToString(Runtime&, NativeCall& c)
+{
+    if (!c.self || c.self->kind != Object::Kind::Date)
+        return {};
+    const double time = c.self->primitive.number();
+    if (!std::isfinite(time))
+        return Value(QStringLiteral("Invalid Date"));
+    return Value(QDateTime::fromMSecsSinceEpoch(qint64(time), Qt::UTC).toString(Qt::TextDate));
 }
 
 enum MathOp { Abs, Min, Max, Sin, Cos, Atan2, Tan, Exp, Log, Sqrt, Round, Random, Floor, Ceil, Atan, Asin, Acos, Pow };
@@ -184,6 +219,11 @@ void installNumberBuiltins(Runtime& rt, Object* global)
                    {"acos", math<Acos>},
                    {"pow", math<Pow>}});
     rt.define(global, QStringLiteral("Math"), Value(m), DontEnum);
+
+    Object* dateProto = rt.newObject();
+    Object* date = rt.newClass(dateFunction, dateProto, dateFunction);
+    defineMethods(rt, dateProto, {{"valueOf", dateValueOf}, {"getTime", dateValueOf}, {"toString", dateToString}});
+    rt.define(global, QStringLiteral("Date"), Value(date), DontEnum);
 }
 
 } // namespace movie::avm1

@@ -326,7 +326,7 @@ void Runtime::installBuiltins()
 {
     protos.object = heap_.make<Object>();
     protos.function = newObject(protos.object);
-    global_ = newObject(protos.object);
+    global_ = newObject(nullptr); // the global object has no prototype
     installObjectBuiltins(*this, global_);
     installNumberBuiltins(*this, global_);
     installStringBuiltins(*this, global_);

@@ -368,40 +368,27 @@ Flow Machine::run(int begin, int end, Value& result)
         case StopSounds:
             break;
         case Add:
-        case Subtract:
         case Multiply:
-        case Divide:
-        case Modulo: {
-            const double b = rt_.toNumber(pop());
+        case Less: {
+            // The left operand converts first for these three.
+            const Value right = pop();
             const double x = rt_.toNumber(pop());
-            double r = 0;
-            if (op == Add)
-                r = x + b;
-            else if (op == Subtract)
-                r = x - b;
-            else if (op == Multiply)
-                r = x * b;
-            else if (op == Modulo)
-                r = std::fmod(x, b);
-            else if (b == 0 && a_.version < 5) {
-                push(Value(QStringLiteral("#ERROR#")));
-                break;
-            } else {
-                r = x / b;
-            }
-            push(Value(r));
+            const double b = rt_.toNumber(right);
+            push(op == Add ? Value(x + b) : op == Multiply ? Value(x * b) : Value(x < b));
             break;
         }
+        case Subtract:
+        case Divide:
+        case Modulo:
         case Equals: {
             const double b = rt_.toNumber(pop());
             const double x = rt_.toNumber(pop());
-            push(Value(x == b));
-            break;
-        }
-        case Less: {
-            const double b = rt_.toNumber(pop());
-            const double x = rt_.toNumber(pop());
-            push(Value(x < b));
+            if (op == Divide && b == 0 && a_.version < 5)
+                push(Value(QStringLiteral("#ERROR#")));
+            else if (op == Equals)
+                push(Value(x == b));
+            else
+                push(Value(op == Subtract ? x - b : op == Divide ? x / b : std::fmod(x, b)));
             break;
         }
         case And:
@@ -725,6 +712,8 @@ Flow Machine::run(int begin, int end, Value& result)
                 r = qint32(quint32(x) << (b & 31));
             else if (op == BitRShift)
                 r = x >> (b & 31);
+            else if (a_.version == 8 || a_.version == 9)
+                r = qint32(quint32(x) >> (b & 31)); // these versions give the bits back signed
             else
                 r = quint32(x) >> (b & 31);
             push(Value(r));

@@ -176,10 +176,15 @@ double stringToNumber(const QString& text, int version)
 {
     if (version >= 6 && text.size() >= 2 && text[0] == u'0') {
         if (text[1] == u'x' || text[1] == u'X') {
+            // A sign may follow the prefix ("0x-10" is -16).
             quint32 value = 0;
-            if (text.size() == 2)
+            qsizetype start = 2;
+            const bool negative = text.size() > 2 && text[2] == u'-';
+            if (text.size() > 2 && (text[2] == u'-' || text[2] == u'+'))
+                ++start;
+            if (text.size() == start)
                 return std::numeric_limits<double>::quiet_NaN();
-            for (qsizetype i = 2; i < text.size(); ++i) {
+            for (qsizetype i = start; i < text.size(); ++i) {
                 const int d = QStringView(text).mid(i, 1).toInt(nullptr, 16);
                 const QChar c = text[i];
                 const bool hex = isDigit(c) || (c.toLower() >= u'a' && c.toLower() <= u'f');
@@ -187,7 +192,7 @@ double stringToNumber(const QString& text, int version)
                     return std::numeric_limits<double>::quiet_NaN();
                 value = value * 16 + quint32(d);
             }
-            return static_cast<qint32>(value);
+            return static_cast<qint32>(negative ? 0u - value : value);
         }
         bool octal = true;
         for (qsizetype i = 1; i < text.size() && octal; ++i)

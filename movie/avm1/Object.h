@@ -100,7 +100,7 @@ struct ScriptFunction {
 // the extra members count.
 class Object : public GcCell {
 public:
-    enum class Kind : quint8 { Plain, Function, Array, Clip, Boolean, Number, String, Super };
+    enum class Kind : quint8 { Plain, Function, Array, Clip, Boolean, Number, String, Date, Super };
 
     explicit Object(Kind kind = Kind::Plain) : kind(kind) {}
     void traceChildren(Tracer& tracer) const override;
@@ -114,7 +114,7 @@ public:
     NativeFunction native = nullptr;
     NativeFunction nativeConstructor = nullptr;
     std::unique_ptr<ScriptFunction> script;
-    // Boolean, Number and String objects: the value they box.
+    // Boolean, Number and String objects: the value they box; Date: its time.
     Value primitive;
     // Clips: the sprite, gone once it is removed, and its path then, by
     // which a later clip of the same path is found.

@@ -14,8 +14,8 @@ bool isClip(const Value& v) { return v.object() && v.object()->kind == Object::K
 bool equal(Runtime& rt, const Value& a, const Value& b, int depth)
 {
     using T = Value::Type;
-    if (a.isNullish() || b.isNullish())
-        return a.isNullish() && b.isNullish();
+    if (a.isNullish() && b.isNullish())
+        return true;
     if (a.type() == b.type()) {
         switch (a.type()) {
         case T::Boolean:
@@ -75,7 +75,7 @@ bool strictEquals(const Value& a, const Value& b)
     case Value::Type::Boolean:
         return a.boolean() == b.boolean();
     case Value::Type::Number:
-        return a.number() == b.number();
+        return a.number() == b.number() || (std::isnan(a.number()) && std::isnan(b.number()));
     case Value::Type::String:
         return a.string() == b.string();
     case Value::Type::Object:
@@ -109,7 +109,11 @@ Value add(Runtime& rt, const Value& a, const Value& b)
             const Value p = rt.callMethod(v, QStringLiteral("valueOf"), {});
             return p.isUndefined() ? Value(rt.toString(v)) : v;
         }
-        const Value p = rt.toPrimitive(v);
+        // From version 6 on a date joins as text.
+        Object* o = v.object();
+        const Value p = o && o->kind == Object::Kind::Date && rt.version() > 5
+            ? rt.callMethod(v, QStringLiteral("toString"), {})
+            : rt.toPrimitive(v);
         return p.isPrimitive() ? p : v;
     };
     const Value right = primitive(b);

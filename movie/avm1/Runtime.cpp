@@ -616,12 +616,7 @@ Value Runtime::toPrimitive(const Value& v)
 
 double Runtime::toNumber(const Value& v)
 {
-    Value p = v;
-    if (v.isObject()) {
-        if (version_ < 5)
-            return 0;
-        p = toPrimitive(v);
-    }
+    const Value p = v.isObject() ? toPrimitive(v) : v;
     switch (p.type()) {
     case Value::Type::Undefined:
     case Value::Type::Null:
@@ -635,7 +630,7 @@ double Runtime::toNumber(const Value& v)
     case Value::Type::Object:
         break;
     }
-    return std::nan("");
+    return version_ < 5 ? 0 : std::nan("");
 }
 
 qint32 Runtime::toInt32(const Value& v) { return avm1::toInt32(toNumber(v)); }
