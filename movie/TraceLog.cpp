@@ -6,9 +6,23 @@ namespace movie {
 
 QString traceLogLine(const QString& message)
 {
-    QString line = message;
-    line.remove(QChar(u'\0'));
-    line.replace(u'\r', u'\n');
+    QString line;
+    line.reserve(message.size() + 1);
+    for (qsizetype i = 0; i < message.size(); ++i) {
+        const QChar c = message[i];
+        if (c == u'\0')
+            continue;
+        if (c == u'\r') {
+            line += u'\n';
+        } else if (c.isHighSurrogate() && i + 1 < message.size() && message[i + 1].isLowSurrogate()) {
+            line += c;
+            line += message[++i];
+        } else if (c.isSurrogate()) {
+            line += QChar::ReplacementCharacter; // half a pair is no character
+        } else {
+            line += c;
+        }
+    }
     line += u'\n';
     return line;
 }

@@ -15,7 +15,13 @@ enum SortOption { CaseInsensitive = 1, Descending = 2, UniqueSort = 4, ReturnInd
 
 QString indexName(qint64 i) { return QString::number(i); }
 
-Value element(Runtime& rt, Object* a, qint64 i) { return rt.get(a, indexName(i)); }
+// An element as the array methods read it: the object's own stored
+// property; neither prototypes nor getters are asked.
+Value element(Runtime&, Object* a, qint64 i)
+{
+    const Property* p = a->properties.find(indexName(i));
+    return p && !p->isVirtual() ? p->value : Value();
+}
 
 void setElement(Runtime& rt, Object* a, qint64 i, const Value& v) { rt.set(a, indexName(i), v); }
 
@@ -41,7 +47,7 @@ Value arrayFunction(Runtime& rt, NativeCall& c)
         rt.define(a, QStringLiteral("length"), Value(0), DontEnum | DontDelete);
     }
     if (c.count() == 1 && c.arg(0).isNumber()) {
-        setLength(rt, a, std::clamp<qint64>(qint64(avm1::toInt32(c.arg(0).number())), 0, limits::kMaxArrayLength));
+        setLength(rt, a, avm1::toInt32(c.arg(0).number()));
         return Value(a);
     }
     rt.spend(c.count());

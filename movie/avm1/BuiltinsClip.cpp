@@ -255,8 +255,10 @@ void Runtime::constructClip(SpriteInstance& clip, Object* init, bool byScript, b
         if (runFrame)
             host_.runFirstFrame(clip);
         if (init) {
-            // The player sets them in the order for..in visits them.
-            for (const QString& name : enumerate(init))
+            // Here the player sets them in the reverse of the order for..in visits them.
+            QStringList names = enumerate(init);
+            std::reverse(names.begin(), names.end());
+            for (const QString& name : std::as_const(names))
                 set(o, name, get(init, name));
         }
         define(o, QStringLiteral("__constructor__"), Value(constructor), DontEnum);
@@ -268,12 +270,9 @@ void Runtime::constructClip(SpriteInstance& clip, Object* init, bool byScript, b
     Object* o = clipObject(clip);
     if (runFrame)
         host_.runFirstFrame(clip);
-    if (init) {
-        QStringList names = enumerate(init);
-        std::reverse(names.begin(), names.end());
-        for (const QString& name : std::as_const(names))
+    if (init)
+        for (const QString& name : enumerate(init))
             set(o, name, get(init, name));
-    }
     Queued construct;
     construct.clip = clip.weak_from_this();
     construct.construct = true;

@@ -45,7 +45,7 @@ Value booleanFunction(Runtime& rt, NativeCall& c)
 {
     const bool value = c.count() > 0 && rt.toBoolean(c.arg(0));
     if (!c.constructing)
-        return c.count() == 0 && rt.version() < 7 ? Value() : Value(value);
+        return c.count() == 0 ? Value() : Value(value);
     c.self->kind = Object::Kind::Boolean;
     c.self->primitive = Value(value);
     return Value(c.self);

@@ -51,10 +51,8 @@ namespace {
 Value objectFunction(Runtime& rt, NativeCall& c)
 {
     const Value v = c.arg(0);
-    if (c.constructing)
-        return v.isObject() ? v : Value(c.self);
     if (v.isNullish())
-        return Value(rt.newObject());
+        return c.constructing ? Value(c.self) : Value(rt.newObject(nullptr));
     return Value(rt.toObject(v));
 }
 
@@ -181,9 +179,12 @@ Value globalParseFloat(Runtime& rt, NativeCall& c)
     return Value(parseDecimal(rt.toString(c.arg(0)), false));
 }
 
-Value globalIsNaN(Runtime& rt, NativeCall& c) { return Value(std::isnan(rt.toNumber(c.arg(0)))); }
+Value globalIsNaN(Runtime& rt, NativeCall& c) { return Value(c.count() == 0 || std::isnan(rt.toNumber(c.arg(0)))); }
 
-Value globalIsFinite(Runtime& rt, NativeCall& c) { return Value(std::isfinite(rt.toNumber(c.arg(0)))); }
+Value globalIsFinite(Runtime& rt, NativeCall& c)
+{
+    return Value(c.count() > 0 && std::isfinite(rt.toNumber(c.arg(0))));
+}
 
 Value globalEscape(Runtime& rt, NativeCall& c)
 {
@@ -208,30 +209,32 @@ Value globalUnescape(Runtime& rt, NativeCall& c)
 {
     if (c.count() == 0)
         return {};
-    const QByteArray in = rt.toString(c.arg(0)).toUtf8();
+    auto hexValue = [](char h) {
+        if (h >= '0' && h <= '9')
+            return h - '0';
+        if (h >= 'a' && h <= 'f')
+            return h - 'a' + 10;
+        if (h >= 'A' && h <= 'F')
+            return h - 'A' + 10;
+        return -1;
+    };
+    // "%" takes the two hex digits after it; a character that breaks an
+    // escape is dropped with it; "+" is a space.
     QByteArray out;
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] != '%') {
-            out += in[i];
-            continue;
-        }
-        auto hexValue = [](char h) {
-            if (h >= '0' && h <= '9')
-                return h - '0';
-            if (h >= 'a' && h <= 'f')
-                return h - 'a' + 10;
-            if (h >= 'A' && h <= 'F')
-                return h - 'A' + 10;
-            return -1;
-        };
-        // "%" takes up to two hex digits; a broken escape is dropped.
-        const int hi = i + 1 < in.size() ? hexValue(in[i + 1]) : -1;
-        const int lo = i + 2 < in.size() ? hexValue(in[i + 2]) : -1;
-        if (hi >= 0 && lo >= 0) {
-            out += char(hi * 16 + lo);
-            i += 2;
-        } else if (hi >= 0) {
-            i += 1;
+    int pending = 0;
+    int value = 0;
+    for (const char ch : rt.toString(c.arg(0)).toUtf8()) {
+        if (ch == '%') {
+            pending = 2;
+            value = 0;
+        } else if (pending > 0 && hexValue(ch) >= 0) {
+            value = value * 16 + hexValue(ch);
+            if (--pending == 0)
+                out += char(value);
+        } else if (pending > 0) {
+            pending = 0;
+        } else {
+            out += ch == '+' ? ' ' : ch;
         }
     }
     return Value(QString::fromUtf8(out));

@@ -166,9 +166,22 @@ Value stringSplit(Runtime& rt, NativeCall& c)
     return Value(rt.newArray(parts));
 }
 
-Value stringToUpperCase(Runtime& rt, NativeCall& c) { return Value(text(rt, c).toUpper()); }
+// Character by character: a letter never becomes two.
+Value stringToUpperCase(Runtime& rt, NativeCall& c)
+{
+    QString s = text(rt, c);
+    for (QChar& ch : s)
+        ch = ch.toUpper();
+    return Value(s);
+}
 
-Value stringToLowerCase(Runtime& rt, NativeCall& c) { return Value(text(rt, c).toLower()); }
+Value stringToLowerCase(Runtime& rt, NativeCall& c)
+{
+    QString s = text(rt, c);
+    for (QChar& ch : s)
+        ch = ch.toLower();
+    return Value(s);
+}
 
 } // namespace
 

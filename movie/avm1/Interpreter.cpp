@@ -523,8 +523,9 @@ Flow Machine::run(int begin, int end, Value& result)
         }
         case CharToAscii:
         case MBCharToAscii: {
+            // Half a surrogate pair reads as the replacement character.
             const QString s = rt_.toString(pop());
-            push(s.isEmpty() ? Value(std::nan("")) : Value(int(s[0].unicode())));
+            push(Value(s.isEmpty() ? 0 : s[0].isSurrogate() ? 0xFFFD : int(s[0].unicode())));
             break;
         }
         case AsciiToChar:

@@ -25,8 +25,6 @@ double decimalShift(double value, int exp)
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-bool isSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
-
 } // namespace
 
 QString numberToString(double n)
@@ -108,17 +106,20 @@ QString numberToRadix(double n, int radix)
 {
     if (radix == 10)
         return numberToString(n);
-    qint64 whole = std::isnan(n) ? 0 : static_cast<qint64>(std::clamp(n, -2147483648.0, 2147483647.0));
+    // NaN and numbers out of the 32-bit range become its least value, which
+    // stays negative when negated: its digits then come out as the
+    // characters before '0', as the player prints them.
+    qint32 whole = n >= -2147483648.0 && n <= 2147483647.0 ? static_cast<qint32>(n) : INT32_MIN;
     if (whole == 0)
         return QStringLiteral("0");
     const bool negative = whole < 0;
     if (negative)
-        whole = -whole;
+        whole = static_cast<qint32>(0u - static_cast<quint32>(whole));
     QString out;
-    while (whole > 0) {
-        const int d = static_cast<int>(whole % radix);
-        out.prepend(QChar(d < 10 ? u'0' + d : u'a' + d - 10));
+    while (whole != 0) {
+        const int d = whole % radix;
         whole /= radix;
+        out.prepend(QChar(char16_t(d < 10 ? u'0' + d : u'a' + d - 10)));
     }
     if (negative)
         out.prepend(u'-');
@@ -127,81 +128,96 @@ QString numberToRadix(double n, int radix)
 
 double parseDecimal(const QString& text, bool whole)
 {
-    qsizetype i = 0;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const qsizetype n = text.size();
-    while (i < n && isSpace(text[i]))
+    qsizetype i = 0;
+    while (i < n && text[i].isSpace())
         ++i;
-    const qsizetype start = i;
+    bool negative = false;
     if (i < n && (text[i] == u'-' || text[i] == u'+'))
-        ++i;
+        negative = text[i++] == u'-';
     const qsizetype digitsStart = i;
     while (i < n && isDigit(text[i]))
         ++i;
+    qint32 exp = static_cast<qint32>(i - digitsStart) - 1;
     if (i < n && text[i] == u'.') {
         ++i;
         while (i < n && isDigit(text[i]))
             ++i;
     }
-    if (i == digitsStart || (i == digitsStart + 1 && text[digitsStart] == u'.'))
-        return std::numeric_limits<double>::quiet_NaN();
-    qsizetype end = i;
+    if (i == digitsStart)
+        return nan;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype j = i + 1;
-        if (j < n && (text[j] == u'-' || text[j] == u'+'))
-            ++j;
-        if (j < n && isDigit(text[j])) {
-            while (j < n && isDigit(text[j]))
-                ++j;
-            end = j;
-        } else {
-            end = j; // "1e" and "1e+" read as 1
+        ++i;
+        bool negativeExponent = false;
+        if (i < n && (text[i] == u'-' || text[i] == u'+'))
+            negativeExponent = text[i++] == u'-';
+        quint32 exponent = 0; // wraps as the player's does
+        while (i < n && isDigit(text[i]))
+            exponent = exponent * 10 + quint32(text[i++].unicode() - u'0');
+        exp = static_cast<qint32>(quint32(exp) + (negativeExponent ? 0u - exponent : exponent));
+    }
+    if (whole && i != n)
+        return nan;
+    // The player adds the digits up one by one, each shifted to its place,
+    // and reads on over further dots: "1.2.3" is 1.23.
+    double result = 0;
+    for (qsizetype k = digitsStart; k < n; ++k) {
+        if (isDigit(text[k])) {
+            result += decimalShift(text[k].unicode() - u'0', exp);
+            exp = static_cast<qint32>(quint32(exp) - 1u);
+        } else if (text[k] != u'.') {
+            break;
         }
     }
-    if (whole && end != n)
-        return std::numeric_limits<double>::quiet_NaN();
-    QString number = text.mid(start, end - start);
-    while (!number.isEmpty() && !isDigit(number.back()))
-        number.chop(1); // a dangling exponent mark
-    if (number.endsWith(u'.'))
-        number.chop(1);
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (ok)
-        return value;
-    // Out of range for the text reader: the sign decides the infinity.
-    return number.startsWith(u'-') ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    return negative ? -result : result;
 }
+
+namespace {
+
+// A signed integer in the given radix, wrapping to 32 bits; NaN unless the
+// whole text is digits after an optional sign.
+double wrappingInteger(QStringView text, int radix)
+{
+    bool negative = false;
+    if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+')) {
+        negative = text[0] == u'-';
+        text = text.mid(1);
+    }
+    if (text.isEmpty())
+        return std::numeric_limits<double>::quiet_NaN();
+    quint32 value = 0;
+    for (const QChar c : text) {
+        const QChar lower = c.toLower();
+        const int d = isDigit(c)               ? c.unicode() - u'0'
+            : (lower >= u'a' && lower <= u'z') ? lower.unicode() - u'a' + 10
+                                               : 99;
+        if (d >= radix)
+            return std::numeric_limits<double>::quiet_NaN();
+        value = value * quint32(radix) + quint32(d);
+    }
+    return static_cast<qint32>(negative ? 0u - value : value);
+}
+
+} // namespace
 
 double stringToNumber(const QString& text, int version)
 {
-    if (version >= 6 && text.size() >= 2 && text[0] == u'0') {
-        if (text[1] == u'x' || text[1] == u'X') {
-            // A sign may follow the prefix ("0x-10" is -16).
-            quint32 value = 0;
-            qsizetype start = 2;
-            const bool negative = text.size() > 2 && text[2] == u'-';
-            if (text.size() > 2 && (text[2] == u'-' || text[2] == u'+'))
-                ++start;
-            if (text.size() == start)
-                return std::numeric_limits<double>::quiet_NaN();
-            for (qsizetype i = start; i < text.size(); ++i) {
-                const int d = QStringView(text).mid(i, 1).toInt(nullptr, 16);
-                const QChar c = text[i];
-                const bool hex = isDigit(c) || (c.toLower() >= u'a' && c.toLower() <= u'f');
-                if (!hex)
-                    return std::numeric_limits<double>::quiet_NaN();
-                value = value * 16 + quint32(d);
-            }
-            return static_cast<qint32>(negative ? 0u - value : value);
-        }
-        bool octal = true;
-        for (qsizetype i = 1; i < text.size() && octal; ++i)
-            octal = text[i] >= u'0' && text[i] <= u'7';
-        if (octal) {
-            quint32 value = 0;
-            for (qsizetype i = 1; i < text.size(); ++i)
-                value = value * 8 + quint32(text[i].unicode() - u'0');
-            return static_cast<qint32>(value);
+    if (version >= 6) {
+        // "0x1F" is hexadecimal and "017" octal, after an optional sign; the
+        // player drops the first two characters of a hexadecimal text, sign
+        // or not, so "-0x1F" is no number.
+        QStringView rest(text);
+        if (!rest.isEmpty() && (rest[0] == u'-' || rest[0] == u'+'))
+            rest = rest.mid(1);
+        if (rest.size() >= 2 && rest[0] == u'0') {
+            if (rest[1] == u'x' || rest[1] == u'X')
+                return wrappingInteger(QStringView(text).mid(2), 16);
+            bool octal = true;
+            for (qsizetype i = 1; i < rest.size() && octal; ++i)
+                octal = rest[i] >= u'0' && rest[i] <= u'7';
+            if (octal)
+                return wrappingInteger(text, 8);
         }
     }
     if (version <= 4) {

@@ -546,8 +546,8 @@ bool Runtime::deleteProperty(Object* o, const QString& name)
 
 QStringList Runtime::enumerate(Object* o)
 {
-    // The player lists the prototype's names first, then the object's own
-    // (and a clip's children, deepest first), and visits them backwards.
+    // The player visits the prototype's names first, then the object's own,
+    // the most recently added first, then a clip's children, deepest first.
     std::vector<Object*> chain;
     for (Object* p = o; p && chain.size() < size_t(kMaxProtoDepth); p = protoOf(p))
         chain.push_back(p);
@@ -559,16 +559,18 @@ QStringList Runtime::enumerate(Object* o)
             if (!level->properties.find(key(name)))
                 kept << name;
         listed = std::move(kept);
+        QStringList own;
         level->properties.forEach([&](const Property& p) {
             if (!(p.attributes & DontEnum) && p.minVersion <= version_)
-                listed << p.name;
+                own << p.name;
         });
+        for (auto name = own.crbegin(); name != own.crend(); ++name)
+            listed << *name;
         if (auto clip = level->kind == Object::Kind::Clip ? clipOf(level) : nullptr)
             for (auto c = clip->objects.rbegin(); c != clip->objects.rend(); ++c)
                 if (!c->second.name.isEmpty())
                     listed << c->second.name;
     }
-    std::reverse(listed.begin(), listed.end());
     return listed;
 }
 
