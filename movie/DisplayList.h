@@ -46,6 +46,7 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     std::shared_ptr<const ClipActions> clipActions;
     bool loaded = false;              // its load event has been sent
     bool removed = false;             // taken off the display list
+    bool pendingRemoval = false;      // unloaded, kept at a negative depth until the next step for its handlers
     bool placedByScript = false;      // attached, duplicated or created: the timeline leaves it alone
     bool transformedByScript = false; // the timeline no longer moves it
     // _xscale, _yscale (percent), _rotation and skew (degrees) as last set

@@ -86,7 +86,8 @@ private:
         const bool wide = movie_.version_ >= 6;
         auto flags = [&] { return wide ? body.u32() : quint32(body.u16()); };
         body.u16(); // reserved
-        flags();    // all events
+        // A handler answers only the events also named in this union.
+        const quint32 allEvents = flags();
         auto actions = std::make_shared<ClipActions>();
         while (!body.atEnd() && !body.overrun()) {
             const quint32 events = flags();
@@ -94,7 +95,7 @@ private:
                 break;
             qsizetype size = body.u32();
             ClipAction action;
-            action.events = events;
+            action.events = events & allEvents;
             if (wide && (events & (1u << 17)) && size > 0) { // key press: a key code first
                 action.keyCode = body.u8();
                 --size;

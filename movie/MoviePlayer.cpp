@@ -67,6 +67,7 @@ void MoviePlayer::rewind()
 {
     root_.reset();
     clips_.clear();
+    pendingRemovals_.clear();
     initScriptsRun_.clear();
     quit_ = false;
     instanceNames_ = 0;
@@ -287,25 +288,80 @@ void MoviePlayer::removeChild(SpriteInstance& parent, int depth)
     if (it == parent.objects.end())
         return;
     std::shared_ptr<SpriteInstance> sprite = it->second.sprite;
+    if (sprite && !sprite->pendingRemoval && delaysRemoval(*sprite)) {
+        const int away = -depth - 1;
+        if (!parent.objects.count(away)) {
+            DisplayObject moved = std::move(it->second);
+            parent.objects.erase(it);
+            sprite->depth = away;
+            parent.objects.emplace(away, std::move(moved));
+            queueRemoval(*sprite);
+            pendingRemovals_.push_back(sprite);
+            return;
+        }
+    }
     parent.objects.erase(it);
     ++version_;
     if (sprite)
-        unload(*sprite, true);
+        unload(*sprite);
 }
 
-// A sprite leaving the display list: its children first, then itself get
-// their unload events, and it counts as removed.
-void MoviePlayer::unload(SpriteInstance& clip, bool dispatch)
+bool MoviePlayer::delaysRemoval(SpriteInstance& clip, int nesting)
+{
+    if (clip.clipActions)
+        for (const ClipAction& action : *clip.clipActions)
+            if (action.events & ClipAction::Unload)
+                return true;
+    if (clip.object && scripts_->hasProperty(clip.object, QStringLiteral("onUnload")))
+        return true;
+    if (nesting < limits::kMaxNesting)
+        for (auto& [depth, child] : clip.objects)
+            if (child.sprite && delaysRemoval(*child.sprite, nesting + 1))
+                return true;
+    return false;
+}
+
+void MoviePlayer::queueRemoval(SpriteInstance& clip)
 {
     for (auto& [depth, child] : clip.objects)
         if (child.sprite)
-            unload(*child.sprite, dispatch);
-    if (dispatch && !clip.removed)
+            queueRemoval(*child.sprite);
+    clip.pendingRemoval = true;
+    scripts_->dispatchEvent(clip, ClipAction::Unload, "onUnload");
+}
+
+// A sprite leaving the display list: its children first, then itself get
+// their unload events (unless they had them when their removal was put
+// off), and it counts as removed.
+void MoviePlayer::unload(SpriteInstance& clip)
+{
+    for (auto& [depth, child] : clip.objects)
+        if (child.sprite)
+            unload(*child.sprite);
+    if (!clip.removed && !clip.pendingRemoval)
         scripts_->dispatchEvent(clip, ClipAction::Unload, "onUnload");
     clip.removed = true;
 }
 
-void MoviePlayer::removePending() {}
+void MoviePlayer::removePending()
+{
+    std::vector<std::weak_ptr<SpriteInstance>> pending;
+    pending.swap(pendingRemovals_);
+    for (const auto& weak : pending) {
+        auto clip = weak.lock();
+        auto parent = clip ? clip->parent.lock() : nullptr;
+        if (!clip || clip->removed)
+            continue;
+        if (parent) {
+            const auto it = parent->objects.find(clip->depth);
+            if (it != parent->objects.end() && it->second.sprite == clip) {
+                parent->objects.erase(it);
+                ++version_;
+            }
+        }
+        unload(*clip);
+    }
+}
 
 void MoviePlayer::gotoFrame(SpriteInstance& clip, int target)
 {

@@ -80,7 +80,11 @@ private:
     // A new object at a free depth, a sprite constructed and run to its first frame.
     DisplayObject* instantiate(SpriteInstance& parent, const PlaceCommand& p);
     void removeChild(SpriteInstance& parent, int depth);
-    void unload(SpriteInstance& clip, bool dispatch);
+    void unload(SpriteInstance& clip);
+    // A sprite removed with unload handlers in it stays, unloaded, until
+    // the next step, at a negative depth.
+    bool delaysRemoval(SpriteInstance& clip, int nesting = 0);
+    void queueRemoval(SpriteInstance& clip);
     void removePending();
     void enlist(SpriteInstance& clip);
     QString defaultName();
@@ -114,6 +118,7 @@ private:
     // Every clip in the order it was made; a step visits them newest first.
     std::vector<std::weak_ptr<SpriteInstance>> clips_;
     std::set<const ActionList*> initScriptsRun_;
+    std::vector<std::weak_ptr<SpriteInstance>> pendingRemovals_;
     std::function<void(const QString&)> traceHandler_;
     DisplayObject rootPlacement_;
     Timeline emptyTimeline_;

@@ -71,9 +71,8 @@ SpriteInstance* MoviePlayer::scriptClip(SpriteInstance& parent, quint16 characte
 
 SpriteInstance* MoviePlayer::attachClip(SpriteInstance& parent, const QString& symbol, const QString& name, int depth)
 {
-    const bool exact = movie_->version() >= 7;
     for (const auto& [exported, id] : movie_->exports()) {
-        if (exported.compare(symbol, exact ? Qt::CaseSensitive : Qt::CaseInsensitive) != 0)
+        if (exported.compare(symbol, Qt::CaseInsensitive) != 0) // whatever the version
             continue;
         const Character* c = movie_->character(id);
         if (!c || c->kind != Character::Kind::Sprite)

@@ -108,20 +108,17 @@ Value clipCreateEmptyMovieClip(Runtime& rt, NativeCall& c)
 Value clipDuplicateMovieClip(Runtime& rt, NativeCall& c)
 {
     auto clip = thisClip(rt, c);
-    int key = 0;
-    if (!clip || c.count() < 2 || !clip->parent.lock())
+    if (!clip || c.count() < 2)
         return {};
     const QString name = rt.toString(c.arg(0));
-    if (!scriptDepth(rt, c.arg(1), key))
-        return {};
-    return made(rt, rt.host().duplicateClip(*clip, name, key), c.arg(2).object());
+    const qint64 key = qint64(rt.toInt32(c.arg(1))) + kDepthBias;
+    return rt.duplicateClip(*clip, name, key, c.arg(2).object());
 }
 
 Value clipRemoveMovieClip(Runtime& rt, NativeCall& c)
 {
-    auto clip = thisClip(rt, c);
-    if (clip && clip->parent.lock() && clip->depth >= kDepthBias && clip->depth < kMaxRemoveDepth)
-        rt.host().removeClip(*clip);
+    if (auto clip = thisClip(rt, c))
+        rt.removeClip(*clip);
     return {};
 }
 
@@ -136,8 +133,13 @@ Value clipSwapDepths(Runtime& rt, NativeCall& c)
     if (target.isNumber()) {
         key = qint64(avm1::toInt32(target.number())) + kDepthBias;
     } else {
-        Activation* a = rt.current();
-        auto other = a ? rt.targetClip(*a, target) : rt.clipOf(target);
+        // A path is taken from this clip.
+        auto other = rt.clipOf(target);
+        if (Activation* a = rt.current(); a && !other) {
+            const QString path = rt.toString(target);
+            if (!path.isEmpty())
+                other = rt.clipOf(rt.resolveTargetPath(*a, c.self, path, true, false));
+        }
         if (!other || other->parent.lock() != parent)
             return {};
         key = other->depth;
@@ -204,6 +206,20 @@ Object* inertObject(Runtime& rt, std::initializer_list<const char*> methods)
 }
 
 } // namespace
+
+Value Runtime::duplicateClip(SpriteInstance& clip, const QString& name, qint64 depth, Object* init)
+{
+    if (depth < 0 || depth > kMaxDepth || !clip.parent.lock())
+        return {};
+    return made(*this, host_.duplicateClip(clip, name, int(depth)), init);
+}
+
+void Runtime::removeClip(SpriteInstance& clip)
+{
+    // Only what scripts may have placed: timeline depths are the timeline's.
+    if (clip.parent.lock() && clip.depth >= kDepthBias && clip.depth < kMaxRemoveDepth)
+        host_.removeClip(clip);
+}
 
 void Runtime::gotoFrame(SpriteInstance& clip, int frame, bool stop)
 {

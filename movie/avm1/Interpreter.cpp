@@ -476,12 +476,12 @@ Flow Machine::run(int begin, int end, Value& result)
             const int depth = rt_.toInt32(pop());
             const QString name = rt_.toString(pop());
             if (auto clip = rt_.targetClip(a_, pop()))
-                rt_.host().duplicateClip(*clip, name, depth);
+                rt_.duplicateClip(*clip, name, depth, nullptr);
             break;
         }
         case RemoveSprite:
             if (auto clip = rt_.targetClip(a_, pop()))
-                rt_.host().removeClip(*clip);
+                rt_.removeClip(*clip);
             break;
         case Trace: {
             const Value v = pop();

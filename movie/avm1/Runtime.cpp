@@ -112,7 +112,7 @@ void Runtime::runQueued(const Queued& q)
     const std::shared_ptr<SpriteInstance> clip = q.clip.lock();
     // A clip taken off the display list runs no more frame actions; its
     // unload handler is the exception.
-    if (!clip || (clip->removed && !q.unload))
+    if (!clip || ((clip->removed || clip->pendingRemoval) && !q.unload))
         return;
     try {
         if (q.construct) {

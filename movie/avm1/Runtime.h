@@ -113,6 +113,10 @@ public:
     // are copied and the constructor runs. Timeline clips queue their
     // initialize and construct handlers instead.
     void constructClip(SpriteInstance& clip, Object* init, bool byScript, bool runFrame);
+    // duplicateMovieClip and removeMovieClip, for the actions and the
+    // methods alike; `depth` is a display list key.
+    Value duplicateClip(SpriteInstance& clip, const QString& name, qint64 depth, Object* init);
+    void removeClip(SpriteInstance& clip);
     // Timeline control: stops or plays the clip and goes to a 0-based frame
     // (clamped); a frame by number, label or "path:frame" value.
     void gotoFrame(SpriteInstance& clip, int frame, bool stop);
