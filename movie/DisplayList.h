@@ -52,6 +52,7 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     // _xscale, _yscale (percent), _rotation and skew (degrees) as last set
     // or read, so that scripts get back what they set.
     bool transformCached = false;
+    qint8 focusRect = 0; // _focusrect: unset (0), on (1), off (-1)
     double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
 };
 

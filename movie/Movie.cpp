@@ -28,7 +28,7 @@ std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QSt
     const ContainerBody container = openContainer(bytes, name);
     auto movie = std::make_shared<Movie>();
     movie->version_ = container.version;
-    movie->fileSize_ = bytes.size();
+    movie->fileSize_ = container.body.size() + 8; // as the header counts it, unpacked
 
     SwfReader r(container.body);
     movie->stage_ = readRect(r);

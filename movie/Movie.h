@@ -25,6 +25,10 @@ struct Character {
     std::shared_ptr<const ShapeDef> shape;
     std::shared_ptr<const Timeline> sprite;
     std::shared_ptr<const MorphShapeDef> morph;
+    // What scripts see: a text field (drawn as a shape), a button (played
+    // as a sprite).
+    enum class ScriptKind : quint8 { Plain, TextField, Button };
+    ScriptKind scriptKind = ScriptKind::Plain;
 };
 
 // A movie as read from its file: header, dictionary and main timeline.

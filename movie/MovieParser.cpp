@@ -276,7 +276,8 @@ private:
             const EditTextDef field = readEditText(body, movie_.version_);
             const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
             auto byName = [this](const QString& name, bool bold, bool italic) { return fontNamed(name, bold, italic); };
-            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)));
+            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)),
+                        Character::ScriptKind::TextField);
             break;
         }
         case tag::DefineButton:
@@ -314,6 +315,7 @@ private:
             const quint16 id = body.u16();
             body.u16(); // frame count: the ShowFrame tags say it
             auto sprite = std::make_shared<Timeline>();
+            sprite->byteSize = body.remaining();
             readTags(body, *sprite, nesting + 1);
             define(id, Character{Character::Kind::Sprite, nullptr, std::move(sprite), nullptr});
             break;
@@ -399,7 +401,9 @@ private:
         }
         timeline->frames.push_back(std::move(frame));
         buttons_.emplace(id, timeline);
-        define(id, Character{Character::Kind::Sprite, nullptr, std::move(timeline), nullptr});
+        define(
+            id,
+            Character{Character::Kind::Sprite, nullptr, std::move(timeline), nullptr, Character::ScriptKind::Button});
     }
 
     std::function<QImage(quint16)> pictures() const
@@ -431,9 +435,10 @@ private:
         return any;
     }
 
-    void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape)
+    void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape,
+                     Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
     {
-        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr});
+        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, scriptKind});
     }
 
     void define(quint16 id, Character c)

@@ -261,7 +261,11 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
     DisplayObject& object = parent.objects[p.depth];
     object.characterId = p.characterId;
     object.character = movie_->character(p.characterId);
-    object.name = p.name.isEmpty() ? defaultName() : p.name;
+    // Sprites, buttons and text fields get a name if the file gives none.
+    const bool named = object.character
+        && (object.character->kind == Character::Kind::Sprite
+            || object.character->scriptKind == Character::ScriptKind::TextField);
+    object.name = p.name.isEmpty() && named ? defaultName() : p.name;
     if (p.hasClipDepth)
         object.clipDepth = p.clipDepth;
     applyPlace(object, p);

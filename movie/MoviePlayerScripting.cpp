@@ -35,7 +35,7 @@ int MoviePlayer::framesLoaded(SpriteInstance& clip) { return clip.timeline->fram
 
 int MoviePlayer::bytesTotal(SpriteInstance& clip)
 {
-    return &clip == root_.get() ? static_cast<int>(movie_->fileSize()) : 0;
+    return static_cast<int>(&clip == root_.get() ? movie_->fileSize() : clip.timeline->byteSize);
 }
 
 QString MoviePlayer::symbolName(SpriteInstance& clip)

@@ -83,6 +83,7 @@ struct Frame {
 struct Timeline {
     std::vector<Frame> frames;
     std::optional<SoundStreamHead> stream; // the format of the frames' stream blocks
+    qsizetype byteSize = 0; // of its tags in the file, as scripts ask for it
 
     int frameCount() const { return static_cast<int>(frames.size()); }
     // The 0-based frame with this label, or -1.

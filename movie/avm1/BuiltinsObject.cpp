@@ -131,18 +131,18 @@ Value functionCall(Runtime& rt, NativeCall& c)
 {
     if (!c.self || !c.self->isFunction())
         return {};
-    Object* self = c.arg(0).object();
+    Object* self = c.arg(0).isNullish() ? rt.global() : rt.toObject(c.arg(0));
     const std::span<const Value> args = c.count() > 1 ? c.args.subspan(1) : std::span<const Value>();
-    return rt.invoke(c.self, Value(self ? self : rt.global()), args, false);
+    return rt.invoke(c.self, Value(self), args, false);
 }
 
 Value functionApply(Runtime& rt, NativeCall& c)
 {
     if (!c.self || !c.self->isFunction())
         return {};
-    Object* self = c.arg(0).object();
+    Object* self = c.arg(0).isNullish() ? rt.global() : rt.toObject(c.arg(0));
     const std::vector<Value> args = arrayElements(rt, c.arg(1).object());
-    return rt.invoke(c.self, Value(self ? self : rt.global()), args, false);
+    return rt.invoke(c.self, Value(self), args, false);
 }
 
 // --- Error

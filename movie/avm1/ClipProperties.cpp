@@ -128,6 +128,22 @@ int Runtime::propertyIndex(const QString& name)
     return -1;
 }
 
+bool Runtime::isReadOnlyProperty(int index)
+{
+    return index == CurrentFrame || index == TotalFrames || index == Target || index == FramesLoaded
+        || index == DropTarget || index == Url || index == XMouse || index == YMouse;
+}
+
+void Runtime::coerceProperty(int index, const Value& value)
+{
+    if ((index <= Rotation || index == FramesLoaded) && !value.isNullish())
+        toNumber(value);
+    else if (index == HighQuality || index == SoundBufTime || index == XMouse || index == YMouse)
+        toNumber(value);
+    else if (index == Name || index == Quality)
+        toString(value);
+}
+
 Value Runtime::getProperty(SpriteInstance& clip, int index)
 {
     DisplayObject* placed = host_.placement(clip);
@@ -174,13 +190,20 @@ Value Runtime::getProperty(SpriteInstance& clip, int index)
     case Url:
         return Value(QString());
     case HighQuality:
-        return Value(1);
+        return Value(settings.quality == PlayerSettings::Quality::Best       ? 2
+                         : settings.quality == PlayerSettings::Quality::High ? 1
+                                                                             : 0);
     case FocusRect:
-        return version_ <= 5 ? Value(1) : Value(true);
+        // A root's is the player's; version 5 gives it as a number.
+        if (version_ <= 5 || !clip.parent.lock())
+            return version_ <= 5 ? Value(settings.focusRect ? 1 : 0) : Value(settings.focusRect);
+        return clip.focusRect == 0 ? Value::null() : Value(clip.focusRect > 0);
     case SoundBufTime:
-        return Value(5);
-    case Quality:
-        return Value(QStringLiteral("HIGH"));
+        return Value(settings.soundBufferTime);
+    case Quality: {
+        static const char* names[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
+        return Value(QString::fromLatin1(names[int(settings.quality)]));
+    }
     case XMouse:
     case YMouse:
         return Value(0);
@@ -202,8 +225,12 @@ void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
             clip.object->clipPath = targetPath(clip);
         return;
     }
+    if (index >= HighQuality && index <= Quality) {
+        setPlayerProperty(clip, index, value);
+        return;
+    }
     if (index > Rotation || index == CurrentFrame || index == TotalFrames)
-        return; // read-only, or nothing this player draws
+        return; // read-only
     // Numbers only: undefined, null and NaN change nothing.
     if (value.isNullish())
         return;
@@ -260,6 +287,50 @@ void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
     }
     clip.transformedByScript = true;
     host_.displayChanged();
+}
+
+void Runtime::setPlayerProperty(SpriteInstance& clip, int index, const Value& value)
+{
+    using Q = PlayerSettings::Quality;
+    switch (index) {
+    case HighQuality: {
+        if (value.isNullish())
+            return;
+        const double n = toNumber(value);
+        if (!std::isnan(n))
+            settings.quality = n > 1.5 ? Q::Best : n == 0 ? Q::Low : Q::High;
+        return;
+    }
+    case FocusRect:
+        if (version_ <= 5 || !clip.parent.lock()) {
+            if (value.isNullish())
+                return;
+            const double n = value.isObject() ? 0 : toNumber(value);
+            if (!std::isnan(n))
+                settings.focusRect = n != 0;
+        } else {
+            clip.focusRect = value.isNullish() ? 0 : toBoolean(value) ? 1 : -1;
+        }
+        return;
+    case SoundBufTime: {
+        if (value.isNullish())
+            return;
+        const double n = toNumber(value);
+        if (!std::isnan(n))
+            settings.soundBufferTime = n >= -2147483648.0 && n <= 2147483647.0 ? qint32(n) : INT32_MIN;
+        return;
+    }
+    case Quality: {
+        const QString name = toString(value).toUpper();
+        static const char* names[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
+        for (int i = 0; i < 4; ++i)
+            if (name == QLatin1String(names[i]))
+                settings.quality = Q(i);
+        return;
+    }
+    default:
+        return;
+    }
 }
 
 } // namespace movie::avm1

@@ -243,13 +243,9 @@ Value& Machine::registerAt(int index, bool& ok)
 {
     static Value scratch;
     ok = true;
-    if (!a_.registers.empty()) {
-        if (index < int(a_.registers.size()))
-            return a_.registers[size_t(index)];
-        ok = false; // a function's own registers do not reach the shared ones
-        scratch = Value();
-        return scratch;
-    }
+    // A function's own registers first; past them, the four shared ones.
+    if (index < int(a_.registers.size()))
+        return a_.registers[size_t(index)];
     if (index < 4)
         return rt_.registers[index];
     ok = false;
@@ -467,9 +463,13 @@ Flow Machine::run(int begin, int end, Value& result)
             const Value v = pop();
             const double index = rt_.toNumber(pop());
             const Value path = pop();
-            if (std::shared_ptr<SpriteInstance> clip = rt_.targetClip(a_, path);
-                clip && std::isfinite(index) && index > -1)
-                rt_.setProperty(*clip, int(index), v);
+            std::shared_ptr<SpriteInstance> clip = rt_.targetClip(a_, path);
+            const int property = std::isfinite(index) && index > -1 && index < 22 ? int(index) : -1;
+            // Without a clip or a setter the value is still converted, as it would be.
+            if (property >= 0 && (!clip || Runtime::isReadOnlyProperty(property)))
+                rt_.coerceProperty(property, v);
+            if (clip && property >= 0)
+                rt_.setProperty(*clip, property, v);
             break;
         }
         case CloneSprite: {

@@ -144,7 +144,9 @@ Value Runtime::getVariable(Activation& a, const QString& path, Object** owner)
             if (Object* o = resolveTargetPath(a, s->values, path, false, false))
                 return Value(o);
     }
-    if (five && path.compare(QLatin1String("this"), caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0)
+    // In version 5 "this" is matched exactly only in a function's own scope.
+    const bool exactThis = version_ <= 5 ? (a.scope && a.scope->kind == Scope::Kind::Local) : caseSensitive();
+    if (five && path.compare(QLatin1String("this"), exactThis ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0)
         return a.thisValue;
     for (Scope* s = a.scope; s; s = s->parent) {
         spend();

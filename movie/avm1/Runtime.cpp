@@ -710,8 +710,14 @@ QString Runtime::typeOf(const Value& v)
     }
     if (v.object()->isFunction())
         return QStringLiteral("function");
-    if (v.object()->kind == Object::Kind::Clip)
+    if (v.object()->kind == Object::Kind::Clip) {
+        // A button plays as a sprite here, but scripts know it as an object.
+        auto clip = clipOf(v.object());
+        const DisplayObject* placed = clip ? host_.placement(*clip) : nullptr;
+        if (placed && placed->character && placed->character->scriptKind == Character::ScriptKind::Button)
+            return QStringLiteral("object");
         return QStringLiteral("movieclip");
+    }
     return QStringLiteral("object");
 }
 

@@ -209,11 +209,22 @@ public:
     std::shared_ptr<SpriteInstance> targetClip(Activation& a, const Value& target);
     Value getProperty(SpriteInstance& clip, int index);
     void setProperty(SpriteInstance& clip, int index, const Value& value);
+    void setPlayerProperty(SpriteInstance& clip, int index, const Value& value);
     // The display properties (_x, _name, ...) by name; -1 for another name.
     static int propertyIndex(const QString& name);
+    static bool isReadOnlyProperty(int index);
+    // The conversion SetProperty makes of a value for the property.
+    void coerceProperty(int index, const Value& value);
     // A 1-based frame given as a label or a number in a string, with an
     // optional "clip:" path before it, which moves `clip` to that clip.
     int frameOf(Activation& a, std::shared_ptr<SpriteInstance>& clip, const Value& frame, bool& found);
+
+    // Player-wide settings scripts read and write as clip properties.
+    struct PlayerSettings {
+        enum class Quality { Low, Medium, High, Best } quality = Quality::High;
+        bool focusRect = true;
+        qint32 soundBufferTime = 5;
+    } settings;
 
     std::vector<Value>& stack() { return stack_; }
     // The code running now, if any.
