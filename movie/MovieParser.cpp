@@ -52,11 +52,14 @@ public:
                 length = r.remaining();
             }
             SwfReader body = r.sub(length);
-            if (code == tag::End)
+            if (code == tag::End) {
+                timeline.ended = true;
                 break;
+            }
             if (code == tag::ShowFrame) {
                 if (timeline.frameCount() < limits::kMaxFrames)
                     timeline.frames.push_back(std::move(current));
+                timeline.shownFrames = timeline.frameCount();
                 current = Frame{};
                 pending = false;
                 continue;
@@ -313,8 +316,8 @@ private:
         }
         case tag::DefineSprite: {
             const quint16 id = body.u16();
-            body.u16(); // frame count: the ShowFrame tags say it
             auto sprite = std::make_shared<Timeline>();
+            sprite->declaredFrames = body.u16(); // the ShowFrame tags say how many there are
             sprite->byteSize = body.remaining();
             readTags(body, *sprite, nesting + 1);
             define(id, Character{Character::Kind::Sprite, nullptr, std::move(sprite), nullptr});
@@ -458,6 +461,7 @@ private:
 void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated)
 {
     MovieParser parser(movie);
+    movie.root_.declaredFrames = movie.declaredFrames_;
     if (containerTruncated)
         parser.noteDamage(QStringLiteral("the file is shorter than its header says"));
     parser.readTags(body, movie.root_, 0);

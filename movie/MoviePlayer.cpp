@@ -54,6 +54,8 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(
     : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0))
 {
     emptyTimeline_.frames.resize(1);
+    emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
+    emptyTimeline_.ended = true;
     rewind();
 }
 
@@ -155,13 +157,19 @@ void MoviePlayer::runFrame(SpriteInstance& clip)
 
 void MoviePlayer::advance(SpriteInstance& clip)
 {
-    const int count = clip.timeline->frameCount();
-    if (clip.frame + 1 < count)
+    const Timeline& t = *clip.timeline;
+    const int shown = std::max(t.shownFrames, 1);
+    if (clip.frame + 1 < shown) {
         applyFrame(clip, clip.frame + 1);
-    else if (count > 1)
+    } else if (shown > 1 && t.ended) {
         gotoFrame(clip, 0); // the end loops to the start
-    else
+    } else {
+        // A single frame, or a timeline cut off before its end, stops; tags
+        // after its last frame still run once.
         clip.playing = false;
+        if (clip.frame + 1 < t.frameCount())
+            applyFrame(clip, clip.frame + 1);
+    }
 }
 
 void MoviePlayer::runInitScripts(const Frame& frame)

@@ -166,9 +166,9 @@ Value Runtime::getProperty(SpriteInstance& clip, int index)
     case CurrentFrame:
         return Value(std::max(1, clip.frame + 1));
     case TotalFrames:
-        return Value(clip.timeline->frameCount());
+        return Value(clip.timeline->declaredFrames);
     case FramesLoaded:
-        return Value(host_.framesLoaded(clip));
+        return Value(std::min(host_.framesLoaded(clip), clip.timeline->declaredFrames));
     case Alpha:
         return Value(object.colorTransform.am * 100);
     case Visible:
