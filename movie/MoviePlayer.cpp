@@ -497,7 +497,26 @@ bool animating(const SpriteInstance& instance)
 }
 } // namespace
 
-bool MoviePlayer::isAnimating() const { return !quit_ && animating(*root_); }
+bool MoviePlayer::isAnimating() const
+{
+    if (quit_)
+        return false;
+    if (animating(*root_))
+        return true;
+    // A still timeline moves while scripts run on every frame.
+    for (const auto& weak : clips_) {
+        const auto clip = weak.lock();
+        if (!clip || clip->removed)
+            continue;
+        if (clip->clipActions)
+            for (const ClipAction& action : *clip->clipActions)
+                if (action.events & ClipAction::EnterFrame)
+                    return true;
+        if (clip->object && scripts_->hasProperty(clip->object, QStringLiteral("onEnterFrame")))
+            return true;
+    }
+    return false;
+}
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {

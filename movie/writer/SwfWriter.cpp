@@ -172,6 +172,8 @@ void SwfWriter::writePlace(int code, const Place& p)
         flags |= 0x08;
     if (p.ratio)
         flags |= 0x10;
+    if (!p.name.isEmpty())
+        flags |= 0x20;
     if (p.clipDepth)
         flags |= 0x40;
     w.u8(flags);
@@ -186,6 +188,8 @@ void SwfWriter::writePlace(int code, const Place& p)
         w.bytes(encodeColorTransform(*p.colorTransform, true));
     if (p.ratio)
         w.u16(*p.ratio);
+    if (!p.name.isEmpty())
+        w.string(p.name);
     if (p.clipDepth)
         w.u16(*p.clipDepth);
     if (code == tag::PlaceObject3 && p.filters)

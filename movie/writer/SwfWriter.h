@@ -50,6 +50,7 @@ public:
         std::optional<FilterList> filters; // PlaceObject3 only
         std::optional<bool> cacheAsBitmap; // PlaceObject3 only
         bool move = false;
+        QByteArray name; // the instance name scripts know it by; none when empty
 
         // A new character at a depth, or a change to what stands there.
         static Place add(quint16 depth, quint16 character)
@@ -84,6 +85,11 @@ public:
         Place& withClipDepth(quint16 d)
         {
             clipDepth = d;
+            return *this;
+        }
+        Place& named(const QByteArray& instanceName)
+        {
+            name = instanceName;
             return *this;
         }
     };
