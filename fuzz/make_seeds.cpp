@@ -3,6 +3,7 @@
 // small valid files of every form each reader knows, made here, so the
 // fuzzers start from deep inside the formats.
 #include "movie/TagCodes.h"
+#include "movie/writer/ActionWriter.h"
 #include "movie/writer/SoundEncoding.h"
 #include "movie/writer/SwfWriter.h"
 #include "tests/support/TestBitmap.h"
@@ -296,6 +297,58 @@ void movieSeeds()
         w.startSound(2, stop);
         w.showFrame();
         write("fuzz_movie", "sounds.swf", w.finish());
+    }
+    {
+        // Scripts: a function, objects and arrays, strings, clips made,
+        // moved and removed, a loop, tellTarget.
+        using A = movie::writer::ActionWriter;
+        SwfWriter w(40, 30, 12, 7);
+        w.defineShape(1, square(Qt::red));
+        w.beginSprite(2);
+        w.placeObject2(SwfWriter::Place::add(1, 1));
+        w.showFrame();
+        w.doAction(A().callMethod("_parent", "nextFrame").op(0x17).bytes());
+        w.showFrame();
+        w.endSprite();
+        w.writeTag(56, QByteArray("\x01\x00\x02\x00box\x00", 8)); // ExportAssets 2 as "box"
+        w.placeObject2(SwfWriter::Place::add(1, 2).named("clip"));
+        A script;
+        script.defineFunction("grow", {"n"}, A().getVariable("n").push({A::num(2)}).op(0x0C).op(0x3E)); // return n * 2
+        script.setVariable("count", A::num(0))
+            .push({A::str("list"), A::num(3), A::num(2), A::num(1), A::num(3)})
+            .op(0x42) // [1, 2, 3]
+            .op(0x1D)
+            .callMethod("list", "reverse")
+            .op(0x17)
+            .push({A::str("text"), A::str("a,b,c")})
+            .op(0x1D)
+            .callMethod("text", "split", {A::str(",")})
+            .op(0x17)
+            .callMethod("_root", "attachMovie", {A::str("box"), A::str("copy"), A::num(5)})
+            .op(0x17)
+            .push({A::str("copy._x"), A::num(12), A::num(1), A::str("grow")})
+            .op(0x3D)
+            .op(0x1D)
+            .label("top")
+            .push({A::str("count")})
+            .getVariable("count")
+            .op(0x50)
+            .op(0x1D)
+            .getVariable("count")
+            .push({A::num(10)})
+            .op(0x48)
+            .ifTrue("top")
+            .setTarget("clip")
+            .gotoFrame(1)
+            .setTarget("")
+            .callMethod("copy", "removeMovieClip")
+            .op(0x17)
+            .getVariable("count")
+            .trace();
+        w.doAction(script.bytes());
+        w.showFrame();
+        w.showFrame();
+        write("fuzz_movie", "scripts.swf", w.finish());
     }
 }
 

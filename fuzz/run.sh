@@ -28,12 +28,16 @@ rm -rf "$build/seeds"
 "$build/make_fuzz_seeds" "$build/seeds"
 
 # Inputs each target reads besides its seeds: files the project ships, and
-# the shared movie collection when it is there (read in place, never copied).
+# the shared movie collections when they are there (read in place, never copied).
+shared=${SKINEDIT_SHARED_DIR:-$root/../shared}
 extra_inputs() {
     case "$1" in
     fuzz_ini) echo "$root/sample" ;;
     fuzz_language) echo "$root/sample/Support" ;;
-    fuzz_movie) [ -d "$root/../shared/swf-corpus" ] && echo "$root/../shared/swf-corpus" ;;
+    fuzz_movie)
+        for dir in swf-corpus avm1-conformance; do
+            [ -d "$shared/$dir" ] && echo "$shared/$dir"
+        done ;;
     esac
     return 0
 }

@@ -380,6 +380,8 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int target)
     const int count = clip.timeline->frameCount();
     if (count == 0)
         return;
+    // A frame past the end shows the last one, but runs none of its scripts.
+    const bool reached = target < count;
     target = std::clamp(target, 0, count - 1);
     if (target == clip.frame)
         return;
@@ -469,7 +471,7 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int target)
     clip.frame = target;
     const Frame& f = clip.timeline->frames[static_cast<size_t>(target)];
     for (const FrameCommand& c : f.commands)
-        if (c.kind == FrameCommand::Kind::Script)
+        if (c.kind == FrameCommand::Kind::Script && reached)
             scripts_->queueCode(clip, f.scripts[static_cast<size_t>(c.script)]);
     for (const GotoPlace& g : places)
         if (g.frame >= target)

@@ -98,6 +98,7 @@ private:
     SpriteInstance* level(int number) override;
     DisplayObject* placement(SpriteInstance& clip) override;
     void displayChanged() override { ++version_; }
+    // Also the player's own loop back to the first frame.
     void gotoFrame(SpriteInstance& clip, int frame) override;
     int framesLoaded(SpriteInstance& clip) override;
     int bytesTotal(SpriteInstance& clip) override;

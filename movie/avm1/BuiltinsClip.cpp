@@ -224,11 +224,7 @@ void Runtime::removeClip(SpriteInstance& clip)
 void Runtime::gotoFrame(SpriteInstance& clip, int frame, bool stop)
 {
     clip.playing = !stop;
-    const int count = clip.timeline->frameCount();
-    if (count == 0 || frame < 0)
-        return;
-    frame = std::min(frame, count - 1);
-    if (frame != clip.frame)
+    if (frame >= 0 && frame != clip.frame)
         host_.gotoFrame(clip, frame);
 }
 

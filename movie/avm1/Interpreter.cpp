@@ -205,8 +205,6 @@ private:
     bool baseClipGone() { return a_.baseClip && !rt_.clipOf(a_.baseClip); }
 
     void doPush(Payload p);
-    void gotoFrame(SpriteInstance& clip, int frame, bool stop);
-    void gotoFrame2(const Value& frame, bool play, int bias);
     void doCall(const Value& frame);
     void setTarget(const QString& path);
     void setTarget2(const Value& target);
@@ -348,7 +346,7 @@ Flow Machine::run(int begin, int end, Value& result)
         case NextFrame:
         case PreviousFrame:
             if (auto clip = target())
-                gotoFrame(*clip, clip->frame + (op == NextFrame ? 1 : -1), true);
+                rt_.gotoFrame(*clip, clip->frame + (op == NextFrame ? 1 : -1), true);
             if (baseClipGone())
                 return Flow::Normal;
             break;
@@ -726,7 +724,7 @@ Flow Machine::run(int begin, int end, Value& result)
         case GotoFrame: {
             const int frame = p.u16();
             if (auto clip = target())
-                gotoFrame(*clip, frame, true);
+                rt_.gotoFrame(*clip, frame, true);
             if (baseClipGone())
                 return Flow::Normal;
             break;
@@ -780,7 +778,7 @@ Flow Machine::run(int begin, int end, Value& result)
             if (auto clip = target()) {
                 const int frame = clip->timeline->findLabel(a_.version >= 6 ? label.toUtf8() : label.toLatin1());
                 if (frame >= 0)
-                    gotoFrame(*clip, frame, true);
+                    rt_.gotoFrame(*clip, frame, true);
             }
             if (baseClipGone())
                 return Flow::Normal;
@@ -837,7 +835,8 @@ Flow Machine::run(int begin, int end, Value& result)
         case GotoFrame2: {
             const quint8 flags = p.u8();
             const int bias = (flags & 2) ? p.u16() : 0;
-            gotoFrame2(pop(), flags & 1, bias);
+            if (auto clip = targetOrRoot())
+                rt_.gotoFrameValue(clip, pop(), !(flags & 1), bias);
             if (baseClipGone())
                 return Flow::Normal;
             break;
@@ -856,36 +855,6 @@ struct ScopeRestore {
     Scope* saved;
     ~ScopeRestore() { a.scope = saved; }
 };
-
-void Machine::gotoFrame(SpriteInstance& clip, int frame, bool stop)
-{
-    clip.playing = !stop;
-    const int count = clip.timeline->frameCount();
-    if (count == 0 || frame < 0)
-        return;
-    rt_.host().gotoFrame(clip, std::min(frame, count - 1));
-}
-
-void Machine::gotoFrame2(const Value& frame, bool play, int bias)
-{
-    auto clip = targetOrRoot();
-    if (!clip)
-        return;
-    bool found = false;
-    std::shared_ptr<SpriteInstance> at = clip;
-    int number = 0;
-    if (frame.isNumber() && frame.number() == std::trunc(frame.number())) {
-        number = avm1::toInt32(frame.number());
-        found = true;
-    } else {
-        number = rt_.frameOf(a_, at, frame, found);
-    }
-    if (!found || !at)
-        return;
-    number = int(std::min<qint64>(qint64(number) + bias, 16000));
-    if (number > 0)
-        gotoFrame(*at, number - 1, !play);
-}
 
 void Machine::doCall(const Value& frame)
 {

@@ -26,7 +26,8 @@ public:
     virtual DisplayObject* placement(SpriteInstance& clip) = 0;
     // Something drawn changed.
     virtual void displayChanged() = 0;
-    // Goes to a 0-based frame of the clip's timeline (a valid one).
+    // Goes to a 0-based frame of the clip's timeline; past its end to the
+    // last frame, without running that frame's scripts.
     virtual void gotoFrame(SpriteInstance& clip, int frame) = 0;
     virtual int framesLoaded(SpriteInstance& clip) = 0;
     virtual int bytesTotal(SpriteInstance& clip) = 0;

@@ -1,0 +1,172 @@
+// Script benchmark and conformance report.
+//
+// bench_scripts [CONFORMANCE_DIR]
+//
+// 1. The cost of a frame of script: a 265 x 65 title whose 24 clips each
+//    move, turn and fade in an onEnterFrame handler while the movie's own
+//    frame script sums a hundred numbers in a loop, stepped without drawing.
+// 2. The conformance set (SKINEDIT_SHARED_DIR/avm1-conformance by default):
+//    how many movies give exactly the reference trace log, per category.
+
+#include "movie/MovieError.h"
+#include "movie/MoviePlayer.h"
+#include "movie/TraceLog.h"
+#include "movie/writer/ActionWriter.h"
+#include "movie/writer/SwfWriter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+using movie::writer::ActionWriter;
+using movie::writer::ShapeSpec;
+using movie::writer::SwfWriter;
+using A = ActionWriter;
+
+QByteArray scriptedTitle()
+{
+    constexpr int px = 20;
+    SwfWriter w(265, 65, 24);
+    ShapeSpec square;
+    square.fills.push_back(ShapeSpec::Fill::solid(QColor(200, 120, 40)));
+    square.rect(QRect(0, 0, 8 * px, 8 * px), 1);
+    w.defineShape(1, square);
+    w.beginSprite(2);
+    w.placeObject2(SwfWriter::Place::add(1, 1));
+    w.showFrame();
+    w.endSprite();
+    // Each clip: this._x = (this._x + 3) % 265; this._rotation += 5; this._alpha = 50 + this._x % 50
+    const ActionWriter move = A().push({A::str("this")})
+                                  .getVariable("this")
+                                  .push({A::str("_x")})
+                                  .getVariable("this")
+                                  .push({A::str("_x")})
+                                  .op(0x4E)
+                                  .push({A::num(3)})
+                                  .op(0x47)
+                                  .push({A::num(265)})
+                                  .op(0x3F)
+                                  .op(0x4F)
+                                  .op(0x17)
+                                  .getVariable("this")
+                                  .push({A::str("_rotation")})
+                                  .getVariable("this")
+                                  .push({A::str("_rotation")})
+                                  .op(0x4E)
+                                  .push({A::num(5)})
+                                  .op(0x47)
+                                  .op(0x4F)
+                                  .getVariable("this")
+                                  .push({A::str("_alpha"), A::num(50)})
+                                  .getVariable("this")
+                                  .push({A::str("_x")})
+                                  .op(0x4E)
+                                  .push({A::num(50)})
+                                  .op(0x3F)
+                                  .op(0x47)
+                                  .op(0x4F);
+    ActionWriter setup;
+    setup.defineFunction("move", {}, move);
+    for (int i = 0; i < 24; ++i) {
+        const QByteArray name = "clip" + QByteArray::number(i);
+        w.placeObject2(SwfWriter::Place::add(quint16(i + 2), 2).named(name));
+        setup.getVariable(name).push({A::str("_x"), A::num(i * 11)}).op(0x4F);
+        setup.getVariable(name).push({A::str("onEnterFrame")}).getVariable("move").op(0x4F);
+    }
+    w.doAction(setup.bytes());
+    w.showFrame();
+    // The movie's second frame sums 1..100 and loops back to it.
+    w.doAction(A().setVariable("sum", A::num(0))
+                   .setVariable("i", A::num(0))
+                   .label("top")
+                   .push({A::str("sum")})
+                   .getVariable("sum")
+                   .getVariable("i")
+                   .op(0x47)
+                   .op(0x1D)
+                   .push({A::str("i")})
+                   .getVariable("i")
+                   .op(0x50)
+                   .op(0x1D)
+                   .getVariable("i")
+                   .push({A::num(100)})
+                   .op(0x48)
+                   .ifTrue("top")
+                   .bytes());
+    w.showFrame();
+    w.showFrame();
+    return w.finish();
+}
+
+void frameCost()
+{
+    movie::MoviePlayer player(movie::Movie::fromBytes(scriptedTitle(), QStringLiteral("title")));
+    constexpr int kFrames = 2000;
+    for (int i = 0; i < 50; ++i)
+        player.step(); // warm up
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < kFrames; ++i)
+        player.step();
+    const double us = timer.nsecsElapsed() / 1e3 / kFrames;
+    std::printf("scripted title (24 clips with onEnterFrame, a 100-step loop): %.1f us per frame of script, "
+                "mean of %d frames\n",
+                us, kFrames);
+}
+
+void conformance(const QString& dir)
+{
+    QFile index(QDir(dir).filePath(QStringLiteral("INDEX.tsv")));
+    if (!index.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::printf("conformance set: not found at %s\n", qPrintable(dir));
+        return;
+    }
+    std::map<QString, std::pair<int, int>> byCategory;
+    int passed = 0, total = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (!index.atEnd()) {
+        const QStringList columns = QString::fromUtf8(index.readLine()).trimmed().split(u'\t');
+        if (columns.size() < 3 || columns[0].startsWith(u'#'))
+            continue;
+        const QDir test(QDir(dir).filePath(columns[0]));
+        QFile expectedFile(test.filePath(QStringLiteral("output.txt")));
+        if (!expectedFile.open(QIODevice::ReadOnly))
+            continue;
+        QString expected = QString::fromUtf8(expectedFile.readAll());
+        expected.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        QString actual;
+        try {
+            actual = movie::traceLog(movie::Movie::load(test.filePath(QStringLiteral("test.swf"))), columns[1].toInt());
+        } catch (const movie::MovieError& e) {
+            actual = e.text();
+        }
+        const bool pass = actual == expected;
+        auto& [categoryPassed, categoryTotal] = byCategory[columns[2]];
+        categoryPassed += pass;
+        ++categoryTotal;
+        passed += pass;
+        ++total;
+    }
+    std::printf("conformance set: %d of %d movies give the reference trace log (%.1f s)\n", passed, total,
+                timer.elapsed() / 1000.0);
+    for (const auto& [category, counts] : byCategory)
+        std::printf("  %-12s %3d of %3d\n", qPrintable(category), counts.first, counts.second);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString shared = qEnvironmentVariable("SKINEDIT_SHARED_DIR", QStringLiteral(SKINEDIT_SHARED_DIR));
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : shared + QStringLiteral("/avm1-conformance");
+    frameCost();
+    conformance(dir);
+    return 0;
+}
