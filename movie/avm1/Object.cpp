@@ -2,22 +2,46 @@
 
 namespace movie::avm1 {
 
+int PropertyMap::indexOf(const QString& key) const
+{
+    if (!index_.isEmpty())
+        return index_.value(key, -1);
+    for (size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].alive && slots_[i].key == key)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void PropertyMap::rebuildIndex()
+{
+    index_.clear();
+    if (live_ < kIndexedFrom)
+        return;
+    for (size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].alive)
+            index_.insert(slots_[i].key, int(i));
+}
+
 Property* PropertyMap::find(const QString& key)
 {
-    const auto it = index_.constFind(key);
-    return it == index_.cend() ? nullptr : &slots_[size_t(*it)].property;
+    const int i = indexOf(key);
+    return i < 0 ? nullptr : &slots_[size_t(i)].property;
 }
 
 const Property* PropertyMap::find(const QString& key) const
 {
-    const auto it = index_.constFind(key);
-    return it == index_.cend() ? nullptr : &slots_[size_t(*it)].property;
+    const int i = indexOf(key);
+    return i < 0 ? nullptr : &slots_[size_t(i)].property;
 }
 
 Property& PropertyMap::add(const QString& key, const QString& name)
 {
-    index_.insert(key, static_cast<int>(slots_.size()));
     slots_.push_back(Slot{key, Property{}, true});
+    ++live_;
+    if (!index_.isEmpty())
+        index_.insert(key, static_cast<int>(slots_.size()) - 1);
+    else if (live_ == kIndexedFrom)
+        rebuildIndex();
     Property& p = slots_.back().property;
     p.name = name;
     return p;
@@ -25,25 +49,25 @@ Property& PropertyMap::add(const QString& key, const QString& name)
 
 bool PropertyMap::remove(const QString& key)
 {
-    const auto it = index_.find(key);
-    if (it == index_.end())
+    const int i = indexOf(key);
+    if (i < 0)
         return false;
-    Slot& slot = slots_[size_t(*it)];
+    Slot& slot = slots_[size_t(i)];
     slot.alive = false;
     slot.property = Property{};
-    index_.erase(it);
+    slot.key.clear();
+    --live_;
+    index_.remove(key);
     // Dead slots are dropped once they are the majority.
     if (++dead_ > 16 && dead_ * 2 > int(slots_.size())) {
         std::vector<Slot> live;
-        live.reserve(size_t(index_.size()));
+        live.reserve(size_t(live_));
         for (Slot& s : slots_)
             if (s.alive)
                 live.push_back(std::move(s));
         slots_ = std::move(live);
-        index_.clear();
-        for (size_t i = 0; i < slots_.size(); ++i)
-            index_.insert(slots_[i].key, int(i));
         dead_ = 0;
+        rebuildIndex();
     }
     return true;
 }

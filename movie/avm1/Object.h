@@ -44,7 +44,7 @@ public:
     // Appends a property with this key; the caller checked there is none.
     Property& add(const QString& key, const QString& name);
     bool remove(const QString& key);
-    qsizetype size() const { return static_cast<qsizetype>(index_.size()); }
+    qsizetype size() const { return live_; }
 
     template <class F>
     void forEach(F&& f) const
@@ -60,8 +60,15 @@ private:
         Property property;
         bool alive = true;
     };
+    int indexOf(const QString& key) const;
+    void rebuildIndex();
+
+    // Most objects hold a few properties: they are searched in order, and
+    // only larger ones get a hash index.
+    static constexpr int kIndexedFrom = 12;
     std::vector<Slot> slots_;
     QHash<QString, int> index_;
+    qsizetype live_ = 0;
     int dead_ = 0;
 };
 
