@@ -756,7 +756,7 @@ Flow Machine::run(int begin, int end, Value& result)
         case WaitForFrame: {
             const int frame = p.u16();
             const int skip = p.u8();
-            if (!frameLoaded(Value(frame + 1)))
+            if (frame > 16000)
                 for (int i = 0; i < skip && next < end; ++i)
                     next += 1
                         + (bytes[next] >= 0x80 && next + 2 < end ? 2 + (bytes[next + 1] | (bytes[next + 2] << 8)) : 0);
@@ -1072,7 +1072,11 @@ bool Machine::deleteVariable(const QString& name)
 {
     const qsizetype split = std::max(name.lastIndexOf(u':'), name.lastIndexOf(u'.'));
     if (split >= 0) {
-        Object* o = rt_.getVariable(a_, name.left(split)).object();
+        const Value on = rt_.getVariable(a_, name.left(split));
+        if (!on.isObject() && !on.isNullish())
+            rt_.host().trace(QStringLiteral("Parameters of primitive types are no longer coerced into the required "
+                                            "type - Object."));
+        Object* o = on.object();
         return o && rt_.deleteProperty(o, name.mid(split + 1));
     }
     for (Scope* s = a_.scope; s; s = s->parent)
@@ -1185,13 +1189,20 @@ void Machine::getUrl(const QString& url, const QString& target)
 
 bool Machine::frameLoaded(const Value& frame)
 {
-    double n = 0;
-    if (frame.isNumber())
-        n = frame.number();
-    else
-        n = parseDecimal(rt_.toString(frame), true);
-    if (std::isnan(n) || n != std::trunc(n))
-        n = 0;
+    // An integral number counts as it is, wrapping at 32 bits; anything
+    // else is read as text, and what is no whole number there is frame 0.
+    qint32 n = 0;
+    if (frame.isNumber() && std::isfinite(frame.number()) && frame.number() == std::trunc(frame.number())) {
+        n = avm1::toInt32(frame.number());
+    } else {
+        bool ok = false;
+        const double d = rt_.toString(frame).toDouble(&ok);
+        if (ok && std::isfinite(d) && d == std::trunc(d))
+            n = avm1::toInt32(d);
+    }
+    // The player counts from 0 here, wrapping, and back with a ceiling.
+    const qint32 below = static_cast<qint32>(static_cast<quint32>(n) - 1u);
+    n = below == INT32_MAX ? below : below + 1;
     // Every frame is loaded: only frames beyond what a timeline can hold are not.
     return n <= 16001;
 }

@@ -283,6 +283,20 @@ double parseInteger(const QString& text, int radix)
     return any ? std::copysign(result, sign) : nan;
 }
 
+qint32 levelNumber(QStringView digits)
+{
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits = digits.mid(1);
+    quint32 n = 0;
+    for (const QChar c : digits) {
+        if (!isDigit(c))
+            break;
+        n = n * 10 + quint32(c.unicode() - u'0');
+    }
+    return static_cast<qint32>(negative ? 0u - n : n);
+}
+
 qint32 toInt32(double n) { return static_cast<qint32>(toUint32(n)); }
 
 quint32 toUint32(double n)

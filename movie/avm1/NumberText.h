@@ -24,6 +24,10 @@ double stringToNumber(const QString& text, int version);
 // parseInt(text, radix); radix 0 guesses it from the text.
 double parseInteger(const QString& text, int radix);
 
+// The number of a "_levelN" name: the digits after an optional minus sign,
+// up to the first other character, wrapping at 32 bits ("_level2x" is 2).
+qint32 levelNumber(QStringView digits);
+
 // ECMAScript ToInt32 and ToUint32: modulo 2^32, NaN and infinities 0.
 qint32 toInt32(double n);
 quint32 toUint32(double n);

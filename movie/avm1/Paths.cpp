@@ -90,9 +90,7 @@ Object* Runtime::resolveTargetPath(Activation& a, Object* start, QStringView pat
                                            caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive)
                            || name.startsWith(QLatin1String("_flash"),
                                               caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive))) {
-                bool ok = false;
-                const int n = name.mid(6).toInt(&ok);
-                SpriteInstance* level = ok ? host_.level(n) : nullptr;
+                SpriteInstance* level = host_.level(levelNumber(QStringView(name).mid(6)));
                 value = level ? Value(clipObject(*level)) : Value();
             } else {
                 // Children come before variables here, unlike member access.

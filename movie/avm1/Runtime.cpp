@@ -387,12 +387,10 @@ bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
             return true;
         }
     }
-    if (magic && name.size() > 6
+    if (magic && rt.version() >= 5 && name.size() > 6
         && (name.left(6).compare(QLatin1String("_level"), rt.caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive)
             == 0)) {
-        bool ok = false;
-        const int n = name.mid(6).toInt(&ok);
-        SpriteInstance* level = ok ? rt.host().level(n) : nullptr;
+        SpriteInstance* level = rt.host().level(levelNumber(QStringView(name).mid(6)));
         out = level ? Value(rt.clipObject(*level)) : Value();
         return true;
     }
