@@ -202,7 +202,15 @@ private:
     // The clip timeline actions steer: tellTarget's, else the code's own.
     std::shared_ptr<SpriteInstance> target() { return a_.target ? rt_.clipOf(a_.target) : nullptr; }
     std::shared_ptr<SpriteInstance> targetOrRoot();
-    bool baseClipGone() { return a_.baseClip && !rt_.clipOf(a_.baseClip); }
+    // Whether the clip this code belongs to has been taken away: then the
+    // code ends after any call it makes (not after a goto).
+    bool baseClipGone() const
+    {
+        if (!a_.baseClip || a_.baseClip->kind != Object::Kind::Clip)
+            return false;
+        const auto clip = a_.baseClip->clip.lock();
+        return !clip || clip->removed;
+    }
 
     void doPush(Payload p);
     void doCall(const Value& frame);
@@ -210,9 +218,10 @@ private:
     void setTarget2(const Value& target);
     Object* defineFunction(Payload p, int bodyBegin, bool two, int& bodySize);
     void callFunction();
-    void callMethod();
+    // These two tell whether they made a call.
+    bool callMethod();
     void newObject();
-    void newMethod();
+    bool newMethod();
     void defineLocal(const QString& name, const Value& value, bool onlyIfMissing);
     bool deleteVariable(const QString& name);
     void enumerate(const Value& on);
@@ -347,8 +356,6 @@ Flow Machine::run(int begin, int end, Value& result)
         case PreviousFrame:
             if (auto clip = target())
                 rt_.gotoFrame(*clip, clip->frame + (op == NextFrame ? 1 : -1), true);
-            if (baseClipGone())
-                return Flow::Normal;
             break;
         case Play:
             if (auto clip = target())
@@ -566,6 +573,8 @@ Flow Machine::run(int begin, int end, Value& result)
             return Flow::Return;
         case NewObject:
             newObject();
+            if (baseClipGone())
+                return Flow::Normal;
             break;
         case InitArray: {
             const double n = rt_.toNumber(pop());
@@ -677,12 +686,10 @@ Flow Machine::run(int begin, int end, Value& result)
             push(Value(rt_.toNumber(pop()) - 1));
             break;
         case CallMethod:
-            callMethod();
-            if (baseClipGone())
-                return Flow::Normal;
-            break;
         case NewMethod:
-            newMethod();
+            // A call on undefined or null does nothing, and checks nothing.
+            if ((op == CallMethod ? callMethod() : newMethod()) && baseClipGone())
+                return Flow::Normal;
             break;
         case InstanceOf: {
             const Value constructor = pop();
@@ -725,8 +732,6 @@ Flow Machine::run(int begin, int end, Value& result)
             const int frame = p.u16();
             if (auto clip = target())
                 rt_.gotoFrame(*clip, frame, true);
-            if (baseClipGone())
-                return Flow::Normal;
             break;
         }
         case GetURL: {
@@ -780,8 +785,6 @@ Flow Machine::run(int begin, int end, Value& result)
                 if (frame >= 0)
                     rt_.gotoFrame(*clip, frame, true);
             }
-            if (baseClipGone())
-                return Flow::Normal;
             break;
         }
         case DefineFunction:
@@ -837,8 +840,6 @@ Flow Machine::run(int begin, int end, Value& result)
             const int bias = (flags & 2) ? p.u16() : 0;
             if (auto clip = targetOrRoot())
                 rt_.gotoFrameValue(clip, pop(), !(flags & 1), bias);
-            if (baseClipGone())
-                return Flow::Normal;
             break;
         }
         default:
@@ -979,14 +980,14 @@ void Machine::callFunction()
     push(rt_.call(function, self, args));
 }
 
-void Machine::callMethod()
+bool Machine::callMethod()
 {
     const Value name = pop();
     const Value on = pop();
     const std::vector<Value> args = popArgs();
     if (on.isNullish()) {
         push(Value());
-        return;
+        return false;
     }
     Object* object = rt_.toObject(on);
     const QString method = name.isUndefined() ? QString() : rt_.toString(name);
@@ -997,22 +998,23 @@ void Machine::callMethod()
             Object* f = constructor.object();
             push(f && f->isFunction() ? rt_.invoke(f, Value(object->superThis), args, true, rt_.protoOf(base))
                                       : Value());
-            return;
+            return true;
         }
         Object* holder = nullptr;
         const Value f = rt_.findMethod(rt_.protoOf(base), method, holder);
         Object* fo = f.object();
         push(fo && fo->isFunction() ? rt_.invoke(fo, Value(object->superThis), args, false, holder) : Value());
-        return;
+        return true;
     }
     if (method.isEmpty()) {
         push(rt_.call(Value(object), Value(), args));
-        return;
+        return true;
     }
     Object* holder = nullptr;
     const Value f = rt_.findMethod(object, method, holder);
     Object* fo = f.object();
     push(fo && fo->isFunction() ? rt_.invoke(fo, Value(object), args, false, holder) : Value());
+    return true;
 }
 
 void Machine::newObject()
@@ -1022,18 +1024,19 @@ void Machine::newObject()
     push(rt_.construct(rt_.getVariable(a_, name), args));
 }
 
-void Machine::newMethod()
+bool Machine::newMethod()
 {
     const Value name = pop();
     const Value on = pop();
     const std::vector<Value> args = popArgs();
     if (on.isNullish()) {
         push(Value());
-        return;
+        return false;
     }
     Object* object = rt_.toObject(on);
     const QString method = name.isUndefined() ? QString() : rt_.toString(name);
     push(rt_.construct(method.isEmpty() ? Value(object) : rt_.get(object, method), args));
+    return true;
 }
 
 bool inLocalScope(const Activation& a)
