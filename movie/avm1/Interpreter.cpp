@@ -910,6 +910,12 @@ void Machine::setTarget(const QString& path)
         if (rt_.clipOf(found))
             target = found;
     }
+    // A clip taken away is no target: then names resolve on the root.
+    if (target && target->kind == Object::Kind::Clip) {
+        const auto clip = target->clip.lock();
+        if (!clip || clip->removed)
+            target = nullptr;
+    }
     a_.target = target;
     Object* scopeClip = target;
     if (!scopeClip) {
