@@ -123,9 +123,10 @@ void MoviePlayer::runStep()
     // Clips made during the step wait for the next one: only those there
     // now take their turn.
     std::vector<std::shared_ptr<SpriteInstance>> turn;
-    for (auto it = clips_.rbegin(); it != clips_.rend(); ++it)
-        if (auto clip = it->lock(); clip && !clip->removed)
+    for (const auto& weak : clips_)
+        if (auto clip = weak.lock(); clip && !clip->removed)
             turn.push_back(std::move(clip));
+    std::reverse(turn.begin(), turn.end());
     // The movie's own timeline, the oldest, comes last: a share of the
     // work is kept for it, so that it goes on whatever its sprites cost.
     workLeft_ -= kRootReserve;
@@ -375,14 +376,14 @@ void MoviePlayer::removePending()
     }
 }
 
-void MoviePlayer::gotoFrame(SpriteInstance& clip, int target)
+void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
 {
     const int count = clip.timeline->frameCount();
     if (count == 0)
         return;
     // A frame past the end shows the last one, but runs none of its scripts.
-    const bool reached = target < count;
-    target = std::clamp(target, 0, count - 1);
+    const bool reached = frame < count;
+    const int target = std::clamp(frame, 0, count - 1);
     if (target == clip.frame)
         return;
     // A goto acts as if the playhead ran there: the changes of every frame

@@ -73,7 +73,7 @@ Value arrayPop(Runtime& rt, NativeCall& c)
     const qint64 length = arrayLength(rt, a);
     if (length == 0)
         return {};
-    const Value last = element(rt, a, length - 1);
+    Value last = element(rt, a, length - 1);
     deleteElement(rt, a, length - 1);
     if (a->kind == Object::Kind::Array)
         setLength(rt, a, length - 1);
@@ -87,7 +87,7 @@ Value arrayShift(Runtime& rt, NativeCall& c)
     if (length == 0)
         return {};
     rt.spend(length);
-    const Value first = element(rt, a, 0);
+    Value first = element(rt, a, 0);
     for (qint64 i = 1; i < length; ++i) {
         const Value v = element(rt, a, i);
         deleteElement(rt, a, i - 1);
@@ -193,7 +193,7 @@ Value arraySplice(Runtime& rt, NativeCall& c)
         removed.push_back(element(rt, a, start + i));
     Object* result = rt.newArray(removed);
     const std::span<const Value> items = c.count() > 2 ? c.args.subspan(2) : std::span<const Value>();
-    const qint64 inserted = qint64(items.size());
+    const auto inserted = qint64(items.size());
     auto move = [&](qint64 i) {
         const qint64 to = i - deleteCount + inserted;
         if (hasElement(rt, a, i))
@@ -313,6 +313,7 @@ Value sortWith(Runtime& rt, Object* a, const Compare& compare, int options, bool
     }
     if (options & ReturnIndexedArray) {
         std::vector<Value> indices;
+        indices.reserve(items.size());
         for (const auto& item : items)
             indices.emplace_back(double(item.first));
         return Value(rt.newArray(indices));

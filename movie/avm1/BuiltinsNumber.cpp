@@ -66,7 +66,7 @@ Value booleanToString(Runtime&, NativeCall& c)
 // Date: a time in milliseconds since 1970 (UTC); titles rarely need more.
 Value dateFunction(Runtime& rt, NativeCall& c)
 {
-    double time = double(QDateTime::currentMSecsSinceEpoch());
+    auto time = double(QDateTime::currentMSecsSinceEpoch());
     if (c.count() == 1) {
         time = rt.toNumber(c.arg(0));
     } else if (c.count() > 1) {

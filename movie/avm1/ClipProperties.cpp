@@ -136,9 +136,9 @@ bool Runtime::isReadOnlyProperty(int index)
 
 void Runtime::coerceProperty(int index, const Value& value)
 {
-    if ((index <= Rotation || index == FramesLoaded) && !value.isNullish())
-        toNumber(value);
-    else if (index == HighQuality || index == SoundBufTime || index == XMouse || index == YMouse)
+    const bool number = index <= Rotation || index == FramesLoaded;
+    if ((number && !value.isNullish()) || index == HighQuality || index == SoundBufTime || index == XMouse
+        || index == YMouse)
         toNumber(value);
     else if (index == Name || index == Quality)
         toString(value);

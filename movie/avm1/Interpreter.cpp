@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <ranges>
 
 namespace movie::avm1 {
 
@@ -1102,8 +1103,8 @@ void Machine::enumerate(const Value& on)
         return;
     const QStringList names = rt_.enumerate(o);
     rt_.spend(names.size());
-    for (auto it = names.crbegin(); it != names.crend(); ++it)
-        push(Value(*it));
+    for (const QString& name : std::views::reverse(names))
+        push(Value(name));
 }
 
 Flow Machine::doTry(Payload p, int blocksBegin, int& next, Value& result)
@@ -1122,7 +1123,7 @@ Flow Machine::doTry(Payload p, int blocksBegin, int& next, Value& result)
     const int catchBegin = tryBegin + trySize;
     const int finallyBegin = catchBegin + catchSize;
     next = finallyBegin + finallySize;
-    const qsizetype stackSize = qsizetype(rt_.stack().size());
+    const auto stackSize = qsizetype(rt_.stack().size());
 
     Flow flow = Flow::Normal;
     std::optional<ScriptThrow> pending;
@@ -1210,7 +1211,7 @@ bool Machine::frameLoaded(const Value& frame)
             n = avm1::toInt32(d);
     }
     // The player counts from 0 here, wrapping, and back with a ceiling.
-    const qint32 below = static_cast<qint32>(static_cast<quint32>(n) - 1u);
+    const auto below = static_cast<qint32>(static_cast<quint32>(n) - 1u);
     n = below == INT32_MAX ? below : below + 1;
     // Every frame is loaded: only frames beyond what a timeline can hold are not.
     return n <= 16001;

@@ -6,6 +6,7 @@
 #include "movie/avm1/NumberText.h"
 
 #include <cmath>
+#include <ranges>
 
 namespace movie::avm1 {
 
@@ -223,7 +224,7 @@ Object* Runtime::registeredClass(const QString& symbol) const { return classes_.
 Object* Runtime::clipObject(SpriteInstance& clip)
 {
     if (!clip.object) {
-        Object* o = heap_.make<Object>(Object::Kind::Clip);
+        auto* o = heap_.make<Object>(Object::Kind::Clip);
         define(o, kProto, Value(protos.movieClip), DontEnum | DontDelete);
         o->clip = clip.weak_from_this();
         o->clipPath = targetPath(clip);
@@ -280,8 +281,8 @@ QString Runtime::targetPath(SpriteInstance& clip, bool slashes)
     }
     QString path;
     if (slashes) {
-        for (auto it = names.rbegin(); it != names.rend(); ++it)
-            path += u'/' + *it;
+        for (const QString& name : std::views::reverse(names))
+            path += u'/' + name;
         if (path.isEmpty())
             path = QStringLiteral("/");
         if (at->depth != 0)
@@ -289,8 +290,8 @@ QString Runtime::targetPath(SpriteInstance& clip, bool slashes)
         return path;
     }
     path = QStringLiteral("_level%1").arg(at->depth);
-    for (auto it = names.rbegin(); it != names.rend(); ++it)
-        path += u'.' + *it;
+    for (const QString& name : std::views::reverse(names))
+        path += u'.' + name;
     return path;
 }
 
@@ -304,7 +305,7 @@ Object* Runtime::newObject(Object* proto)
         aborted_ = true;
         throw ScriptAbort{};
     }
-    Object* o = heap_.make<Object>();
+    auto* o = heap_.make<Object>();
     if (proto)
         define(o, kProto, Value(proto), DontEnum | DontDelete);
     return o;
@@ -550,8 +551,7 @@ QStringList Runtime::enumerate(Object* o)
     for (Object* p = o; p && chain.size() < size_t(kMaxProtoDepth); p = protoOf(p))
         chain.push_back(p);
     QStringList listed;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        Object* level = *it;
+    for (Object* level : std::views::reverse(chain)) {
         QStringList kept;
         for (const QString& name : std::as_const(listed))
             if (!level->properties.find(key(name)))
@@ -562,12 +562,12 @@ QStringList Runtime::enumerate(Object* o)
             if (!(p.attributes & DontEnum) && p.minVersion <= version_)
                 own << p.name;
         });
-        for (auto name = own.crbegin(); name != own.crend(); ++name)
-            listed << *name;
+        for (const QString& name : std::views::reverse(own))
+            listed << name;
         if (auto clip = level->kind == Object::Kind::Clip ? clipOf(level) : nullptr)
-            for (auto c = clip->objects.rbegin(); c != clip->objects.rend(); ++c)
-                if (!c->second.name.isEmpty())
-                    listed << c->second.name;
+            for (const auto& [depth, child] : std::views::reverse(clip->objects))
+                if (!child.name.isEmpty())
+                    listed << child.name;
     }
     return listed;
 }
@@ -754,7 +754,7 @@ Value Runtime::construct(const Value& constructor, std::span<const Value> args)
     define(self, QStringLiteral("__constructor__"), Value(f), DontEnum);
     if (version_ < 7)
         define(self, QStringLiteral("constructor"), Value(f), DontEnum);
-    const Value result = invoke(f, Value(self), args, true);
+    Value result = invoke(f, Value(self), args, true);
     if (f->native && result.isObject())
         return result;
     return Value(self);
