@@ -646,7 +646,7 @@ Flow Machine::run(int begin, int end, Value& result)
         }
         case StrictEquals: {
             const Value b = pop();
-            push(Value(strictEquals(pop(), b)));
+            push(Value(strictEquals(rt_, pop(), b)));
             break;
         }
         case ToNumber:

@@ -64,7 +64,7 @@ bool looseEquals(Runtime& rt, const Value& a, const Value& b)
     return equal(rt, b, a, 0);
 }
 
-bool strictEquals(const Value& a, const Value& b)
+bool strictEquals(Runtime& rt, const Value& a, const Value& b)
 {
     if (a.type() != b.type())
         return false;
@@ -79,6 +79,8 @@ bool strictEquals(const Value& a, const Value& b)
     case Value::Type::String:
         return a.string() == b.string();
     case Value::Type::Object:
+        if (isClip(a) && isClip(b))
+            return rt.toString(a) == rt.toString(b);
         return a.object() == b.object();
     }
     return false;
