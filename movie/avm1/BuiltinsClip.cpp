@@ -273,10 +273,7 @@ void Runtime::constructClip(SpriteInstance& clip, Object* init, bool byScript, b
             for (const QString& name : std::as_const(names))
                 set(o, name, get(init, name));
         }
-        define(o, QStringLiteral("__constructor__"), Value(constructor), DontEnum);
-        if (version_ < 7)
-            define(o, QStringLiteral("constructor"), Value(constructor), DontEnum);
-        invoke(constructor, Value(o), {}, true, protoOf(o));
+        constructOn(o, constructor, {});
         return;
     }
     Object* o = clipObject(clip);
@@ -308,10 +305,7 @@ void Runtime::constructQueued(SpriteInstance& clip, const Queued& q)
     for (const QByteArray& handler : q.handlers)
         runCode(clip, handler);
     if (q.constructor) {
-        define(o, QStringLiteral("__constructor__"), Value(q.constructor), DontEnum);
-        if (version_ < 7)
-            define(o, QStringLiteral("constructor"), Value(q.constructor), DontEnum);
-        invoke(q.constructor, Value(o), {}, true, protoOf(o));
+        constructOn(o, q.constructor, {});
     }
 }
 

@@ -219,6 +219,9 @@ private:
     void setTarget2(const Value& target);
     Object* defineFunction(Payload p, int bodyBegin, bool two, int& bodySize);
     void callFunction();
+    // The object and method of a CallMethod or NewMethod, and its arguments;
+    // null (and undefined pushed) for a call on undefined or null.
+    Object* methodCall(QString& method, std::vector<Value>& args);
     // These two tell whether they made a call.
     bool callMethod();
     void newObject();
@@ -987,17 +990,26 @@ void Machine::callFunction()
     push(rt_.call(function, self, args));
 }
 
-bool Machine::callMethod()
+Object* Machine::methodCall(QString& method, std::vector<Value>& args)
 {
     const Value name = pop();
     const Value on = pop();
-    const std::vector<Value> args = popArgs();
+    args = popArgs();
     if (on.isNullish()) {
         push(Value());
-        return false;
+        return nullptr;
     }
-    Object* object = rt_.toObject(on);
-    const QString method = name.isUndefined() ? QString() : rt_.toString(name);
+    method = name.isUndefined() ? QString() : rt_.toString(name);
+    return rt_.toObject(on);
+}
+
+bool Machine::callMethod()
+{
+    QString method;
+    std::vector<Value> args;
+    Object* object = methodCall(method, args);
+    if (!object)
+        return false;
     if (object->kind == Object::Kind::Super) {
         Object* base = object->superBase;
         if (method.isEmpty()) {
@@ -1033,15 +1045,11 @@ void Machine::newObject()
 
 bool Machine::newMethod()
 {
-    const Value name = pop();
-    const Value on = pop();
-    const std::vector<Value> args = popArgs();
-    if (on.isNullish()) {
-        push(Value());
+    QString method;
+    std::vector<Value> args;
+    Object* object = methodCall(method, args);
+    if (!object)
         return false;
-    }
-    Object* object = rt_.toObject(on);
-    const QString method = name.isUndefined() ? QString() : rt_.toString(name);
     push(rt_.construct(method.isEmpty() ? Value(object) : rt_.get(object, method), args));
     return true;
 }

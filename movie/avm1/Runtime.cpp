@@ -751,13 +751,18 @@ Value Runtime::construct(const Value& constructor, std::span<const Value> args)
     if (!f || !f->isFunction())
         return {};
     Object* self = newObject(get(f, QStringLiteral("prototype")).object());
-    define(self, QStringLiteral("__constructor__"), Value(f), DontEnum);
-    if (version_ < 7)
-        define(self, QStringLiteral("constructor"), Value(f), DontEnum);
-    Value result = invoke(f, Value(self), args, true);
+    Value result = constructOn(self, f, args);
     if (f->native && result.isObject())
         return result;
     return Value(self);
+}
+
+Value Runtime::constructOn(Object* self, Object* constructor, std::span<const Value> args)
+{
+    define(self, QStringLiteral("__constructor__"), Value(constructor), DontEnum);
+    if (version_ < 7)
+        define(self, QStringLiteral("constructor"), Value(constructor), DontEnum);
+    return invoke(constructor, Value(self), args, true, protoOf(self));
 }
 
 } // namespace movie::avm1

@@ -167,6 +167,9 @@ public:
     Value call(const Value& function, const Value& thisValue, std::span<const Value> args);
     Value callMethod(const Value& on, const QString& name, std::span<const Value> args);
     Value construct(const Value& constructor, std::span<const Value> args);
+    // Runs a constructor on an object made for it: the object learns its
+    // constructor, which then runs with `self` as `this`.
+    Value constructOn(Object* self, Object* constructor, std::span<const Value> args);
     // A call of a built-in or a script function. `superBase` is the object
     // the function was found on as a method (`this` when null).
     Value invoke(Object* function, const Value& thisValue, std::span<const Value> args, bool constructing,

@@ -79,6 +79,19 @@ inline ShapeSpec rectangle(const QRect& pixels, const Fill& fill)
     return s;
 }
 
+// The characters of colourMovie().
+enum : quint16 { Red = 1, Green = 2, Blue = 3 };
+
+// A 10 x 10 stage with three full-stage squares defined: red, green, blue.
+inline SwfWriter colourMovie()
+{
+    SwfWriter w = stage(kWhite, 10, 10);
+    const QColor colours[] = {kRed, kGreen, kBlue};
+    for (quint16 id = Red; id <= Blue; ++id)
+        w.defineShape(id, rectangle(QRect(0, 0, 10, 10), Fill::solid(colours[id - 1])));
+    return w;
+}
+
 // Places character `id` at depth 1, ends the frame and draws the movie.
 inline QImage drawPlaced(SwfWriter& w, quint16 id, const Matrix& at = Matrix{},
                          std::optional<ColorTransform> cx = std::nullopt)

@@ -6,28 +6,7 @@
 using namespace kit;
 namespace actions = movie::writer::actions;
 
-namespace {
-
-enum : quint16 { Red = 1, Green = 2, Blue = 3 };
-
-// A 10 x 10 stage with three full-stage squares defined: red, green, blue.
-SwfWriter colourMovie()
-{
-    SwfWriter w(10, 10, 12);
-    w.setBackground(kWhite);
-    const QColor colours[] = {kRed, kGreen, kBlue};
-    for (quint16 id = Red; id <= Blue; ++id) {
-        ShapeSpec s;
-        s.fills.push_back(Fill::solid(colours[id - 1]));
-        s.rect(QRect(0, 0, 10 * px, 10 * px), 1);
-        w.defineShape(id, s);
-    }
-    return w;
-}
-
 #define EXPECT_SHOWN(player, colour) EXPECT_PIXEL(frame(*(player)), 5, 5, colour)
-
-} // namespace
 
 class MoviePlayerTest : public QObject {
     Q_OBJECT

@@ -11,18 +11,6 @@ using A = ActionWriter;
 
 namespace {
 
-enum : quint16 { Red = 1, Green = 2, Blue = 3 };
-
-SwfWriter colourMovie()
-{
-    SwfWriter w(10, 10, 12);
-    w.setBackground(kWhite);
-    const QColor colours[] = {kRed, kGreen, kBlue};
-    for (quint16 id = Red; id <= Blue; ++id)
-        w.defineShape(id, rectangle(QRect(0, 0, 10, 10), Fill::solid(colours[id - 1])));
-    return w;
-}
-
 // A player that keeps the movie's traces.
 struct Run {
     QStringList traces;
