@@ -1132,6 +1132,7 @@ Flow Machine::doTry(Payload p, int blocksBegin, int& next, Value& result)
     const int finallyBegin = catchBegin + catchSize;
     next = finallyBegin + finallySize;
     const auto stackSize = qsizetype(rt_.stack().size());
+    CallDepth depth(rt_); // blocks nest like calls
 
     Flow flow = Flow::Normal;
     std::optional<ScriptThrow> pending;
@@ -1176,6 +1177,7 @@ Flow Machine::doWith(int begin, int size, Value& result)
     if (v.isNullish())
         return Flow::Normal; // the block is skipped
     Object* o = rt_.toObject(v);
+    CallDepth depth(rt_); // blocks nest like calls
     ScopeRestore restore{a_, a_.scope};
     a_.scope = rt_.heap().make<Scope>(Scope::Kind::With, o, a_.scope);
     return run(begin, begin + size, result);
