@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
-#include <ranges>
 
 namespace movie::avm1 {
 
@@ -1111,8 +1110,8 @@ void Machine::enumerate(const Value& on)
         return;
     const QStringList names = rt_.enumerate(o);
     rt_.spend(names.size());
-    for (const QString& name : std::views::reverse(names))
-        push(Value(name));
+    for (qsizetype i = names.size(); i-- > 0;)
+        push(Value(names[i]));
 }
 
 Flow Machine::doTry(Payload p, int blocksBegin, int& next, Value& result)

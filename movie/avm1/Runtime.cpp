@@ -6,7 +6,6 @@
 #include "movie/avm1/NumberText.h"
 
 #include <cmath>
-#include <ranges>
 
 namespace movie::avm1 {
 
@@ -281,8 +280,8 @@ QString Runtime::targetPath(SpriteInstance& clip, bool slashes)
     }
     QString path;
     if (slashes) {
-        for (const QString& name : std::views::reverse(names))
-            path += u'/' + name;
+        for (size_t i = names.size(); i-- > 0;)
+            path += u'/' + names[i];
         if (path.isEmpty())
             path = QStringLiteral("/");
         if (at->depth != 0)
@@ -290,8 +289,8 @@ QString Runtime::targetPath(SpriteInstance& clip, bool slashes)
         return path;
     }
     path = QStringLiteral("_level%1").arg(at->depth);
-    for (const QString& name : std::views::reverse(names))
-        path += u'.' + name;
+    for (size_t i = names.size(); i-- > 0;)
+        path += u'.' + names[i];
     return path;
 }
 
@@ -551,7 +550,8 @@ QStringList Runtime::enumerate(Object* o)
     for (Object* p = o; p && chain.size() < size_t(kMaxProtoDepth); p = protoOf(p))
         chain.push_back(p);
     QStringList listed;
-    for (Object* level : std::views::reverse(chain)) {
+    for (size_t c = chain.size(); c-- > 0;) {
+        Object* level = chain[c];
         QStringList kept;
         for (const QString& name : std::as_const(listed))
             if (!level->properties.find(key(name)))
@@ -562,12 +562,16 @@ QStringList Runtime::enumerate(Object* o)
             if (!(p.attributes & DontEnum) && p.minVersion <= version_)
                 own << p.name;
         });
-        for (const QString& name : std::views::reverse(own))
-            listed << name;
-        if (auto clip = level->kind == Object::Kind::Clip ? clipOf(level) : nullptr)
-            for (const auto& [depth, child] : std::views::reverse(clip->objects))
+        for (qsizetype i = own.size(); i-- > 0;)
+            listed << own[i];
+        if (auto clip = level->kind == Object::Kind::Clip ? clipOf(level) : nullptr) {
+            QStringList children;
+            for (const auto& [depth, child] : clip->objects)
                 if (!child.name.isEmpty())
-                    listed << child.name;
+                    children << child.name;
+            for (qsizetype i = children.size(); i-- > 0;)
+                listed << children[i];
+        }
     }
     return listed;
 }
