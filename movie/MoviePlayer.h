@@ -7,9 +7,9 @@
 #include <QImage>
 #include <functional>
 #include <memory>
+#include <set>
 #include <utility>
 #include <vector>
-#include <set>
 
 class QPainter;
 

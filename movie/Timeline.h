@@ -5,9 +5,9 @@
 #include "movie/sound/SoundTypes.h"
 
 #include <QByteArray>
-#include <optional>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace movie {
@@ -83,10 +83,10 @@ struct Frame {
 struct Timeline {
     std::vector<Frame> frames;
     std::optional<SoundStreamHead> stream; // the format of the frames' stream blocks
-    qsizetype byteSize = 0; // of its tags in the file, as scripts ask for it
-    int declaredFrames = 0; // as its header says, which scripts see as _totalframes
-    int shownFrames = 0;    // frames ended by a ShowFrame tag; tags after the last make one more
-    bool ended = false;     // an End tag closed it: only then does it loop
+    qsizetype byteSize = 0;                // of its tags in the file, as scripts ask for it
+    int declaredFrames = 0;                // as its header says, which scripts see as _totalframes
+    int shownFrames = 0;                   // frames ended by a ShowFrame tag; tags after the last make one more
+    bool ended = false;                    // an End tag closed it: only then does it loop
 
     int frameCount() const { return static_cast<int>(frames.size()); }
     // The 0-based frame with this label, or -1.
