@@ -116,7 +116,7 @@ void MoviePlayer::step()
 
 void MoviePlayer::runStep()
 {
-    entered_.clear();
+    soundCues_.clear();
     workLeft_ = limits::kMaxWorkPerStep;
     scripts_->beginStep();
     removePending();
@@ -262,7 +262,7 @@ void MoviePlayer::noteEntry(SpriteInstance& instance, int from, int to)
 {
     const Frame& entered = instance.timeline->frames[static_cast<size_t>(to)];
     if (instance.timeline->stream || !entered.sounds.empty())
-        entered_.push_back({instance.weak_from_this(), from, to});
+        soundCues_.push_back({instance.weak_from_this(), from, to});
 }
 
 DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceCommand& p)

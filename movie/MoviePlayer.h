@@ -43,15 +43,17 @@ public:
     // Changes whenever the display lists change.
     quint64 version() const { return version_; }
 
-    // A timeline's entry into a frame that starts sounds or carries a stream.
-    struct FrameEntry {
+    // What the movie's sound must follow: a timeline's entry into a frame
+    // that starts sounds or carries a stream, or a script's stopAllSounds().
+    struct SoundCue {
         std::weak_ptr<const SpriteInstance> instance;
         int from = -1; // the frame it left; -1 for none
         int to = 0;
+        bool stopsAllSounds = false; // the script's cue; no timeline
     };
-    // Such entries of the last step() or rewind(), in order; taking them
+    // The cues of the last step() or rewind(), in order; taking them
     // empties the list, and each step starts a new one.
-    std::vector<FrameEntry> takeEnteredFrames() { return std::exchange(entered_, {}); }
+    std::vector<SoundCue> takeSoundCues() { return std::exchange(soundCues_, {}); }
 
     // Whether a script ended the movie (fscommand "quit"): it then stands still.
     bool hasQuit() const { return quit_; }
@@ -95,6 +97,7 @@ private:
     // avm1::Host (MoviePlayerScripting.cpp)
     void trace(const QString& message) override;
     void quit() override;
+    void stopSounds() override;
     SpriteInstance* level(int number) override;
     DisplayObject* placement(SpriteInstance& clip) override;
     void displayChanged() override { ++version_; }
@@ -114,7 +117,7 @@ private:
 
     std::shared_ptr<const Movie> movie_;
     std::shared_ptr<SpriteInstance> root_;
-    std::vector<FrameEntry> entered_;
+    std::vector<SoundCue> soundCues_;
     std::unique_ptr<avm1::Runtime> scripts_;
     // Every clip in the order it was made; a step visits them newest first.
     std::vector<std::weak_ptr<SpriteInstance>> clips_;

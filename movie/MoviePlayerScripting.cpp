@@ -18,6 +18,8 @@ void MoviePlayer::quit()
     root_->playing = false;
 }
 
+void MoviePlayer::stopSounds() { soundCues_.push_back({{}, -1, 0, true}); }
+
 SpriteInstance* MoviePlayer::level(int number) { return number == 0 ? root_.get() : nullptr; }
 
 DisplayObject* MoviePlayer::placement(SpriteInstance& clip)

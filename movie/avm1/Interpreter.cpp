@@ -369,7 +369,9 @@ Flow Machine::run(int begin, int end, Value& result)
                 clip->playing = false;
             break;
         case ToggleQuality:
+            break;
         case StopSounds:
+            rt_.host().stopSounds();
             break;
         case Add:
         case Multiply:

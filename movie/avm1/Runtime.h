@@ -21,6 +21,8 @@ public:
     virtual ~Host() = default;
     virtual void trace(const QString& message) = 0;
     virtual void quit() = 0;
+    // stopAllSounds(): every sound of the movie ends.
+    virtual void stopSounds() = 0;
     virtual SpriteInstance* level(int number) = 0;
     // The display object a sprite stands as in its parent (null for a level).
     virtual DisplayObject* placement(SpriteInstance& clip) = 0;

@@ -93,15 +93,19 @@ void MovieSound::followStream(const std::shared_ptr<const SpriteInstance>& insta
 
 void MovieSound::follow(MoviePlayer& player)
 {
-    for (const MoviePlayer::FrameEntry& entry : player.takeEnteredFrames()) {
-        const auto instance = entry.instance.lock();
+    for (const MoviePlayer::SoundCue& cue : player.takeSoundCues()) {
+        if (cue.stopsAllSounds) {
+            stopAll();
+            continue;
+        }
+        const auto instance = cue.instance.lock();
         if (!instance)
             continue;
         const Timeline& timeline = *instance->timeline;
-        for (const SoundStart& start : timeline.frames[std::size_t(entry.to)].sounds)
+        for (const SoundStart& start : timeline.frames[std::size_t(cue.to)].sounds)
             startOrStop(start);
         if (timeline.stream)
-            followStream(instance, entry.from, entry.to);
+            followStream(instance, cue.from, cue.to);
     }
     // A stream ends with its timeline's run: a timeline that did not move on,
     // was stopped or is gone.

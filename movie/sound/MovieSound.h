@@ -25,8 +25,10 @@ public:
     explicit MovieSound(std::shared_ptr<const Movie> movie);
     ~MovieSound();
 
-    // Takes the frames the player entered since the last call (its last
-    // step or rewind) and starts and stops sounds accordingly.
+    // Takes the player's sound cues since the last call (its last step or
+    // rewind) and starts and stops sounds accordingly. A script's
+    // stopAllSounds() ends them all; a stream starts again at the next
+    // frame of its timeline that carries a block.
     void follow(MoviePlayer& player);
     void stopAll();
     // The next `frames` stereo sample frames at kMixRate.

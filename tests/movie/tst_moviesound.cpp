@@ -4,6 +4,7 @@
 #include "MovieTestKit.h"
 #include "SoundTestKit.h"
 
+#include "movie/writer/ActionWriter.h"
 #include "movie/writer/SoundEncoding.h"
 #include "tests/support/ToneFiles.h"
 
@@ -74,6 +75,7 @@ private slots:
     void envelopeShapesEachChannel();
     void overlappingSoundsAddUp();
     void stopAndNoMultiple();
+    void scriptStopsAllSounds();
     void streamEndsWithItsSprite();
     void soundsNamedByClassAndUnplayableOnes();
     void corpusMovies();
@@ -307,6 +309,41 @@ void MovieSoundTest::stopAndNoMultiple()
     const std::vector<float> out = render(w.finish(), kFps);
     QVERIFY(std::abs(rms(window(out, 0, 0.3, 0.45)) - kToneRms) < 0.02); // one copy, not two
     QVERIFY(rms(window(out, 0, 0.5, 1.0)) < 0.001);
+}
+
+void MovieSoundTest::scriptStopsAllSounds()
+{
+    // A sound and a sprite's stream play until a frame script calls
+    // stopAllSounds() on the seventh frame; the stream then starts again
+    // with its timeline's next block.
+    SwfWriter w(40, 40, kFps);
+    w.defineSound(1, format(SoundFormat::PcmLittleEndian, 22050, 1), 22050, enc::pcm16(tone(440, 1.0, 22050, 1)));
+    SoundStreamHead head;
+    head.format = format(SoundFormat::PcmLittleEndian, 44100, 1);
+    head.samplesPerBlock = 3675;
+    w.beginSprite(5);
+    w.soundStreamHead(head);
+    const std::vector<qint16> samples = tone(1000, 1.0, 44100, 1);
+    for (int f = 0; f < kFps; ++f) {
+        w.soundStreamBlock(
+            enc::pcm16(std::vector<qint16>(samples.begin() + f * 3675, samples.begin() + (f + 1) * 3675)));
+        w.showFrame();
+    }
+    w.endSprite();
+    w.placeObject2(SwfWriter::Place::add(1, 5));
+    w.startSound(1);
+    for (int f = 0; f < kFps; ++f) {
+        if (f == 6)
+            w.doAction(movie::writer::ActionWriter().op(0x09).bytes()); // stopAllSounds
+        w.showFrame();
+    }
+    const std::vector<float> out = render(w.finish(), kFps);
+    const std::vector<float> before = window(out, 0, 0.1, 0.45);
+    QVERIFY(strength(before, 440) > 0.1 && strength(before, 1000) > 0.1);
+    QVERIFY(rms(window(out, 0, 0.51, 0.58)) < 0.001); // the rest of the seventh frame
+    const std::vector<float> after = window(out, 0, 0.65, 1.0);
+    QVERIFY(strength(after, 440) < 0.01);
+    QVERIFY(strength(after, 1000) > 0.1);
 }
 
 void MovieSoundTest::streamEndsWithItsSprite()

@@ -2,6 +2,7 @@
 // preview uses them, and its drawing.
 
 #include "base/EditorError.h"
+#include "movie/writer/ActionWriter.h"
 #include "movie/writer/SwfWriter.h"
 #include "platform/ShockwaveFlash.h"
 
@@ -18,8 +19,9 @@ namespace actions = movie::writer::actions;
 namespace {
 
 // `frames` frames at `fps`, a red square moving one pixel a frame over a
-// blue stage; with `stopAtEnd` the last frame stops the movie.
-QByteArray movingSquare(int frames, double fps, bool stopAtEnd)
+// blue stage; with `stopAtEnd` the last frame stops the movie; `script`
+// runs on the third frame.
+QByteArray movingSquare(int frames, double fps, bool stopAtEnd, const QByteArray& script = {})
 {
     SwfWriter w(100, 50, fps);
     w.setBackground(QColor(0, 0, 255));
@@ -33,6 +35,8 @@ QByteArray movingSquare(int frames, double fps, bool stopAtEnd)
         w.placeObject2(f == 0 ? SwfWriter::Place::add(1, 1).withMatrix(m) : SwfWriter::Place::modify(1).withMatrix(m));
         if (stopAtEnd && f == frames - 1)
             w.doAction(actions::stop());
+        if (!script.isEmpty() && f == 2)
+            w.doAction(script);
         w.showFrame();
     }
     return w.finish();
@@ -106,6 +110,19 @@ private slots:
         QVERIFY(player.IsPlaying());
         QTRY_COMPARE_WITH_TIMEOUT(player.CurrentFrame(), 4, 3000);
         QTRY_VERIFY_WITH_TIMEOUT(!player.IsPlaying(), 3000); // nothing more can change
+    }
+
+    // The control runs the title's scripts: a script method call stops the
+    // movie on its third frame of six.
+    void aTitleStoppedByItsScriptRestsThere()
+    {
+        const QByteArray stopRoot = movie::writer::ActionWriter().callMethod("_root", "stop").op(0x17).bytes(); // pop
+        QTemporaryDir dir;
+        TShockwaveFlash player;
+        player.setMovie(writeFile(dir, "logo.swf", movingSquare(6, 50, false, stopRoot)));
+        player.Play();
+        QTRY_VERIFY_WITH_TIMEOUT(!player.IsPlaying(), 3000);
+        QCOMPARE(player.CurrentFrame(), 3);
     }
 
     void stopHaltsAndPlayGoesOnFromThere()
