@@ -57,6 +57,24 @@ QByteArray eventMovie(const SoundFormat& f, quint32 count, const QByteArray& dat
     return w.finish();
 }
 
+// Sprite `id`: kFps frames whose stream plays a second of a tone at
+// 44.1 kHz, a block a frame.
+void defineStreamSprite(SwfWriter& w, quint16 id, double hz)
+{
+    SoundStreamHead head;
+    head.format = format(SoundFormat::PcmLittleEndian, 44100, 1);
+    head.samplesPerBlock = 3675;
+    w.beginSprite(id);
+    w.soundStreamHead(head);
+    const std::vector<qint16> samples = tone(hz, 1.0, 44100, 1);
+    for (int f = 0; f < kFps; ++f) {
+        w.soundStreamBlock(
+            enc::pcm16(std::vector<qint16>(samples.begin() + f * 3675, samples.begin() + (f + 1) * 3675)));
+        w.showFrame();
+    }
+    w.endSprite();
+}
+
 // Level of a sine of amplitude 0.5.
 constexpr double kToneRms = 0.5 / std::numbers::sqrt2;
 
@@ -318,18 +336,7 @@ void MovieSoundTest::scriptStopsAllSounds()
     // with its timeline's next block.
     SwfWriter w(40, 40, kFps);
     w.defineSound(1, format(SoundFormat::PcmLittleEndian, 22050, 1), 22050, enc::pcm16(tone(440, 1.0, 22050, 1)));
-    SoundStreamHead head;
-    head.format = format(SoundFormat::PcmLittleEndian, 44100, 1);
-    head.samplesPerBlock = 3675;
-    w.beginSprite(5);
-    w.soundStreamHead(head);
-    const std::vector<qint16> samples = tone(1000, 1.0, 44100, 1);
-    for (int f = 0; f < kFps; ++f) {
-        w.soundStreamBlock(
-            enc::pcm16(std::vector<qint16>(samples.begin() + f * 3675, samples.begin() + (f + 1) * 3675)));
-        w.showFrame();
-    }
-    w.endSprite();
+    defineStreamSprite(w, 5, 1000);
     w.placeObject2(SwfWriter::Place::add(1, 5));
     w.startSound(1);
     for (int f = 0; f < kFps; ++f) {
@@ -351,18 +358,7 @@ void MovieSoundTest::streamEndsWithItsSprite()
     // A sprite's stream plays while the sprite runs, and ends when the
     // movie removes the sprite on its sixth frame.
     SwfWriter w(40, 40, kFps);
-    SoundStreamHead head;
-    head.format = format(SoundFormat::PcmLittleEndian, 44100, 1);
-    head.samplesPerBlock = 3675;
-    w.beginSprite(5);
-    w.soundStreamHead(head);
-    const std::vector<qint16> samples = tone(440, 1.0, 44100, 1);
-    for (int f = 0; f < kFps; ++f) {
-        w.soundStreamBlock(
-            enc::pcm16(std::vector<qint16>(samples.begin() + f * 3675, samples.begin() + (f + 1) * 3675)));
-        w.showFrame();
-    }
-    w.endSprite();
+    defineStreamSprite(w, 5, 440);
     w.placeObject2(SwfWriter::Place::add(1, 5));
     for (int f = 0; f < kFps; ++f) {
         if (f == 6)
