@@ -53,13 +53,15 @@ QString typedName(const QFileDialog& dialog)
     return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
 }
 
-// The names the dialog lists, once its folder has been read.
-QStringList listedNames(const QFileDialog& dialog)
+// The names the dialog lists, once it lists `expected` of them or five
+// seconds have passed: the folder is read in the background, a few names
+// at a time.
+QStringList listedNames(const QFileDialog& dialog, int expected)
 {
     const auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
     QStringList names;
-    if (!QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) > 0; }, 5000))
-        return names;
+    if (!QTest::qWaitFor([list, expected] { return list->model()->rowCount(list->rootIndex()) >= expected; }, 5000))
+        qWarning("the dialog lists fewer names than expected");
     for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
         names << list->model()->index(row, 0, list->rootIndex()).data().toString();
     return names;
@@ -124,7 +126,7 @@ private slots:
         file("listed/song.mp3");
         QStringList listed;
         whenShown<QFileDialog>([&](QFileDialog& dialog) {
-            listed = listedNames(dialog);
+            listed = listedNames(dialog, 2);
             dialog.reject();
         });
         dialogs_.openFile({dir_.filePath("listed/song.mp3"), kMusicFilters, 2});
