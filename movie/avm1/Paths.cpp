@@ -98,7 +98,7 @@ Object* Runtime::resolveTargetPath(Activation& a, Object* start, QStringView pat
                 if (auto clip = clipOf(object)) {
                     for (auto& [depth, child] : clip->objects) {
                         if (!child.name.isEmpty() && sameName(child.name, name)) {
-                            value = Value(clipObject(child.sprite ? *child.sprite : *clip));
+                            value = childValue(*clip, child);
                             found = true;
                             break;
                         }

@@ -233,6 +233,15 @@ Object* Runtime::clipObject(SpriteInstance& clip)
     return clip.object;
 }
 
+Value Runtime::childValue(SpriteInstance& parent, const DisplayObject& child)
+{
+    if (child.sprite)
+        return Value(clipObject(*child.sprite));
+    if (child.character && child.character->scriptKind == Character::ScriptKind::TextField)
+        return {};
+    return Value(clipObject(parent));
+}
+
 std::shared_ptr<SpriteInstance> Runtime::clipOf(Object* object)
 {
     if (!object || object->kind != Object::Kind::Clip)
@@ -396,8 +405,7 @@ bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
     }
     for (auto& [depth, child] : clip->objects) {
         if (!child.name.isEmpty() && rt.sameName(child.name, name)) {
-            // A shape has no script object: its parent stands for it.
-            out = Value(rt.clipObject(child.sprite ? *child.sprite : *clip));
+            out = rt.childValue(*clip, child);
             return true;
         }
     }

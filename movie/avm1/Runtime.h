@@ -111,6 +111,11 @@ public:
 
     // The script object of a clip, made on first need.
     Object* clipObject(SpriteInstance& clip);
+    // What a script reaches by the name of `child`, an object of `parent`'s
+    // display list: a sprite's own object; for a shape its parent's, as the
+    // reference player gives it. A text field has no script object here, so
+    // it reaches nothing rather than the clip that holds it.
+    Value childValue(SpriteInstance& parent, const DisplayObject& child);
     // Makes a new clip's script object (of its registered class, if any);
     // with `runFrame` the clip's first frame runs, then `init`'s properties
     // are copied and the constructor runs. Timeline clips queue their

@@ -94,6 +94,27 @@ private slots:
         EXPECT_PIXEL(frame(*run.player), 5, 5, kGreen);
     }
 
+    // A text field has no script object: setting a property through its
+    // name must not move the clip that holds it.
+    void aTextFieldsNameDoesNotReachItsClip()
+    {
+        SwfWriter w = colourMovie();
+        SwfWriter::EditTextSpec field;
+        field.bounds = QRect(0, 0, 200, 200);
+        field.text = "Title";
+        w.defineEditText(4, field);
+        w.placeObject2(Place::add(1, 4).named("caption"));
+        w.doAction(A().push({A::str("caption"), A::num(0), A::num(100)})
+                       .op(0x23) // setProperty(caption, _x, 100)
+                       .push({A::str(""), A::num(0)})
+                       .op(0x22) // getProperty(this timeline, _x)
+                       .trace()
+                       .bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, QStringList{"0"});
+    }
+
     // tellTarget("outer/inner") { gotoAndStop(3); } from the movie's first frame.
     void tellTargetIntoANestedClip()
     {
