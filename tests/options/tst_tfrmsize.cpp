@@ -47,6 +47,16 @@ QStringList shownPanels(const TfrmSize& window)
 class TestTfrmSize : public QObject {
     Q_OBJECT
 
+    // The options window shown, its tree built from the form's category names.
+    TfrmSize& showNamedTree()
+    {
+        TfrmSize& window = fixture_->start(Editor::Start::Linked).frmSize;
+        window.setCategoryNames(kFormNames);
+        window.rebuildTree();
+        window.show();
+        return window;
+    }
+
 private slots:
     void init() { fixture_ = std::make_unique<EditorFixture>(); }
     void cleanup() { fixture_.reset(); }
@@ -84,11 +94,7 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, child);
         QFETCH(QStringList, shown);
-        Editor& editor = fixture_->start(Editor::Start::Linked);
-        TfrmSize& window = editor.frmSize;
-        window.setCategoryNames(kFormNames);
-        window.rebuildTree();
-        window.show();
+        TfrmSize& window = showNamedTree();
         // Start from another panel, so that every panel is switched.
         clickNode(window, node(window, 1, 3));
         clickNode(window, node(window, row, child));
@@ -97,11 +103,7 @@ private slots:
 
     void keyboardSelectionSwitchesNothing()
     {
-        Editor& editor = fixture_->start(Editor::Start::Linked);
-        TfrmSize& window = editor.frmSize;
-        window.setCategoryNames(kFormNames);
-        window.rebuildTree();
-        window.show();
+        TfrmSize& window = showNamedTree();
         clickNode(window, node(window, 0));
         QTest::keyClick(window.treeMain, Qt::Key_Down);
         QCOMPARE(window.treeMain->currentItem(), node(window, 1));
@@ -115,11 +117,7 @@ private slots:
     // leaves the selection, so the next click on the empty part keeps the panel.
     void otherButtonsSelectNothing()
     {
-        Editor& editor = fixture_->start(Editor::Start::Linked);
-        TfrmSize& window = editor.frmSize;
-        window.setCategoryNames(kFormNames);
-        window.rebuildTree();
-        window.show();
+        TfrmSize& window = showNamedTree();
         clickNode(window, node(window, 1, 1));
         for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton, Qt::BackButton})
             clickNode(window, node(window, 1, 2), button);
