@@ -35,7 +35,6 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     int frame = -1; // 0-based; -1 before the first frame is entered
     bool playing = true;
     int nesting = 0;
-    quint64 bornAtStep = 0;
     std::map<int, DisplayObject> objects; // by depth, drawn in ascending order
 
     // Scripting: where the sprite stands, its script object (owned by the

@@ -10,7 +10,6 @@ constexpr qsizetype kMaxBodyBytes = 64 * 1024 * 1024; // after decompression
 constexpr int kMaxFrames = 16000;                     // per timeline, as players allow
 constexpr int kMaxNesting = 32;                       // sprites within sprites
 constexpr int kMaxInstances = 20000;                  // live sprite instances of a player
-constexpr int kMaxScriptsPerTick = 10000;             // frame scripts run in one step
 constexpr int kMaxDrawnObjects = 100000;              // display objects drawn for one frame
 constexpr int kMaxWorkPerStep = 100000;               // instances made, frames and commands applied, actions run
                                                       // in one step of a player (or its start)

@@ -45,6 +45,12 @@ void merge(GotoPlace& into, const GotoPlace& next)
         p.hasBlendMode = true, p.blendMode = n.blendMode;
     if (n.hasVisible)
         p.hasVisible = true, p.visible = n.visible;
+    if (n.hasFilters)
+        p.hasFilters = true, p.filters = n.filters;
+    if (n.hasCacheAsBitmap)
+        p.hasCacheAsBitmap = true, p.cacheAsBitmap = n.cacheAsBitmap;
+    if (n.hasBackground)
+        p.hasBackground = true, p.background = n.background;
     // Name, clip depth and event handlers stay those of the first placement.
 }
 
@@ -98,7 +104,6 @@ std::shared_ptr<SpriteInstance> MoviePlayer::newInstance(const Timeline& timelin
     std::shared_ptr<SpriteInstance> instance(new SpriteInstance, deleter);
     instance->timeline = &timeline;
     instance->nesting = nesting;
-    instance->bornAtStep = step_;
     return instance;
 }
 
@@ -110,7 +115,6 @@ void MoviePlayer::step()
 {
     if (quit_)
         return;
-    ++step_;
     runStep();
 }
 

@@ -126,7 +126,6 @@ private:
     std::function<void(const QString&)> traceHandler_;
     DisplayObject rootPlacement_;
     Timeline emptyTimeline_;
-    quint64 step_ = 0;
     quint64 version_ = 0;
     int workLeft_ = 0;
     int instanceNames_ = 0;

@@ -99,8 +99,6 @@ Value dateToString(Runtime&, NativeCall& c)
 
 enum MathOp { Abs, Min, Max, Sin, Cos, Atan2, Tan, Exp, Log, Sqrt, Round, Random, Floor, Ceil, Atan, Asin, Acos, Pow };
 
-quint32 randomState = 0x1F123BB5u;
-
 template <MathOp op>
 Value math(Runtime& rt, NativeCall& c)
 {
@@ -150,9 +148,7 @@ Value math(Runtime& rt, NativeCall& c)
     case Round:
         return Value(std::floor(x + 0.5));
     case Random:
-        // A fixed sequence: a title plays the same way every time.
-        randomState = randomState * 1103515245u + 12345u;
-        return Value(double(randomState & 0x7FFFFFFF) / 2147483648.0);
+        return Value(double(rt.nextRandom()) / 2147483648.0);
     case Floor:
         return Value(std::floor(x));
     case Ceil:

@@ -8,7 +8,6 @@
 #include "movie/avm1/Operators.h"
 #include "movie/avm1/Runtime.h"
 
-#include <QElapsedTimer>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -170,8 +169,6 @@ private:
 
 enum class Flow { Normal, Return };
 
-quint32 randomState = 0x2545F491u;
-
 // One activation's run: the loop and the actions that need more than a line.
 class Machine {
 public:
@@ -231,7 +228,7 @@ private:
     Flow doTry(Payload p, int blocksBegin, int& next, Value& result);
     Flow doWith(int begin, int size, Value& result);
     void extends();
-    void getUrl(const QString& url, const QString& target);
+    void getUrl(const QString& url);
     bool frameLoaded(const Value& frame);
 
     Runtime& rt_;
@@ -527,8 +524,7 @@ Flow Machine::run(int begin, int end, Value& result)
         }
         case RandomNumber: {
             const qint32 max = rt_.toInt32(pop());
-            randomState = randomState * 1664525u + 1013904223u;
-            push(Value(max > 0 ? double(randomState % quint32(max)) : 0.0));
+            push(Value(max > 0 ? double(rt_.nextRandom() % quint32(max)) : 0.0));
             break;
         }
         case CharToAscii:
@@ -544,13 +540,9 @@ Flow Machine::run(int begin, int end, Value& result)
             push(c == 0 ? Value(QString()) : Value(QString(QChar(char16_t(c)))));
             break;
         }
-        case GetTime: {
-            static QElapsedTimer clock;
-            if (!clock.isValid())
-                clock.start();
-            push(Value(double(clock.elapsed())));
+        case GetTime:
+            push(Value(rt_.elapsedMs()));
             break;
-        }
         case Delete: {
             const QString name = rt_.toString(pop());
             Object* o = pop().object();
@@ -740,10 +732,7 @@ Flow Machine::run(int begin, int end, Value& result)
             break;
         }
         case GetURL: {
-            const QString url = text(p.string());
-            getUrl(url, text(p.string()));
-            if (rt_.aborted())
-                return Flow::Normal;
+            getUrl(text(p.string())); // the window that follows does not matter
             break;
         }
         case StoreRegister: {
@@ -829,10 +818,8 @@ Flow Machine::run(int begin, int end, Value& result)
         }
         case GetURL2: {
             p.u8();
-            const QString window = rt_.toString(pop());
-            getUrl(rt_.toString(pop()), window);
-            if (rt_.aborted())
-                return Flow::Normal;
+            pop(); // the window
+            getUrl(rt_.toString(pop()));
             break;
         }
         case Call:
@@ -1196,9 +1183,8 @@ void Machine::extends()
     rt_.set(subclass, QStringLiteral("prototype"), Value(prototype));
 }
 
-void Machine::getUrl(const QString& url, const QString& target)
+void Machine::getUrl(const QString& url)
 {
-    Q_UNUSED(target);
     // Only fscommand("quit") does anything: the movie stops for good.
     static const QLatin1String prefix("FSCommand:");
     if (url.startsWith(prefix, Qt::CaseInsensitive)
@@ -1331,7 +1317,6 @@ Value Runtime::invoke(Object* function, const Value& thisValue, std::span<const 
     a.callee = function;
     a.constants = f.constants;
     a.version = version_;
-    a.inFunction = true;
     if (f.two)
         a.registers.resize(f.registerCount);
 

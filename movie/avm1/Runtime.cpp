@@ -44,8 +44,16 @@ CallDepth::CallDepth(Runtime& rt) : rt(rt)
 
 Runtime::Runtime(Host& host, int version) : host_(host), version_(version)
 {
+    clock_.start();
     installBuiltins();
     beginStep();
+}
+
+quint32 Runtime::nextRandom()
+{
+    // The high bits of the congruential sequence; its low bits repeat soon.
+    randomState_ = randomState_ * 1103515245u + 12345u;
+    return randomState_ >> 1;
 }
 
 Runtime::~Runtime() = default;

@@ -2,6 +2,7 @@
 
 #include "movie/avm1/Object.h"
 
+#include <QElapsedTimer>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -70,7 +71,6 @@ struct Activation {
     std::shared_ptr<const QStringList> constants;
     std::vector<Value> registers; // DefineFunction2's own; else the runtime's four
     int version = 0;
-    bool inFunction = false;
 };
 
 // The script engine of one player: the heap, the global object and its
@@ -86,6 +86,11 @@ public:
     Host& host() { return host_; }
     Heap& heap() { return heap_; }
     int version() const { return version_; }
+    // getTimer(): milliseconds since the movie started.
+    double elapsedMs() const { return double(clock_.elapsed()); }
+    // The next of a fixed sequence of 31-bit numbers, so that a title plays
+    // the same way every time it starts.
+    quint32 nextRandom();
     bool caseSensitive() const { return version_ >= 7; }
     // A property name as this version compares names.
     QString key(const QString& name) const { return caseSensitive() ? name : name.toLower(); }
@@ -186,7 +191,6 @@ public:
 
     // One unit of work from the step's budget; ends every script when spent.
     void spend(qint64 units = 1);
-    bool aborted() const { return aborted_; }
     // Ends every script of this step (fscommand quit, limits).
     [[noreturn]] void abort();
     // The constant pool code starts with: the last one a script set.
@@ -242,7 +246,6 @@ public:
     Activation* current() const { return current_; }
     void setCurrent(Activation* a) { current_ = a; }
     Value registers[4];
-    int depth() const { return depth_; }
 
 private:
     friend struct CallDepth;
@@ -275,6 +278,8 @@ private:
     std::vector<std::weak_ptr<SpriteInstance>> clips_; // every clip with a script object
     QHash<QString, Object*> classes_;
     qint64 workLeft_ = 0;
+    QElapsedTimer clock_;
+    quint32 randomState_ = 0x1F123BB5u;
     int depth_ = 0;
     bool aborted_ = false;
 };
