@@ -114,6 +114,28 @@ private slots:
         EXPECT_SHOWN(p, kBlue);
     }
 
+    // A goto gathers what every frame it passes changes: a move on the
+    // second frame and, on the third, a filter that turns red into blue.
+    void gotoKeepsTheChangesOfEveryFramePassed()
+    {
+        SwfWriter w = colourMovie();
+        w.placeObject2(Place::add(1, Red));
+        w.doAction(actions::gotoFrame(2));
+        w.showFrame();
+        w.placeObject2(Place::modify(1).withMatrix(Matrix{}));
+        w.showFrame();
+        movie::Filter redToBlue;
+        redToBlue.kind = movie::Filter::Kind::ColorMatrix;
+        redToBlue.matrix = {0, 0, 1, 0, 0, /**/ 0, 1, 0, 0, 0, /**/ 1, 0, 0, 0, 0, /**/ 0, 0, 0, 1, 0};
+        Place filtered = Place::modify(1);
+        filtered.filters = movie::FilterList{redToBlue};
+        w.placeObject3(filtered);
+        w.showFrame();
+        const auto p = play(w.finish());
+        QCOMPARE(p->currentFrame(), 3);
+        EXPECT_SHOWN(p, kBlue);
+    }
+
     // gotoAndPlay("loop"): GotoLabel followed by Play; going back rebuilds
     // the display list of that frame.
     void gotoLabelAndPlay()
