@@ -89,8 +89,13 @@ void TShockwaveFlash::startClock()
         clock_.start(std::max(5, static_cast<int>(audio_->frameMilliseconds() / 2)));
         return;
     }
+    clock_.start(frameInterval());
+}
+
+int TShockwaveFlash::frameInterval() const
+{
     const double fps = std::clamp(player_->movie().frameRate(), 1.0, 120.0);
-    clock_.start(static_cast<int>(std::lround(1000.0 / fps)));
+    return static_cast<int>(std::lround(1000.0 / fps));
 }
 
 void TShockwaveFlash::tick()
@@ -106,12 +111,19 @@ void TShockwaveFlash::tick()
         }
     } else {
         player_->step();
+        // Silenced by another movie's preview: back to this movie's own pace.
+        if (clock_.interval() != frameInterval())
+            clock_.setInterval(frameInterval());
     }
     if (player_->version() != frameVersion_)
         update();
-    // A movie that has come to rest cannot change again until Play.
-    if (!player_->isAnimating())
+    // A movie that has come to rest cannot change again until Play; its
+    // last sounds play out, then the audio device is let go.
+    if (!player_->isAnimating() && !(audio_ && audio_->isSounding())) {
         clock_.stop();
+        if (audio_)
+            audio_->silence();
+    }
 }
 
 void TShockwaveFlash::hideEvent(QHideEvent* event)

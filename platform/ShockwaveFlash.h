@@ -59,6 +59,8 @@ protected:
 private:
     void tick();
     void startClock();
+    // Milliseconds a frame at the movie's own rate.
+    int frameInterval() const;
     // The clock, and the movie's sound when it has any.
     void startPlaying();
 

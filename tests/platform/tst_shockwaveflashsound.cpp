@@ -16,27 +16,37 @@ using movie::writer::SwfWriter;
 
 namespace {
 
+// `samples` of a tone at 22.05 kHz, started where the writer stands.
+void startTone(SwfWriter& w, int samples)
+{
+    std::vector<qint16> tone(static_cast<std::size_t>(samples));
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = qint16(std::lround(8000 * std::sin(double(i) * 0.1)));
+    movie::SoundFormat format;
+    format.codec = movie::SoundFormat::PcmLittleEndian;
+    format.rate = 22050;
+    w.defineSound(1, format, quint32(samples), movie::writer::pcm16(tone));
+    w.startSound(1);
+}
+
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
+{
+    QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
 // 48 frames at 24 a second; with `sound`, two seconds of a tone start on the first.
 QString writeMovie(const QTemporaryDir& dir, const char* name, bool sound)
 {
     SwfWriter w(100, 50, 24);
-    if (sound) {
-        std::vector<qint16> tone(44100);
-        for (std::size_t i = 0; i < tone.size(); ++i)
-            tone[i] = qint16(std::lround(8000 * std::sin(double(i) * 0.1)));
-        movie::SoundFormat format;
-        format.codec = movie::SoundFormat::PcmLittleEndian;
-        format.rate = 22050;
-        w.defineSound(1, format, 44100, movie::writer::pcm16(tone));
-        w.startSound(1);
-    }
+    if (sound)
+        startTone(w, 44100);
     for (int f = 0; f < 48; ++f)
         w.showFrame();
-    QString path = dir.filePath(QString::fromLatin1(name));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(w.finish());
-    return path;
+    return writeFile(dir, name, w.finish());
 }
 
 // True when no further buffer of the movie's sound reaches the device for a while.
@@ -101,6 +111,24 @@ private slots:
         QVERIFY(!first.IsSounding());
         QVERIFY(second.IsSounding());
         QVERIFY(first.IsPlaying()); // its picture plays on
+    }
+
+    // A movie that comes to rest plays its last sound out, then lets the
+    // audio device go.
+    void aMovieAtRestLetsTheDeviceGo()
+    {
+        SwfWriter w(100, 50, 24);
+        startTone(w, 5512); // a quarter of a second
+        w.showFrame();
+        w.doAction(movie::writer::actions::stop());
+        w.showFrame();
+        TShockwaveFlash player;
+        player.show();
+        player.setMovie(writeFile(dir_, "short.swf", w.finish()));
+        player.Play();
+        QTRY_VERIFY(!player.IsPlaying());
+        QVERIFY(!player.IsSounding());
+        QVERIFY(staysSilent(player));
     }
 
     void silentMovieOpensNoDevice()
