@@ -167,18 +167,21 @@ struct Piece {
     double width;
 };
 
-std::vector<Piece> piecesOf(const TextParagraph& paragraph, Typefaces& faces)
+// A password field shows a "*" for every character, spaces included, and
+// is measured as it shows.
+std::vector<Piece> piecesOf(const TextParagraph& paragraph, Typefaces& faces, bool password)
 {
     std::vector<Piece> pieces;
     for (const TextRun& run : paragraph.runs) {
         const Typeface* face = faces.of(run);
         if (!face)
             continue;
+        const QString shown = password ? QString(run.text.size(), QLatin1Char('*')) : run.text;
         qsizetype start = 0;
-        for (qsizetype i = 1; i <= run.text.size(); ++i) {
-            if (i < run.text.size() && (run.text[i] == QLatin1Char(' ')) == (run.text[i - 1] == QLatin1Char(' ')))
+        for (qsizetype i = 1; i <= shown.size(); ++i) {
+            if (i < shown.size() && (shown[i] == QLatin1Char(' ')) == (shown[i - 1] == QLatin1Char(' ')))
                 continue;
-            const QString text = run.text.mid(start, i - start);
+            const QString text = shown.mid(start, i - start);
             pieces.push_back({text, &run, face, text.startsWith(QLatin1Char(' ')), face->width(text)});
             start = i;
         }
@@ -202,9 +205,8 @@ QPainterPath& inkOf(Ink& ink, const QColor& colour)
 void layOut(const EditTextDef& field, const std::vector<TextParagraph>& paragraphs, Typefaces& faces, Ink& ink)
 {
     double top = field.bounds.top() + kGutter;
-    bool firstLine = true;
     for (const TextParagraph& paragraph : paragraphs) {
-        const std::vector<Piece> pieces = piecesOf(paragraph, faces);
+        const std::vector<Piece> pieces = piecesOf(paragraph, faces, field.password);
         const double left = field.bounds.left() + kGutter + field.leftMargin + paragraph.leftMargin
             + paragraph.blockIndent + (paragraph.bullet ? 2 * 240.0 : 0);
         const double room = field.bounds.right() - kGutter - field.rightMargin - paragraph.rightMargin - left;
@@ -251,8 +253,7 @@ void layOut(const EditTextDef& field, const std::vector<TextParagraph>& paragrap
                 const Piece& piece = pieces[i];
                 QPainterPath& path = inkOf(ink, piece.run->color);
                 if (!piece.space)
-                    piece.face->draw(field.password ? QString(piece.text.size(), QLatin1Char('*')) : piece.text, x,
-                                     baseline, path);
+                    piece.face->draw(piece.text, x, baseline, path);
                 if (piece.run->underline) {
                     const double thickness = std::max(20.0, piece.run->size / 16);
                     path.addRect(QRectF(x, baseline + thickness, piece.width, thickness));
@@ -262,9 +263,8 @@ void layOut(const EditTextDef& field, const std::vector<TextParagraph>& paragrap
             top = baseline + descent + field.leading + paragraph.leading;
             next = end;
             firstOfParagraph = false;
-            firstLine = false;
         } while (next < pieces.size());
-        if (!field.multiline && !firstLine)
+        if (!field.multiline)
             break;
     }
 }

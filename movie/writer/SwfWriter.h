@@ -139,7 +139,7 @@ public:
         quint16 height = 240;
         std::optional<QColor> color;
         QByteArray text; // UTF-8
-        bool wordWrap = false, multiline = false, html = false, border = false, useOutlines = true;
+        bool wordWrap = false, multiline = false, password = false, html = false, border = false, useOutlines = true;
         std::optional<int> align; // with it, a layout of zero margins
     };
     void defineEditText(quint16 id, const EditTextSpec& field);

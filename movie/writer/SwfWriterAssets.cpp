@@ -246,8 +246,8 @@ void SwfWriter::defineEditText(quint16 id, const EditTextSpec& f)
     BitWriter w;
     w.u16(id);
     writeRect(w, f.bounds);
-    w.u8((f.text.isNull() ? 0 : 0x80) | (f.wordWrap ? 0x40 : 0) | (f.multiline ? 0x20 : 0) | 0x08 | (f.color ? 0x04 : 0)
-         | (f.font ? 0x01 : 0));
+    w.u8((f.text.isNull() ? 0 : 0x80) | (f.wordWrap ? 0x40 : 0) | (f.multiline ? 0x20 : 0) | (f.password ? 0x10 : 0)
+         | 0x08 | (f.color ? 0x04 : 0) | (f.font ? 0x01 : 0));
     w.u8((f.align ? 0x20 : 0) | (f.border ? 0x08 : 0) | (f.html ? 0x02 : 0) | (f.useOutlines ? 0x01 : 0));
     if (f.font) {
         w.u16(*f.font);

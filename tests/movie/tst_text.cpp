@@ -23,11 +23,11 @@ SwfWriter::FontSpec squareFont(int version)
     SwfWriter::FontSpec font;
     ShapeSpec square;
     square.rect(QRect(0, -em, em, em), 1);
-    font.glyphs = {square, ShapeSpec{}};
-    font.codes = {'A', ' '};
-    font.advances = {static_cast<qint16>(em), static_cast<qint16>(em)};
-    if (version == 3) // advances above 32767 do not fit: half-em ones then
-        font.advances = {static_cast<qint16>(em / 2), static_cast<qint16>(em / 2)};
+    font.glyphs = {square, ShapeSpec{}, square};
+    font.codes = {'A', ' ', '*'};
+    // Advances above 32767 do not fit in DefineFont3 units: half-em ones then.
+    const auto advance = static_cast<qint16>(version == 3 ? em / 2 : em);
+    font.advances = {advance, advance, advance};
     font.ascent = static_cast<quint16>(std::min(em, 32767));
     return font;
 }
@@ -132,6 +132,18 @@ private slots:
         EXPECT_PIXEL(img, 32, 12, kBlue);  // the space
         EXPECT_PIXEL(img, 52, 12, kGreen); // x 42..62
         EXPECT_PIXEL(img, 12, 30, kBlue);
+    }
+
+    // A password field shows a "*" for every character, spaces included.
+    void passwordFieldHidesEveryCharacter()
+    {
+        SwfWriter::EditTextSpec field = greenField("A A");
+        field.password = true;
+        const QImage img = drawField(field);
+        EXPECT_PIXEL(img, 12, 12, kGreen);
+        EXPECT_PIXEL(img, 32, 12, kGreen); // the space's "*"
+        EXPECT_PIXEL(img, 52, 12, kGreen);
+        EXPECT_PIXEL(img, 72, 12, kBlue);
     }
 
     void editFieldInDefineFont3Units()
