@@ -55,4 +55,17 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
 };
 
+// The timeline at the top of the clip's tree (the clip itself without a
+// parent); null for null.
+inline SpriteInstance* rootOf(SpriteInstance* clip)
+{
+    while (clip) {
+        auto parent = clip->parent.lock();
+        if (!parent)
+            break;
+        clip = parent.get();
+    }
+    return clip;
+}
+
 } // namespace movie

@@ -400,7 +400,7 @@ void convolution(QImage& image, const Filter& f)
     if (f.kernel.empty() || f.divisor == 0)
         return;
     const QImage source = image.copy();
-    const QRgb outside = qUnpremultiply(premultiplied(f.color, 255));
+    const QRgb outside = f.color.rgba();
     const int w = image.width(), h = image.height();
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QMargins>
 #include <array>
-#include <memory>
 #include <vector>
 
 namespace movie {

@@ -55,16 +55,6 @@ double twips(const QString& value, double fallback)
     return ok ? std::clamp(v, -4000.0, 4000.0) * 20 : fallback;
 }
 
-QString decodeEntities(QString text)
-{
-    return text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-        .replace(QLatin1String("&gt;"), QLatin1String(">"))
-        .replace(QLatin1String("&quot;"), QLatin1String("\""))
-        .replace(QLatin1String("&apos;"), QLatin1String("'"))
-        .replace(QLatin1String("&nbsp;"), QString(QChar(0xA0)))
-        .replace(QLatin1String("&amp;"), QLatin1String("&"));
-}
-
 class Reader {
 public:
     Reader(const TextRun& style, const TextParagraph& format) : format_(format)
@@ -219,6 +209,16 @@ private:
 };
 
 } // namespace
+
+QString decodeEntities(QString text)
+{
+    return text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&apos;"), QLatin1String("'"))
+        .replace(QLatin1String("&nbsp;"), QString(QChar(0xA0)))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
 
 std::vector<TextParagraph> parseHtmlText(const QString& html, const TextRun& style, const TextParagraph& format)
 {

@@ -30,6 +30,10 @@ struct TextParagraph {
 // margins and block indent; entities) into paragraphs, starting from the
 // field's own style and format. Unknown tags are dropped, their text kept;
 // styles nest to a bounded depth.
+// The text with the entities of edit-field HTML (&lt; &gt; &quot; &apos;
+// &nbsp; &amp;) as the characters they stand for.
+QString decodeEntities(QString text);
+
 std::vector<TextParagraph> parseHtmlText(const QString& html, const TextRun& style, const TextParagraph& format);
 
 } // namespace movie

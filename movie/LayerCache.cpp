@@ -3,7 +3,6 @@
 #include "movie/Limits.h"
 
 #include <bit>
-#include <cstring>
 
 namespace movie {
 

@@ -1,12 +1,12 @@
 #include "movie/MovieParser.h"
 
 #include "movie/Bitmap.h"
+#include "movie/FileText.h"
 #include "movie/Limits.h"
 #include "movie/Movie.h"
 #include "movie/SwfReader.h"
 #include "movie/TagCodes.h"
 #include "movie/Text.h"
-#include "movie/avm1/FileText.h"
 
 #include <algorithm>
 #include <functional>
@@ -156,7 +156,7 @@ private:
             if ((p.hasRatio = flags & 0x10))
                 p.ratio = body.u16();
             if (flags & 0x20)
-                p.name = avm1::decodeFileText(body.string(), movie_.version_);
+                p.name = decodeFileText(body.string(), movie_.version_);
             if ((p.hasClipDepth = flags & 0x40))
                 p.clipDepth = body.u16();
             if (body.overrun())
@@ -308,7 +308,7 @@ private:
             const int count = body.u16();
             for (int i = 0; i < count && !body.overrun(); ++i) {
                 const quint16 id = body.u16();
-                const QString name = avm1::decodeFileText(body.string(), movie_.version_);
+                const QString name = decodeFileText(body.string(), movie_.version_);
                 if (!body.overrun())
                     movie_.exports_.emplace_back(name, id);
             }

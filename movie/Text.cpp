@@ -1,5 +1,6 @@
 #include "movie/Text.h"
 
+#include "movie/FileText.h"
 #include "movie/HtmlText.h"
 #include "movie/Limits.h"
 #include "movie/SwfReader.h"
@@ -269,11 +270,6 @@ void layOut(const EditTextDef& field, const std::vector<TextParagraph>& paragrap
     }
 }
 
-QString decodeText(const QByteArray& bytes, int movieVersion)
-{
-    return movieVersion >= 6 ? QString::fromUtf8(bytes) : QString::fromLocal8Bit(bytes);
-}
-
 } // namespace
 
 int FontDef::glyphFor(char32_t code) const
@@ -474,7 +470,7 @@ EditTextDef readEditText(SwfReader& r, int movieVersion)
     }
     r.string(); // variable name
     if (hasText) {
-        const QString text = decodeText(r.string(), movieVersion);
+        const QString text = decodeFileText(r.string(), movieVersion);
         field.text = html ? plainTextOfHtml(text) : text;
         if (html)
             field.html = text;
@@ -554,13 +550,7 @@ QString plainTextOfHtml(const QString& html)
     text.remove(tags);
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1); // the closing paragraph ends the text, it adds no line
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-        .replace(QLatin1String("&gt;"), QLatin1String(">"))
-        .replace(QLatin1String("&quot;"), QLatin1String("\""))
-        .replace(QLatin1String("&apos;"), QLatin1String("'"))
-        .replace(QLatin1String("&nbsp;"), QLatin1String(" "))
-        .replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
+    return decodeEntities(text);
 }
 
 } // namespace movie

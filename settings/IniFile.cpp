@@ -74,10 +74,10 @@ QStringView withoutOuterSpaces(QStringView name)
     return name;
 }
 
-enum class LineKind { Empty, Comment, Section, Key };
+enum class LineKind { Nothing, Section, Key }; // nothing: a blank line or a comment
 
 struct LineMeaning {
-    LineKind kind = LineKind::Empty;
+    LineKind kind = LineKind::Nothing;
     QStringView name;
     QStringView value;
 };
@@ -90,10 +90,8 @@ struct LineMeaning {
 LineMeaning meaningOf(QStringView line)
 {
     const QStringView text = trimmed(line);
-    if (text.isEmpty())
+    if (text.isEmpty() || text.front() == u';')
         return {};
-    if (text.front() == u';')
-        return {LineKind::Comment, {}, {}};
     if (text.front() == u'[') {
         QStringView name = text.sliced(1);
         if (const qsizetype close = name.indexOf(u']'); close >= 0)

@@ -2,8 +2,8 @@
 // runtime's stack, one action at a time, each from the step's budget.
 
 #include "movie/DisplayList.h"
+#include "movie/FileText.h"
 #include "movie/Limits.h"
-#include "movie/avm1/FileText.h"
 #include "movie/avm1/NumberText.h"
 #include "movie/avm1/Operators.h"
 #include "movie/avm1/Runtime.h"
@@ -265,12 +265,8 @@ std::shared_ptr<SpriteInstance> Machine::targetOrRoot()
     if (auto t = target())
         return t;
     auto base = rt_.clipOf(a_.baseClip);
-    SpriteInstance* at = base ? base.get() : rt_.host().level(0);
-    if (!at)
-        return nullptr;
-    while (auto p = at->parent.lock())
-        at = p.get();
-    return at->shared_from_this();
+    SpriteInstance* root = rootOf(base ? base.get() : rt_.host().level(0));
+    return root ? root->shared_from_this() : nullptr;
 }
 
 void Machine::doPush(Payload p)
@@ -1353,17 +1349,13 @@ Value Runtime::invoke(Object* function, const Value& thisValue, std::span<const 
         else if (!zuper.isUndefined())
             define(locals, QStringLiteral("super"), zuper);
     }
-    auto rootOf = [&]() -> Value {
+    auto rootValue = [&]() -> Value {
         auto clip = clipOf(baseClip);
-        SpriteInstance* at = clip ? clip.get() : host_.level(0);
-        if (!at)
-            return {};
-        while (auto p = at->parent.lock())
-            at = p.get();
-        return Value(clipObject(*at));
+        SpriteInstance* root = rootOf(clip ? clip.get() : host_.level(0));
+        return root ? Value(clipObject(*root)) : Value();
     };
     if (f.flags & PreloadRoot)
-        preload(rootOf());
+        preload(rootValue());
     if (f.flags & PreloadParent) {
         // A root has no parent, and then nothing is loaded: the next
         // preload takes the register.

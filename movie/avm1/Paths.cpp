@@ -11,17 +11,6 @@ namespace movie::avm1 {
 
 namespace {
 
-SpriteInstance* rootOf(SpriteInstance* clip)
-{
-    while (clip) {
-        auto parent = clip->parent.lock();
-        if (!parent)
-            break;
-        clip = parent.get();
-    }
-    return clip;
-}
-
 // The rightmost ':' (or '.', from version 5 on) that splits a path from
 // its variable name; -1 for none.
 qsizetype variableSplit(const QString& path, bool dots)

@@ -388,10 +388,7 @@ bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
     const bool magic = name.startsWith(u'_');
     if (magic && rt.version() >= 5) {
         if (rt.sameName(name, QStringLiteral("_root"))) {
-            SpriteInstance* root = clip.get();
-            while (auto p = root->parent.lock())
-                root = p.get();
-            out = Value(rt.clipObject(*root));
+            out = Value(rt.clipObject(*rootOf(clip.get())));
             return true;
         }
         if (rt.sameName(name, QStringLiteral("_parent"))) {

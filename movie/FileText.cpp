@@ -1,6 +1,6 @@
-#include "movie/avm1/FileText.h"
+#include "movie/FileText.h"
 
-namespace movie::avm1 {
+namespace movie {
 
 QString decodeFileText(QByteArrayView bytes, int version)
 {
@@ -20,4 +20,4 @@ QString decodeFileText(QByteArrayView bytes, int version)
     return text;
 }
 
-} // namespace movie::avm1
+} // namespace movie
