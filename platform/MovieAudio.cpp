@@ -31,8 +31,7 @@ void MovieAudio::start(const std::shared_ptr<const movie::Movie>& movie, movie::
     {
         // Under the lock in case the device is still open from an earlier Play.
         const AudioOutput::Lock lock(output_);
-        if (movie != movie_ || !sound_) {
-            movie_ = movie;
+        if (!sound_ || &sound_->movie() != movie.get()) {
             sound_ = std::make_unique<movie::MovieSound>(movie);
         }
         sound_->follow(player);

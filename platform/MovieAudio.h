@@ -42,7 +42,6 @@ public:
 
     // Whether the device is playing and anything of the movie sounds.
     bool isSounding() const;
-    bool hasDevice() const { return output_.isOpen(); }
     // Buffers of mixed sound handed to the device so far.
     quint64 buffersDelivered() const { return buffers_.load(); }
 
@@ -51,7 +50,6 @@ private:
     void render(float* out, int frames);
 
     AudioOutput output_;
-    std::shared_ptr<const movie::Movie> movie_;
     std::unique_ptr<movie::MovieSound> sound_; // changed only under the output's lock
     bool running_ = false;
     double perFrame_ = kRate / 12.0; // mixer samples a frame

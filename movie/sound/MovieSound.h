@@ -37,6 +37,7 @@ public:
     // Mixer samples per frame of the movie's timeline.
     double samplesPerFrame() const;
     bool isSounding() const { return mixer_.playingCount() > 0; }
+    const Movie& movie() const { return *movie_; }
     const QStringList& warnings() const { return mixer_.warnings(); }
 
 private:

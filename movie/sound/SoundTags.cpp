@@ -48,8 +48,7 @@ QString codecName(int codec)
     }
 }
 
-} // namespace
-
+// The format byte of DefineSound and of the stream heads.
 SoundFormat soundFormatFromByte(quint8 bits)
 {
     static constexpr double kRates[] = {44100.0 / 8, 11025, 22050, 44100};
@@ -60,6 +59,8 @@ SoundFormat soundFormatFromByte(quint8 bits)
     f.stereo = bits & 0x01;
     return f;
 }
+
+} // namespace
 
 bool SoundCatalog::readDefinition(int code, SwfReader body, QStringList& warnings)
 {

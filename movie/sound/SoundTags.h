@@ -44,6 +44,4 @@ private:
 // for every other tag.
 bool readSoundControlTag(int code, SwfReader body, Timeline& timeline, Frame& frame, SoundCatalog& catalog);
 
-SoundFormat soundFormatFromByte(quint8 bits);
-
 } // namespace movie
