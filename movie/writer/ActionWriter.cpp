@@ -1,6 +1,7 @@
 #include "movie/writer/ActionWriter.h"
 
 #include "movie/writer/BitWriter.h"
+#include "movie/writer/SwfWriter.h"
 
 #include <cstring>
 
@@ -82,22 +83,22 @@ ActionWriter& ActionWriter::setTarget(const QByteArray& target)
     return action(0x8B, w.data());
 }
 
+ActionWriter& ActionWriter::gotoLabel(const QByteArray& label)
+{
+    BitWriter w;
+    w.string(label);
+    return action(0x8C, w.data());
+}
+
 ActionWriter& ActionWriter::label(const QByteArray& name)
 {
     labels_[name] = static_cast<int>(bytes_.size());
     return *this;
 }
 
-ActionWriter& ActionWriter::jump(const QByteArray& label)
+ActionWriter& ActionWriter::branch(quint8 code, const QByteArray& label)
 {
-    action(0x99, QByteArray(2, '\0'));
-    branches_.push_back({static_cast<int>(bytes_.size()) - 2, label});
-    return *this;
-}
-
-ActionWriter& ActionWriter::ifTrue(const QByteArray& label)
-{
-    action(0x9D, QByteArray(2, '\0'));
+    action(code, QByteArray(2, '\0'));
     branches_.push_back({static_cast<int>(bytes_.size()) - 2, label});
     return *this;
 }
@@ -129,5 +130,15 @@ QByteArray ActionWriter::bytes() const
     }
     return out;
 }
+
+namespace actions {
+QByteArray stop() { return ActionWriter().op(0x07).bytes(); }
+QByteArray play() { return ActionWriter().op(0x06).bytes(); }
+QByteArray nextFrame() { return ActionWriter().op(0x04).bytes(); }
+QByteArray previousFrame() { return ActionWriter().op(0x05).bytes(); }
+QByteArray gotoFrame(int frame) { return ActionWriter().gotoFrame(frame).bytes(); }
+QByteArray gotoLabel(const QByteArray& label) { return ActionWriter().gotoLabel(label).bytes(); }
+QByteArray setTarget(const QByteArray& target) { return ActionWriter().setTarget(target).bytes(); }
+} // namespace actions
 
 } // namespace movie::writer

@@ -42,11 +42,12 @@ public:
     ActionWriter& gotoFrame(int zeroBasedFrame);
     // gotoAndPlay / gotoAndStop of the frame (number or label) on the stack.
     ActionWriter& gotoFrame2(bool play);
+    ActionWriter& gotoLabel(const QByteArray& label);
     ActionWriter& setTarget(const QByteArray& target);
     ActionWriter& label(const QByteArray& name);
-    ActionWriter& jump(const QByteArray& label);
+    ActionWriter& jump(const QByteArray& label) { return branch(0x99, label); }
     // Jumps when the value on the stack is true.
-    ActionWriter& ifTrue(const QByteArray& label);
+    ActionWriter& ifTrue(const QByteArray& label) { return branch(0x9D, label); }
     // function name(params) { body }, defined on the timeline.
     ActionWriter& defineFunction(const QByteArray& name, const QList<QByteArray>& params, const ActionWriter& body);
 
@@ -55,6 +56,8 @@ public:
 
 private:
     ActionWriter& action(quint8 code, const QByteArray& payload);
+    // An action whose 16-bit offset goes to `label`, resolved by bytes().
+    ActionWriter& branch(quint8 code, const QByteArray& label);
 
     QByteArray bytes_;
     std::map<QByteArray, int> labels_;

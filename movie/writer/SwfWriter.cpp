@@ -12,15 +12,6 @@ namespace movie::writer {
 
 namespace {
 
-QByteArray actionWithPayload(quint8 code, const QByteArray& payload)
-{
-    BitWriter w;
-    w.u8(code);
-    w.u16(static_cast<quint32>(payload.size()));
-    w.bytes(payload);
-    return w.data();
-}
-
 // The raw LZMA stream with its 5 property bytes in front, as the LZMA
 // container holds it: liblzma's "alone" format without its 8 size bytes.
 QByteArray lzmaPacked(const QByteArray& raw)
@@ -43,21 +34,6 @@ QByteArray lzmaPacked(const QByteArray& raw)
 }
 
 } // namespace
-
-namespace actions {
-QByteArray stop() { return QByteArray(1, '\x07'); }
-QByteArray play() { return QByteArray(1, '\x06'); }
-QByteArray nextFrame() { return QByteArray(1, '\x04'); }
-QByteArray previousFrame() { return QByteArray(1, '\x05'); }
-QByteArray gotoFrame(int frame)
-{
-    BitWriter w;
-    w.u16(static_cast<quint32>(frame));
-    return actionWithPayload(0x81, w.data());
-}
-QByteArray gotoLabel(const QByteArray& label) { return actionWithPayload(0x8C, label + QByteArray(1, '\0')); }
-QByteArray setTarget(const QByteArray& target) { return actionWithPayload(0x8B, target + QByteArray(1, '\0')); }
-} // namespace actions
 
 SwfWriter::SwfWriter(int widthPx, int heightPx, double fps, int version)
     : streams_(1), stage_(0, 0, widthPx * 20, heightPx * 20), fps_(fps), version_(version)
