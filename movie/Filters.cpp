@@ -306,13 +306,15 @@ std::array<QRgb, 256> colourTable(const QColor& colour, double strength)
     return table;
 }
 
-void shadow(QImage& image, const Filter& f, double scale)
+// Shadows and glows: the object's alpha (or, inside, its inverse) moved by
+// the filter's distance (a plain glow has none), blurred, and coloured
+// through `table`.
+void glow(QImage& image, const Filter& f, double scale, const std::array<QRgb, 256>& table)
 {
-    const QPoint offset = f.kind == Filter::Kind::DropShadow ? offsetOf(f, scale) : QPoint();
+    const QPoint offset = f.kind == Filter::Kind::Glow ? QPoint() : offsetOf(f, scale);
     const quint8 outside = f.inner ? 255 : 0;
     Plane p = shifted(alphaOf(image, f.inner), offset.x(), offset.y(), outside);
     blurPlane(p, f, scale, outside);
-    const std::array<QRgb, 256> table = colourTable(f.color, f.strength);
     compose(image, f, [&](int x, int y) { return table[p.row(y)[x]]; });
 }
 
@@ -337,16 +339,13 @@ QRgb gradientAt(const Filter& f, double position)
         qRgba(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()), mix(a.alpha(), b.alpha())));
 }
 
-void gradientGlow(QImage& image, const Filter& f, double scale)
+// The gradient's colour at each amount of the plane, strength applied.
+std::array<QRgb, 256> gradientTable(const Filter& f)
 {
     std::array<QRgb, 256> table{};
     for (int i = 0; i < 256; ++i)
         table[static_cast<size_t>(i)] = gradientAt(f, strengthened(i, f.strength) / 255.0);
-    const QPoint offset = offsetOf(f, scale);
-    const quint8 outside = f.inner ? 255 : 0;
-    Plane p = shifted(alphaOf(image, f.inner), offset.x(), offset.y(), outside);
-    blurPlane(p, f, scale, outside);
-    compose(image, f, [&](int x, int y) { return table[p.row(y)[x]]; });
+    return table;
 }
 
 // Bevels: the blurred shape seen from the light and from the far side;
@@ -481,10 +480,10 @@ void applyFilters(QImage& image, const FilterList& filters, double scale)
             break;
         case Filter::Kind::DropShadow:
         case Filter::Kind::Glow:
-            shadow(image, f, scale);
+            glow(image, f, scale, colourTable(f.color, f.strength));
             break;
         case Filter::Kind::GradientGlow:
-            gradientGlow(image, f, scale);
+            glow(image, f, scale, gradientTable(f));
             break;
         case Filter::Kind::Bevel:
         case Filter::Kind::GradientBevel:
