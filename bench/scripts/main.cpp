@@ -8,16 +8,13 @@
 // 2. The conformance set (SKINEDIT_SHARED_DIR/avm1-conformance by default):
 //    how many movies give exactly the reference trace log, per category.
 
-#include "movie/MovieError.h"
 #include "movie/MoviePlayer.h"
-#include "movie/TraceLog.h"
 #include "movie/writer/ActionWriter.h"
 #include "movie/writer/SwfWriter.h"
+#include "tests/support/ConformanceSet.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <cstdio>
 #include <map>
 
@@ -121,40 +118,24 @@ void frameCost()
 
 void conformance(const QString& dir)
 {
-    QFile index(QDir(dir).filePath(QStringLiteral("INDEX.tsv")));
-    if (!index.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    const QList<ConformanceCase> cases = conformanceCases(dir);
+    if (cases.isEmpty()) {
         std::printf("conformance set: not found at %s\n", qPrintable(dir));
         return;
     }
     std::map<QString, std::pair<int, int>> byCategory;
-    int passed = 0, total = 0;
+    int passed = 0;
     QElapsedTimer timer;
     timer.start();
-    while (!index.atEnd()) {
-        const QStringList columns = QString::fromUtf8(index.readLine()).trimmed().split(u'\t');
-        if (columns.size() < 3 || columns[0].startsWith(u'#'))
-            continue;
-        const QDir test(QDir(dir).filePath(columns[0]));
-        QFile expectedFile(test.filePath(QStringLiteral("output.txt")));
-        if (!expectedFile.open(QIODevice::ReadOnly))
-            continue;
-        QString expected = QString::fromUtf8(expectedFile.readAll());
-        expected.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        QString actual;
-        try {
-            actual = movie::traceLog(movie::Movie::load(test.filePath(QStringLiteral("test.swf"))), columns[1].toInt());
-        } catch (const movie::MovieError& e) {
-            actual = e.text();
-        }
-        const bool pass = actual == expected;
-        auto& [categoryPassed, categoryTotal] = byCategory[columns[2]];
+    for (const ConformanceCase& c : cases) {
+        const bool pass = runConformanceCase(dir, c).passes();
+        auto& [categoryPassed, categoryTotal] = byCategory[c.category];
         categoryPassed += pass;
         ++categoryTotal;
         passed += pass;
-        ++total;
     }
-    std::printf("conformance set: %d of %d movies give the reference trace log (%.1f s)\n", passed, total,
-                timer.elapsed() / 1000.0);
+    std::printf("conformance set: %d of %lld movies give the reference trace log (%.1f s)\n", passed,
+                static_cast<long long>(cases.size()), timer.elapsed() / 1000.0);
     for (const auto& [category, counts] : byCategory)
         std::printf("  %-12s %3d of %3d\n", qPrintable(category), counts.first, counts.second);
 }
