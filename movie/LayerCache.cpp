@@ -17,11 +17,13 @@ void mixObject(quint64& h, const DisplayObject& o, int nesting)
     mix(h,
         quint64(o.characterId) | quint64(o.ratio) << 16 | quint64(o.clipDepth) << 32 | quint64(o.blendMode) << 48
             | quint64(o.visible) << 56 | quint64(o.cacheAsBitmap) << 57);
-    for (double v : {o.matrix.a, o.matrix.b, o.matrix.c, o.matrix.d, o.matrix.tx, o.matrix.ty})
-        mix(h, v);
-    for (double v : {o.colorTransform.rm, o.colorTransform.gm, o.colorTransform.bm, o.colorTransform.am,
-                     o.colorTransform.ra, o.colorTransform.ga, o.colorTransform.ba, o.colorTransform.aa})
-        mix(h, v);
+    if (nesting > 0) {
+        for (double v : {o.matrix.a, o.matrix.b, o.matrix.c, o.matrix.d, o.matrix.tx, o.matrix.ty})
+            mix(h, v);
+        for (double v : {o.colorTransform.rm, o.colorTransform.gm, o.colorTransform.bm, o.colorTransform.am,
+                         o.colorTransform.ra, o.colorTransform.ga, o.colorTransform.ba, o.colorTransform.aa})
+            mix(h, v);
+    }
     mix(h, o.character);
     mix(h, o.filters.get());
     mix(h, quint64(o.background.rgba()) | quint64(o.background.isValid()) << 32);

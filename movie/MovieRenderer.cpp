@@ -183,7 +183,7 @@ private:
         QPoint cachedAt;
         const QImage* cached = nullptr;
         if (state_.cache) {
-            key = {&object, t, cx, LayerCache::signature(object), stage_, state_.antialiased};
+            key = {&object, t, LayerCache::signature(object), stage_, state_.antialiased};
             cached = state_.cache->find(key, cachedAt);
         }
         QImage layer;
@@ -202,11 +202,12 @@ private:
             }
             if (filters)
                 applyFilters(layer, *filters, state_.stageScale);
-            if (!cx.isIdentity())
-                transformLayer(layer, cx);
             if (state_.cache)
                 state_.cache->store(key, layer, area.topLeft());
         }
+        // After the cache: an object that only fades is not filtered again.
+        if (!cx.isIdentity())
+            transformLayer(layer, cx);
         if (clip.path)
             clipLayer(layer, *clip.path, area.topLeft());
         painter_.setWorldTransform(QTransform());
