@@ -3,9 +3,9 @@
 // preview does.
 #include "fuzz/FuzzSupport.h"
 
-#include "movie/Movie.h"
 #include "movie/MovieError.h"
-#include "movie/MoviePlayer.h"
+#include "movie/format/Movie.h"
+#include "movie/play/MoviePlayer.h"
 #include "movie/sound/MovieSound.h"
 
 #include <vector>

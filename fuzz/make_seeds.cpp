@@ -2,7 +2,7 @@
 // Writes the fuzz targets' first inputs, one folder per target under OUT:
 // small valid files of every form each reader knows, made here, so the
 // fuzzers start from deep inside the formats.
-#include "movie/TagCodes.h"
+#include "movie/format/TagCodes.h"
 #include "movie/writer/ActionWriter.h"
 #include "movie/writer/SoundEncoding.h"
 #include "movie/writer/SwfWriter.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "movie/Movie.h"
+#include "movie/format/Movie.h"
 
 #include <map>
 #include <memory>

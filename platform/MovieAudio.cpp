@@ -1,7 +1,7 @@
 #include "platform/MovieAudio.h"
 
 #include "base/EditorError.h"
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 #include "movie/sound/MovieSound.h"
 
 #include <QDebug>

@@ -2,7 +2,7 @@
 
 #include "base/EditorError.h"
 #include "movie/MovieError.h"
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 #include "platform/MovieAudio.h"
 
 #include <QFileInfo>

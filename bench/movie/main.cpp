@@ -7,7 +7,7 @@
 // bench_movie [DIR_OR_MOVIE.swf...]
 
 #include "movie/MovieError.h"
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 #include "movie/writer/SwfWriter.h"
 
 #include <QBuffer>

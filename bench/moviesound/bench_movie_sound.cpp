@@ -10,7 +10,7 @@
 // Uses SDL's dummy audio driver unless SDL_AUDIODRIVER is set, and Qt's
 // offscreen platform unless QT_QPA_PLATFORM is set.
 
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 #include "movie/sound/MovieSound.h"
 #include "movie/writer/SoundEncoding.h"
 #include "movie/writer/SwfWriter.h"

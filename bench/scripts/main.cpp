@@ -8,7 +8,7 @@
 // 2. The conformance set (SKINEDIT_SHARED_DIR/avm1-conformance by default):
 //    how many movies give exactly the reference trace log, per category.
 
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 #include "movie/writer/ActionWriter.h"
 #include "movie/writer/SwfWriter.h"
 #include "tests/support/ConformanceSet.h"

@@ -2,11 +2,11 @@
 // runtime's stack, one action at a time, each from the step's budget.
 
 #include "movie/DisplayList.h"
-#include "movie/FileText.h"
 #include "movie/Limits.h"
 #include "movie/avm1/NumberText.h"
 #include "movie/avm1/Operators.h"
 #include "movie/avm1/Runtime.h"
+#include "movie/format/FileText.h"
 
 #include <cmath>
 #include <cstring>

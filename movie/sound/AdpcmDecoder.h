@@ -1,6 +1,6 @@
 #pragma once
 
-#include "movie/SwfReader.h"
+#include "movie/format/SwfReader.h"
 #include "movie/sound/SoundDecoder.h"
 
 namespace movie {

@@ -1,6 +1,6 @@
 #include "movie/sound/MovieSound.h"
 
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "movie/sound/SoundTags.h"
 
-#include "movie/SwfReader.h"
-#include "movie/TagCodes.h"
-#include "movie/Timeline.h"
+#include "movie/format/SwfReader.h"
+#include "movie/format/TagCodes.h"
+#include "movie/format/Timeline.h"
 
 namespace movie {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "movie/Geometry.h"
+#include "movie/format/Geometry.h"
 
 #include <QGradient>
 #include <QPoint>

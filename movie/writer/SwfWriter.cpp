@@ -1,6 +1,6 @@
 #include "movie/writer/SwfWriter.h"
 
-#include "movie/TagCodes.h"
+#include "movie/format/TagCodes.h"
 #include "movie/writer/Records.h"
 
 #include <lzma.h>

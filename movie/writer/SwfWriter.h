@@ -1,7 +1,7 @@
 #pragma once
 
-#include "movie/Filters.h"
-#include "movie/Geometry.h"
+#include "movie/draw/Filters.h"
+#include "movie/format/Geometry.h"
 #include "movie/sound/SoundTypes.h"
 #include "movie/writer/BitWriter.h"
 #include "movie/writer/ShapeSpec.h"

@@ -2,7 +2,7 @@
 
 #include "movie/writer/SwfWriter.h"
 
-#include "movie/TagCodes.h"
+#include "movie/format/TagCodes.h"
 #include "movie/writer/Records.h"
 
 #include <zlib.h>

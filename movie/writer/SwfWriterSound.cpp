@@ -1,4 +1,4 @@
-#include "movie/TagCodes.h"
+#include "movie/format/TagCodes.h"
 #include "movie/writer/SwfWriter.h"
 
 #include <algorithm>

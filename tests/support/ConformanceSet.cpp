@@ -1,7 +1,7 @@
 #include "tests/support/ConformanceSet.h"
 
 #include "movie/MovieError.h"
-#include "movie/TraceLog.h"
+#include "movie/play/TraceLog.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "SoundWav.h"
 
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 #include "movie/sound/MovieSound.h"
 
 #include <QFile>

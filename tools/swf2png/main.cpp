@@ -9,7 +9,7 @@
 #include "SoundWav.h"
 
 #include "movie/MovieError.h"
-#include "movie/MoviePlayer.h"
+#include "movie/play/MoviePlayer.h"
 
 #include <QGuiApplication>
 #include <QImage>

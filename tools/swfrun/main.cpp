@@ -5,8 +5,8 @@
 // characters are left out. A script's fscommand("quit") ends the run.
 
 #include "movie/MovieError.h"
-#include "movie/MoviePlayer.h"
-#include "movie/TraceLog.h"
+#include "movie/play/MoviePlayer.h"
+#include "movie/play/TraceLog.h"
 
 #include <QCoreApplication>
 #include <QStringList>

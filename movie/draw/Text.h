@@ -1,0 +1,85 @@
+#pragma once
+
+#include "movie/draw/ShapeDef.h"
+
+#include <QPainterPath>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace movie {
+
+class SwfReader;
+
+// A font of the movie: glyph outlines with their character codes and, when
+// the font has a layout, advances and line metrics.
+struct FontDef {
+    QString name;
+    bool bold = false;
+    bool italic = false;
+    double unitsPerEm = 1024; // DefineFont3 works in twentieths
+    std::vector<QPainterPath> glyphs;
+    std::vector<char32_t> codes;
+    std::vector<double> advances; // font units; empty without a layout
+    double ascent = 0, descent = 0, leading = 0;
+    bool hasLayout = false;
+
+    // The glyph drawn for `code`, or -1.
+    int glyphFor(char32_t code) const;
+    // The advance of glyph `index` in font units.
+    double advance(int index) const;
+    // What the font's kerning table adds between two codes, in font units.
+    double kerning(char32_t first, char32_t second) const;
+
+private:
+    friend FontDef readFont(SwfReader& r, int version);
+    std::unordered_map<char32_t, int> byCode_;
+    std::unordered_map<quint32, double> kerning_; // by first << 16 | second
+};
+
+// Reads DefineFont (version 1), DefineFont2 (2) or DefineFont3 (3) after the
+// font's id.
+FontDef readFont(SwfReader& r, int version);
+
+using FontLookup = std::function<const FontDef*(quint16)>;
+
+// Reads DefineText (version 1) or DefineText2 (2) after the character id:
+// its glyphs made into a shape filled in the records' colours.
+ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts);
+
+// A DefineEditText field with its initial text.
+struct EditTextDef {
+    QRectF bounds; // twips
+    QString text;  // tags removed from an HTML field
+    QString html;  // an HTML field's text as written; empty for plain fields
+    quint16 fontId = 0;
+    bool hasFont = false;
+    double height = 240; // twips
+    QColor color = Qt::black;
+    int align = 0; // left, right, centre, justified
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    bool wordWrap = false;
+    bool multiline = false;
+    bool password = false;
+    bool border = false;
+    bool useOutlines = false;
+};
+
+// Reads DefineEditText after the character id. Text before movie version 6
+// is in the system's 8-bit code page, later in UTF-8.
+EditTextDef readEditText(SwfReader& r, int movieVersion);
+
+// A font of the movie by its name and style; null when it has none such.
+using FontByName = std::function<const FontDef*(const QString& name, bool bold, bool italic)>;
+
+// The field drawn with a font's glyphs (null `font`: in a system font, which
+// needs a GUI application; without one only the border shows). The runs of
+// an HTML field take the fonts they name, from `fonts` or the system.
+ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font, const FontByName& fonts = {});
+
+// The text of an HTML field: tags dropped, line breaks kept, entities read.
+QString plainTextOfHtml(const QString& html);
+
+} // namespace movie

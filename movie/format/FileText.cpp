@@ -1,0 +1,23 @@
+#include "movie/format/FileText.h"
+
+namespace movie {
+
+QString decodeFileText(QByteArrayView bytes, int version)
+{
+    if (version >= 6)
+        return QString::fromUtf8(bytes);
+    // Windows-1252: Latin-1 but for the printable characters at 0x80..0x9F.
+    static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+} // namespace movie

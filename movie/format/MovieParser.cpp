@@ -1,0 +1,470 @@
+#include "movie/format/MovieParser.h"
+
+#include "movie/Limits.h"
+#include "movie/draw/Text.h"
+#include "movie/format/Bitmap.h"
+#include "movie/format/FileText.h"
+#include "movie/format/Movie.h"
+#include "movie/format/SwfReader.h"
+#include "movie/format/TagCodes.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace movie {
+
+namespace {
+
+// A filter list of PlaceObject3 or a button record, shared by the
+// objects it places.
+std::shared_ptr<const FilterList> readFilterList(SwfReader& r)
+{
+    return std::make_shared<const FilterList>(readFilters(r));
+}
+
+} // namespace
+
+class MovieParser {
+    static constexpr int kMaxDefinitionNesting = 8;
+
+public:
+    MovieParser(Movie& movie) : movie_(movie) {}
+
+    // Reads tags into `timeline` until End or the data runs out. Sprites hold
+    // control tags only, but definitions inside them are taken too, to a
+    // bounded nesting, as lenient players do.
+    void readTags(SwfReader& r, Timeline& timeline, int nesting)
+    {
+        Frame current;
+        bool pending = false;
+        while (!r.atEnd()) {
+            const quint16 codeAndLength = r.u16();
+            const int code = codeAndLength >> 6;
+            qsizetype length = codeAndLength & 0x3F;
+            if (length == 0x3F)
+                length = r.u32();
+            if (r.overrun()) {
+                noteDamage(QStringLiteral("a tag header is cut off"));
+                break;
+            }
+            if (length > r.remaining()) {
+                noteDamage(QStringLiteral("the last tag is cut off"));
+                length = r.remaining();
+            }
+            SwfReader body = r.sub(length);
+            if (code == tag::End) {
+                timeline.ended = true;
+                break;
+            }
+            if (code == tag::ShowFrame) {
+                if (timeline.frameCount() < limits::kMaxFrames)
+                    timeline.frames.push_back(std::move(current));
+                timeline.shownFrames = timeline.frameCount();
+                current = Frame{};
+                pending = false;
+                continue;
+            }
+            pending = readControlTag(code, body, current) || pending;
+            pending = readSoundControlTag(code, body, timeline, current, movie_.sounds_) || pending;
+            if (nesting < kMaxDefinitionNesting)
+                readDefinition(code, body, nesting);
+        }
+        // Commands after the last ShowFrame still make a frame: a cut-off
+        // file shows what it placed.
+        if ((pending || timeline.frames.empty()) && timeline.frameCount() < limits::kMaxFrames)
+            timeline.frames.push_back(std::move(current));
+    }
+
+    void noteDamage(const QString& what)
+    {
+        if (movie_.damage_.isEmpty())
+            movie_.damage_ = what;
+    }
+
+private:
+    // The onClipEvent handlers of a PlaceObject2 or 3: a record per handler,
+    // ended by one with no events.
+    std::shared_ptr<const ClipActions> readClipActions(SwfReader& body)
+    {
+        const bool wide = movie_.version_ >= 6;
+        auto flags = [&] { return wide ? body.u32() : quint32(body.u16()); };
+        body.u16(); // reserved
+        // A handler answers only the events also named in this union.
+        const quint32 allEvents = flags();
+        auto actions = std::make_shared<ClipActions>();
+        while (!body.atEnd() && !body.overrun()) {
+            const quint32 events = flags();
+            if (events == 0 || body.overrun())
+                break;
+            qsizetype size = body.u32();
+            ClipAction action;
+            action.events = events & allEvents;
+            if (wide && (events & (1u << 17)) && size > 0) { // key press: a key code first
+                action.keyCode = body.u8();
+                --size;
+            }
+            action.actions = body.bytes(size);
+            if (body.overrun())
+                break;
+            actions->push_back(std::move(action));
+        }
+        if (actions->empty())
+            return nullptr;
+        return actions;
+    }
+
+    bool readControlTag(int code, SwfReader body, Frame& frame)
+    {
+        switch (code) {
+        case tag::PlaceObject: {
+            FrameCommand c;
+            c.place.hasCharacter = true;
+            c.place.characterId = body.u16();
+            c.place.depth = body.u16();
+            c.place.hasMatrix = true;
+            c.place.matrix = readMatrix(body);
+            if (body.overrun())
+                return false;
+            if (!body.atEnd()) {
+                c.place.colorTransform = readColorTransform(body, false);
+                c.place.hasColorTransform = !body.overrun();
+            }
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::PlaceObject2:
+        case tag::PlaceObject3: {
+            FrameCommand c;
+            PlaceCommand& p = c.place;
+            const quint8 flags = body.u8();
+            quint8 more = 0;
+            if (code == tag::PlaceObject3)
+                more = body.u8();
+            p.depth = body.u16();
+            p.move = flags & 0x01;
+            p.hasCharacter = flags & 0x02;
+            // A class name only where its flag says so: the image flag alone
+            // brings none in the files authoring tools write.
+            if (code == tag::PlaceObject3 && (more & 0x08))
+                body.string(); // class name
+            if (p.hasCharacter)
+                p.characterId = body.u16();
+            if ((p.hasMatrix = flags & 0x04))
+                p.matrix = readMatrix(body);
+            if ((p.hasColorTransform = flags & 0x08))
+                p.colorTransform = readColorTransform(body, true);
+            if ((p.hasRatio = flags & 0x10))
+                p.ratio = body.u16();
+            if (flags & 0x20)
+                p.name = decodeFileText(body.string(), movie_.version_);
+            if ((p.hasClipDepth = flags & 0x40))
+                p.clipDepth = body.u16();
+            if (body.overrun())
+                return false;
+            if (code == tag::PlaceObject3) {
+                if (more & 0x01) {
+                    p.hasFilters = true;
+                    p.filters = readFilterList(body);
+                }
+                if (more & 0x02) {
+                    p.hasBlendMode = true;
+                    p.blendMode = body.u8();
+                }
+                if (more & 0x04) {
+                    p.hasCacheAsBitmap = true;
+                    p.cacheAsBitmap = body.u8() != 0;
+                }
+                if (more & 0x20) {
+                    p.hasVisible = true;
+                    p.visible = body.u8() != 0;
+                }
+                if (more & 0x40) {
+                    p.hasBackground = true;
+                    p.background = readRgba(body);
+                }
+                if (body.overrun()) // a cut-off tail changes nothing
+                    p.hasBlendMode = p.hasVisible = p.hasFilters = p.hasCacheAsBitmap = p.hasBackground = false;
+            }
+            if ((flags & 0x80) && !body.overrun())
+                p.clipActions = readClipActions(body);
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::RemoveObject:
+        case tag::RemoveObject2: {
+            FrameCommand c;
+            c.kind = FrameCommand::Kind::Remove;
+            if (code == tag::RemoveObject)
+                body.u16();
+            c.place.depth = body.u16();
+            if (body.overrun())
+                return false;
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::DoAction: {
+            FrameCommand c;
+            c.kind = FrameCommand::Kind::Script;
+            c.script = static_cast<int>(frame.scripts.size());
+            frame.scripts.push_back(body.rest());
+            frame.commands.push_back(c);
+            return true;
+        }
+        case tag::DoInitAction: {
+            const quint16 sprite = body.u16();
+            if (body.overrun())
+                return false;
+            frame.initScripts.emplace_back(sprite, body.rest());
+            return true;
+        }
+        case tag::FrameLabel:
+            frame.label = body.string();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    void readDefinition(int code, SwfReader body, int nesting)
+    {
+        switch (code) {
+        case tag::SetBackgroundColor:
+            movie_.background_ = readRgb(body);
+            break;
+        case tag::DefineShape:
+        case tag::DefineShape2:
+        case tag::DefineShape3:
+        case tag::DefineShape4: {
+            const quint16 id = body.u16();
+            const int version = code == tag::DefineShape ? 1
+                : code == tag::DefineShape2              ? 2
+                : code == tag::DefineShape3              ? 3
+                                                         : 4;
+            auto shape = std::make_shared<ShapeDef>(readShape(body, version));
+            if (body.overrun())
+                noteDamage(QStringLiteral("shape %1 is cut off").arg(id));
+            shape->resolveBitmaps(pictures());
+            defineShape(id, std::move(shape));
+            break;
+        }
+        case tag::JPEGTables:
+            if (jpegTables_.isEmpty())
+                jpegTables_ = body.rest();
+            break;
+        case tag::DefineMorphShape:
+        case tag::DefineMorphShape2: {
+            const quint16 id = body.u16();
+            auto morph = std::make_shared<MorphShapeDef>(readMorphShape(body, code == tag::DefineMorphShape ? 1 : 2));
+            morph->resolveBitmaps(pictures());
+            define(id, Character{Character::Kind::Morph, nullptr, nullptr, std::move(morph)});
+            break;
+        }
+        case tag::DefineFont:
+        case tag::DefineFont2:
+        case tag::DefineFont3: {
+            const quint16 id = body.u16();
+            const int version = code == tag::DefineFont ? 1 : code == tag::DefineFont2 ? 2 : 3;
+            fonts_.emplace(id, std::make_unique<FontDef>(readFont(body, version)));
+            break;
+        }
+        case tag::DefineText:
+        case tag::DefineText2: {
+            const quint16 id = body.u16();
+            auto lookup = [this](quint16 font) { return this->font(font); };
+            defineShape(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
+            break;
+        }
+        case tag::DefineEditText: {
+            const quint16 id = body.u16();
+            const EditTextDef field = readEditText(body, movie_.version_);
+            const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
+            auto byName = [this](const QString& name, bool bold, bool italic) { return fontNamed(name, bold, italic); };
+            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)),
+                        Character::ScriptKind::TextField);
+            break;
+        }
+        case tag::DefineButton:
+        case tag::DefineButton2:
+            readButton(body, code == tag::DefineButton2);
+            break;
+        case tag::DefineButtonCxform: {
+            const quint16 id = body.u16();
+            const ColorTransform cx = readColorTransform(body, false);
+            const auto it = buttons_.find(id);
+            if (it != buttons_.end() && !body.overrun())
+                for (FrameCommand& c : it->second->frames.front().commands)
+                    c.place.colorTransform = cx, c.place.hasColorTransform = true;
+            break;
+        }
+        case tag::DefineScalingGrid: {
+            const quint16 id = body.u16();
+            const QRectF grid = readRect(body);
+            const Character* sprite = movie_.character(id);
+            if (!body.overrun() && sprite && sprite->kind == Character::Kind::Sprite && grid.isValid())
+                movie_.scalingGrids_.emplace(id, grid);
+            break;
+        }
+        case tag::ExportAssets: {
+            const int count = body.u16();
+            for (int i = 0; i < count && !body.overrun(); ++i) {
+                const quint16 id = body.u16();
+                const QString name = decodeFileText(body.string(), movie_.version_);
+                if (!body.overrun())
+                    movie_.exports_.emplace_back(name, id);
+            }
+            break;
+        }
+        case tag::DefineSprite: {
+            const quint16 id = body.u16();
+            auto sprite = std::make_shared<Timeline>();
+            sprite->declaredFrames = body.u16(); // the ShowFrame tags say how many there are
+            sprite->byteSize = body.remaining();
+            readTags(body, *sprite, nesting + 1);
+            define(id, Character{Character::Kind::Sprite, nullptr, std::move(sprite), nullptr});
+            break;
+        }
+        default:
+            if (isBitmapTag(code))
+                readPicture(code, body);
+            else
+                movie_.sounds_.readDefinition(code, body, movie_.warnings_);
+            break;
+        }
+    }
+
+    // A picture is decoded once here. One that cannot be used draws
+    // nothing and is noted; the movie plays on.
+    void readPicture(int code, SwfReader& body)
+    {
+        const quint16 id = body.u16();
+        if (movie_.dictionary_.count(id) || bitmaps_.count(id))
+            return;
+        BitmapBudget budget;
+        budget.maxSide = limits::kMaxBitmapSide;
+        budget.maxPixels = limits::kMaxBitmapPixelsTotal - pixelsUsed_;
+        BitmapResult result = readBitmap(code, body, jpegTables_, budget);
+        if (result.image.isNull()) {
+            movie_.warnings_ << QStringLiteral("picture %1 is not shown: %2").arg(id).arg(result.error);
+            return;
+        }
+        pixelsUsed_ += qint64(result.image.width()) * result.image.height();
+        bitmaps_.emplace(id, result.image);
+        // Placed on its own, a picture stands with its top-left corner at
+        // the origin, a pixel to 20 twips.
+        const QRectF area(0, 0, result.image.width() * 20.0, result.image.height() * 20.0);
+        auto shape = std::make_shared<ShapeDef>();
+        shape->bounds = area;
+        ShapeLayer::Fill fill;
+        fill.style.kind = FillStyle::Kind::Bitmap;
+        fill.style.bitmapId = id;
+        fill.style.repeating = false;
+        fill.style.matrix = QTransform::fromScale(20, 20);
+        fill.path.addRect(area);
+        ShapeLayer layer;
+        layer.fills.push_back(std::move(fill));
+        shape->layers.push_back(std::move(layer));
+        shape->resolveBitmaps(pictures());
+        defineShape(id, std::move(shape));
+    }
+
+    // The normal (up) state of a button, as a sprite of one frame.
+    void readButton(SwfReader& body, bool second)
+    {
+        const quint16 id = body.u16();
+        if (second) {
+            body.u8();  // track as menu
+            body.u16(); // offset of the actions
+        }
+        auto timeline = std::make_shared<Timeline>();
+        Frame frame;
+        while (!body.overrun()) {
+            const quint8 flags = body.u8();
+            if (flags == 0 || body.overrun())
+                break;
+            FrameCommand c;
+            c.place.hasCharacter = true;
+            c.place.characterId = body.u16();
+            c.place.depth = body.u16();
+            c.place.hasMatrix = true;
+            c.place.matrix = readMatrix(body);
+            if (second) {
+                c.place.colorTransform = readColorTransform(body, true);
+                c.place.hasColorTransform = true;
+                if (flags & 0x10) {
+                    c.place.hasFilters = true;
+                    c.place.filters = readFilterList(body);
+                }
+                if (flags & 0x20) {
+                    c.place.hasBlendMode = true;
+                    c.place.blendMode = body.u8();
+                }
+            }
+            if (!body.overrun() && (flags & 0x01))
+                frame.commands.push_back(c);
+        }
+        timeline->frames.push_back(std::move(frame));
+        buttons_.emplace(id, timeline);
+        define(
+            id,
+            Character{Character::Kind::Sprite, nullptr, std::move(timeline), nullptr, Character::ScriptKind::Button});
+    }
+
+    std::function<QImage(quint16)> pictures() const
+    {
+        return [this](quint16 id) {
+            const auto it = bitmaps_.find(id);
+            return it == bitmaps_.end() ? QImage() : it->second;
+        };
+    }
+
+    const FontDef* font(quint16 id) const
+    {
+        const auto it = fonts_.find(id);
+        return it == fonts_.end() ? nullptr : it->second.get();
+    }
+
+    // A font of that name, of that style if there is one.
+    const FontDef* fontNamed(const QString& name, bool bold, bool italic) const
+    {
+        const FontDef* any = nullptr;
+        for (const auto& [id, font] : fonts_) {
+            if (font->name.compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (font->bold == bold && font->italic == italic)
+                return font.get();
+            if (!any || (font->glyphs.size() > any->glyphs.size()))
+                any = font.get();
+        }
+        return any;
+    }
+
+    void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape,
+                     Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
+    {
+        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, scriptKind});
+    }
+
+    void define(quint16 id, Character c)
+    {
+        // The first definition of an id stands, as in the players of the time.
+        movie_.dictionary_.emplace(id, std::move(c));
+    }
+
+    Movie& movie_;
+    qint64 pixelsUsed_ = 0;
+    QByteArray jpegTables_;
+    std::unordered_map<quint16, QImage> bitmaps_;
+    std::unordered_map<quint16, std::unique_ptr<FontDef>> fonts_;
+    std::unordered_map<quint16, std::shared_ptr<Timeline>> buttons_;
+};
+
+void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated)
+{
+    MovieParser parser(movie);
+    movie.root_.declaredFrames = movie.declaredFrames_;
+    if (containerTruncated)
+        parser.noteDamage(QStringLiteral("the file is shorter than its header says"));
+    parser.readTags(body, movie.root_, 0);
+}
+
+} // namespace movie

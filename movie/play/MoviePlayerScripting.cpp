@@ -1,0 +1,142 @@
+// What the player does for its scripts: traces, the clip tree, clips made,
+// moved and removed by scripts.
+
+#include "movie/Limits.h"
+#include "movie/play/MoviePlayer.h"
+
+namespace movie {
+
+void MoviePlayer::trace(const QString& message)
+{
+    if (traceHandler_)
+        traceHandler_(message);
+}
+
+void MoviePlayer::quit()
+{
+    quit_ = true;
+    root_->playing = false;
+}
+
+void MoviePlayer::stopSounds() { soundCues_.push_back({{}, -1, 0, true}); }
+
+SpriteInstance* MoviePlayer::level(int number) { return number == 0 ? root_.get() : nullptr; }
+
+DisplayObject* MoviePlayer::placement(SpriteInstance& clip)
+{
+    auto parent = clip.parent.lock();
+    if (!parent)
+        return &clip == root_.get() ? &rootPlacement_ : nullptr;
+    const auto it = parent->objects.find(clip.depth);
+    if (it == parent->objects.end() || it->second.sprite.get() != &clip)
+        return nullptr;
+    return &it->second;
+}
+
+int MoviePlayer::framesLoaded(SpriteInstance& clip) { return clip.timeline->frameCount(); }
+
+int MoviePlayer::bytesTotal(SpriteInstance& clip)
+{
+    return static_cast<int>(&clip == root_.get() ? movie_->fileSize() : clip.timeline->byteSize);
+}
+
+QString MoviePlayer::symbolName(SpriteInstance& clip)
+{
+    const DisplayObject* placed = placement(clip);
+    if (!placed)
+        return {};
+    for (const auto& [name, id] : movie_->exports())
+        if (id == placed->characterId)
+            return name;
+    return {};
+}
+
+SpriteInstance* MoviePlayer::scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
+                                        const QString& name, int depth)
+{
+    std::shared_ptr<SpriteInstance> sprite = newInstance(timeline, parent.nesting + 1);
+    if (!sprite)
+        return nullptr;
+    removeChild(parent, depth);
+    DisplayObject& object = parent.objects[depth];
+    object.characterId = characterId;
+    object.character = movie_->character(characterId);
+    object.name = name;
+    object.sprite = sprite;
+    sprite->parent = parent.weak_from_this();
+    sprite->depth = depth;
+    sprite->placedByScript = true;
+    enlist(*sprite);
+    ++version_;
+    return sprite.get();
+}
+
+SpriteInstance* MoviePlayer::attachClip(SpriteInstance& parent, const QString& symbol, const QString& name, int depth)
+{
+    for (const auto& [exported, id] : movie_->exports()) {
+        if (exported.compare(symbol, Qt::CaseInsensitive) != 0) // whatever the version
+            continue;
+        const Character* c = movie_->character(id);
+        if (!c || c->kind != Character::Kind::Sprite)
+            return nullptr;
+        return scriptClip(parent, id, *c->sprite, name, depth);
+    }
+    return nullptr;
+}
+
+SpriteInstance* MoviePlayer::createEmptyClip(SpriteInstance& parent, const QString& name, int depth)
+{
+    return scriptClip(parent, 0, emptyTimeline_, name, depth);
+}
+
+SpriteInstance* MoviePlayer::duplicateClip(SpriteInstance& clip, const QString& name, int depth)
+{
+    auto parent = clip.parent.lock();
+    const DisplayObject* original = placement(clip);
+    if (!parent || !original)
+        return nullptr;
+    const DisplayObject copy = *original;
+    const std::shared_ptr<const ClipActions> actions = clip.clipActions;
+    SpriteInstance* twin = scriptClip(*parent, copy.characterId, *clip.timeline, name, depth);
+    if (!twin)
+        return nullptr;
+    DisplayObject* placed = placement(*twin);
+    placed->matrix = copy.matrix;
+    placed->colorTransform = copy.colorTransform;
+    placed->ratio = copy.ratio;
+    placed->blendMode = copy.blendMode;
+    placed->visible = copy.visible;
+    twin->clipActions = actions;
+    return twin;
+}
+
+void MoviePlayer::runFirstFrame(SpriteInstance& clip) { runFrame(clip); }
+
+void MoviePlayer::removeClip(SpriteInstance& clip)
+{
+    if (auto parent = clip.parent.lock(); parent && placement(clip))
+        removeChild(*parent, clip.depth);
+}
+
+void MoviePlayer::swapDepths(SpriteInstance& clip, int depth)
+{
+    auto parent = clip.parent.lock();
+    if (!parent || !placement(clip))
+        return;
+    auto& objects = parent->objects;
+    DisplayObject moving = std::move(objects[clip.depth]);
+    objects.erase(clip.depth);
+    const auto other = objects.find(depth);
+    if (other != objects.end()) {
+        DisplayObject displaced = std::move(other->second);
+        objects.erase(other);
+        if (displaced.sprite)
+            displaced.sprite->depth = clip.depth;
+        objects.emplace(clip.depth, std::move(displaced));
+    }
+    clip.depth = depth;
+    objects.emplace(depth, std::move(moving));
+    ++version_;
+}
+
+} // namespace movie
