@@ -1,12 +1,13 @@
 // Script benchmark and conformance report.
 //
-// bench_scripts [CONFORMANCE_DIR]
+// bench_scripts [CONFORMANCE_DIR...]
 //
 // 1. The cost of a frame of script: a 265 x 65 title whose 24 clips each
 //    move, turn and fade in an onEnterFrame handler while the movie's own
 //    frame script sums a hundred numbers in a loop, stepped without drawing.
-// 2. The conformance set (SKINEDIT_SHARED_DIR/avm1-conformance by default):
-//    how many movies give exactly the reference trace log, per category.
+// 2. The conformance sets (SKINEDIT_SHARED_DIR/avm1-conformance and
+//    avm1-conformance-2 by default): how many movies give exactly the
+//    reference trace log, per category.
 
 #include "movie/play/MoviePlayer.h"
 #include "movie/writer/ActionWriter.h"
@@ -15,6 +16,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStringList>
 #include <cstdio>
 #include <map>
 
@@ -120,7 +123,7 @@ void conformance(const QString& dir)
 {
     const QList<ConformanceCase> cases = conformanceCases(dir);
     if (cases.isEmpty()) {
-        std::printf("conformance set: not found at %s\n", qPrintable(dir));
+        std::printf("conformance set %s: not found\n", qPrintable(dir));
         return;
     }
     std::map<QString, std::pair<int, int>> byCategory;
@@ -134,8 +137,9 @@ void conformance(const QString& dir)
         ++categoryTotal;
         passed += pass;
     }
-    std::printf("conformance set: %d of %lld movies give the reference trace log (%.1f s)\n", passed,
-                static_cast<long long>(cases.size()), timer.elapsed() / 1000.0);
+    std::printf("conformance set %s: %d of %lld movies give the reference trace log (%.1f s)\n",
+                qPrintable(QFileInfo(dir).fileName()), passed, static_cast<long long>(cases.size()),
+                timer.elapsed() / 1000.0);
     for (const auto& [category, counts] : byCategory)
         std::printf("  %-12s %3d of %3d\n", qPrintable(category), counts.first, counts.second);
 }
@@ -146,8 +150,13 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QString shared = qEnvironmentVariable("SKINEDIT_SHARED_DIR", QStringLiteral(SKINEDIT_SHARED_DIR));
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : shared + QStringLiteral("/avm1-conformance");
+    QStringList dirs;
+    for (int i = 1; i < argc; ++i)
+        dirs << QString::fromLocal8Bit(argv[i]);
+    if (dirs.isEmpty())
+        dirs << shared + QStringLiteral("/avm1-conformance") << shared + QStringLiteral("/avm1-conformance-2");
     frameCost();
-    conformance(dir);
+    for (const QString& dir : dirs)
+        conformance(dir);
     return 0;
 }
