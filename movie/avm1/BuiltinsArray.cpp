@@ -75,8 +75,7 @@ Value arrayPop(Runtime& rt, NativeCall& c)
         return {};
     Value last = element(rt, a, length - 1);
     deleteElement(rt, a, length - 1);
-    if (a->kind == Object::Kind::Array)
-        setLength(rt, a, length - 1);
+    setLength(rt, a, length - 1);
     return last;
 }
 
@@ -93,8 +92,7 @@ Value arrayShift(Runtime& rt, NativeCall& c)
         deleteElement(rt, a, i - 1);
         setElement(rt, a, i - 1, v);
     }
-    if (a->kind == Object::Kind::Array)
-        setLength(rt, a, length - 1);
+    setLength(rt, a, length - 1);
     return first;
 }
 
@@ -113,8 +111,7 @@ Value arrayUnshift(Runtime& rt, NativeCall& c)
         deleteElement(rt, a, i);
         setElement(rt, a, i, c.args[size_t(i)]);
     }
-    if (a->kind == Object::Kind::Array)
-        setLength(rt, a, newLength);
+    setLength(rt, a, newLength);
     return Value(double(newLength));
 }
 

@@ -46,15 +46,15 @@ Value clipStop(Runtime& rt, NativeCall& c)
 
 Value clipNextFrame(Runtime& rt, NativeCall& c)
 {
-    if (auto clip = thisClip(rt, c); clip && clip->frame + 1 < clip->timeline->frameCount())
-        rt.gotoFrame(*clip, clip->frame + 1, true);
+    if (auto clip = thisClip(rt, c))
+        rt.stepFrame(*clip, 1);
     return {};
 }
 
 Value clipPrevFrame(Runtime& rt, NativeCall& c)
 {
-    if (auto clip = thisClip(rt, c); clip && clip->frame > 0)
-        rt.gotoFrame(*clip, clip->frame - 1, true);
+    if (auto clip = thisClip(rt, c))
+        rt.stepFrame(*clip, -1);
     return {};
 }
 
@@ -226,6 +226,12 @@ void Runtime::gotoFrame(SpriteInstance& clip, int frame, bool stop)
     clip.playing = !stop;
     if (frame >= 0 && frame != clip.frame)
         host_.gotoFrame(clip, frame);
+}
+
+void Runtime::stepFrame(SpriteInstance& clip, int delta)
+{
+    const int frame = clip.frame + delta;
+    gotoFrame(clip, frame >= 0 && frame < clip.timeline->frameCount() ? frame : clip.frame, true);
 }
 
 void Runtime::gotoFrameValue(std::shared_ptr<SpriteInstance> clip, const Value& frame, bool stop, int bias)

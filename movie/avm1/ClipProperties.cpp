@@ -220,9 +220,9 @@ void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
     DisplayObject& object = *placed;
     if (index == Name) {
         const Value v = value.isNumber() && std::isnan(value.number()) && version_ >= 7 ? Value(0) : value;
+        // A reference made earlier keeps the path it was made with: once the
+        // clip is gone it finds what stands at that path now.
         object.name = toString(v);
-        if (clip.object)
-            clip.object->clipPath = targetPath(clip);
         return;
     }
     if (index >= HighQuality && index <= Quality) {

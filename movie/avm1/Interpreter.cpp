@@ -196,8 +196,9 @@ private:
     QString text(QByteArrayView bytes) const { return decodeFileText(bytes, a_.version); }
     std::vector<Value> popArgs();
     Value& registerAt(int index, bool& ok);
-    // The clip timeline actions steer: tellTarget's, else the code's own.
-    std::shared_ptr<SpriteInstance> target() { return a_.target ? rt_.clipOf(a_.target) : nullptr; }
+    // The clip timeline actions steer: tellTarget's, else the code's own;
+    // a target taken away gives way as the scope's timeline does.
+    std::shared_ptr<SpriteInstance> target() { return rt_.clipOf(rt_.liveTimeline(a_, a_.target)); }
     std::shared_ptr<SpriteInstance> targetOrRoot();
     // Whether the clip this code belongs to has been taken away: then the
     // code ends after any call it makes (not after a goto).
@@ -351,7 +352,7 @@ Flow Machine::run(int begin, int end, Value& result)
         case NextFrame:
         case PreviousFrame:
             if (auto clip = target())
-                rt_.gotoFrame(*clip, clip->frame + (op == NextFrame ? 1 : -1), true);
+                rt_.stepFrame(*clip, op == NextFrame ? 1 : -1);
             break;
         case Play:
             if (auto clip = target())
@@ -506,16 +507,21 @@ Flow Machine::run(int begin, int end, Value& result)
         case CastOp: {
             const Value object = pop();
             const Value constructor = pop();
-            Object* o = object.object();
-            Object* proto =
-                constructor.object() ? rt_.get(constructor.object(), QStringLiteral("prototype")).object() : nullptr;
-            push(o && rt_.isInstanceOf(o, proto) ? object : Value::null());
+            push(rt_.instanceOf(object, constructor) ? object : Value::null());
             break;
         }
         case ImplementsOp: {
-            pop();
+            // The class's prototype keeps the interfaces for instanceof.
+            const Value constructor = pop();
             const std::vector<Value> interfaces = popArgs();
-            Q_UNUSED(interfaces);
+            Object* c = constructor.object();
+            Object* prototype = c ? rt_.get(c, QStringLiteral("prototype")).object() : nullptr;
+            if (prototype) {
+                prototype->interfaces.clear();
+                for (const Value& i : interfaces)
+                    if (Object* o = i.object())
+                        prototype->interfaces.push_back(o);
+            }
             break;
         }
         case RandomNumber: {
@@ -686,10 +692,7 @@ Flow Machine::run(int begin, int end, Value& result)
             break;
         case InstanceOf: {
             const Value constructor = pop();
-            const Value object = pop();
-            Object* proto =
-                constructor.object() ? rt_.get(constructor.object(), QStringLiteral("prototype")).object() : nullptr;
-            push(Value(object.object() && rt_.isInstanceOf(object.object(), proto)));
+            push(Value(rt_.instanceOf(pop(), constructor)));
             break;
         }
         case BitAnd:

@@ -82,6 +82,8 @@ void Object::traceChildren(Tracer& tracer) const
     tracer.mark(primitive);
     tracer.mark(superThis);
     tracer.mark(superBase);
+    for (Object* i : interfaces)
+        tracer.mark(i);
     if (script) {
         tracer.mark(script->scope);
         tracer.mark(script->baseClip);

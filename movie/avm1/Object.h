@@ -131,6 +131,8 @@ public:
     // found on; names are looked up from that object's prototype on.
     Object* superThis = nullptr;
     Object* superBase = nullptr;
+    // A class's prototype: the interfaces (their constructors) it implements.
+    std::vector<Object*> interfaces;
 };
 
 // A link of a scope chain: the global object, a clip's timeline, a

@@ -21,6 +21,16 @@ qsizetype variableSplit(const QString& path, bool dots)
 
 } // namespace
 
+Object* Runtime::liveTimeline(Activation& a, Object* clip)
+{
+    if (!clip || clip->kind != Object::Kind::Clip || clipOf(clip))
+        return clip;
+    if (auto base = clipOf(a.baseClip))
+        return clipObject(*base);
+    SpriteInstance* root = host_.level(0);
+    return root ? clipObject(*root) : clip;
+}
+
 Object* Runtime::resolveTargetPath(Activation& a, Object* start, QStringView path, bool first, bool allowThis)
 {
     if (path.isEmpty())
@@ -70,9 +80,10 @@ Object* Runtime::resolveTargetPath(Activation& a, Object* start, QStringView pat
             }
             const QString name = path.left(pos).toString();
             path = path.mid(std::min(pos + 1, path.size()));
-            if (five && allowThis && name == QLatin1String("this")) {
+            // Before version 7 these names fold case like any other.
+            if (five && allowThis && sameName(name, QStringLiteral("this"))) {
                 value = a.thisValue;
-            } else if (five && first && name == QLatin1String("_root")) {
+            } else if (five && first && sameName(name, QStringLiteral("_root"))) {
                 value = root ? Value(clipObject(*root)) : Value();
             } else if (first && name.size() > 6
                        && (name.startsWith(QLatin1String("_level"),
@@ -117,7 +128,7 @@ Value Runtime::getVariable(Activation& a, const QString& path, Object** owner)
         if (objectPath.isEmpty())
             return {};
         for (Scope* s = a.scope; s; s = s->parent) {
-            Object* o = resolveTargetPath(a, s->values, objectPath, true, true);
+            Object* o = resolveTargetPath(a, scopeValues(a, s), objectPath, true, true);
             if (o && hasProperty(o, name)) {
                 if (owner)
                     *owner = o;
@@ -128,7 +139,7 @@ Value Runtime::getVariable(Activation& a, const QString& path, Object** owner)
     }
     if (five && path.contains(u'/')) {
         for (Scope* s = a.scope; s; s = s->parent)
-            if (Object* o = resolveTargetPath(a, s->values, path, false, false))
+            if (Object* o = resolveTargetPath(a, scopeValues(a, s), path, false, false))
                 return Value(o);
     }
     // In version 5 "this" is matched exactly only in a function's own scope.
@@ -137,10 +148,11 @@ Value Runtime::getVariable(Activation& a, const QString& path, Object** owner)
         return a.thisValue;
     for (Scope* s = a.scope; s; s = s->parent) {
         spend();
-        if (hasProperty(s->values, path)) {
+        Object* values = scopeValues(a, s);
+        if (hasProperty(values, path)) {
             if (owner)
-                *owner = s->values;
-            return get(s->values, path);
+                *owner = values;
+            return get(values, path);
         }
     }
     return {};
@@ -159,7 +171,7 @@ void Runtime::setVariable(Activation& a, const QString& path, const Value& value
         const QString objectPath = path.left(split);
         const QString name = path.mid(split + 1);
         for (Scope* s = a.scope; s; s = s->parent) {
-            if (Object* o = resolveTargetPath(a, s->values, objectPath, true, true)) {
+            if (Object* o = resolveTargetPath(a, scopeValues(a, s), objectPath, true, true)) {
                 set(o, name, value);
                 return;
             }
@@ -170,13 +182,9 @@ void Runtime::setVariable(Activation& a, const QString& path, const Value& value
     // runs on.
     for (Scope* s = a.scope; s; s = s->parent) {
         spend();
-        const bool removed = s->values->kind == Object::Kind::Clip && !clipOf(s->values);
-        if (!removed && (s->kind == Scope::Kind::Target || hasProperty(s->values, path))) {
-            set(s->values, path, value);
-            return;
-        }
-        if (!s->parent) {
-            set(s->values, path, value);
+        Object* values = scopeValues(a, s);
+        if (s->kind == Scope::Kind::Target || !s->parent || hasProperty(values, path)) {
+            set(values, path, value);
             return;
         }
     }

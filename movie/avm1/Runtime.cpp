@@ -601,6 +601,32 @@ bool Runtime::isInstanceOf(Object* o, Object* prototype)
     return false;
 }
 
+bool Runtime::instanceOf(const Value& object, const Value& constructor)
+{
+    Object* o = object.object();
+    Object* c = constructor.object();
+    Object* prototype = c ? get(c, QStringLiteral("prototype")).object() : nullptr;
+    if (!o || !prototype)
+        return false;
+    // Interfaces extend interfaces: a bounded walk through them all.
+    std::vector<Object*> pending;
+    for (Object* p = protoOf(o); p; p = protoOf(p)) {
+        spend();
+        if (p == prototype)
+            return true;
+        pending.insert(pending.end(), p->interfaces.begin(), p->interfaces.end());
+    }
+    for (size_t i = 0; i < pending.size() && i < size_t(kMaxProtoDepth); ++i) {
+        spend();
+        Object* interfacePrototype = get(pending[i], QStringLiteral("prototype")).object();
+        if (interfacePrototype == prototype)
+            return true;
+        if (interfacePrototype)
+            pending.insert(pending.end(), interfacePrototype->interfaces.begin(), interfacePrototype->interfaces.end());
+    }
+    return false;
+}
+
 // --- Conversions
 
 bool Runtime::toBoolean(const Value& v) const

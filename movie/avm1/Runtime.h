@@ -133,6 +133,9 @@ public:
     // Timeline control: stops or plays the clip and goes to a 0-based frame
     // (clamped); a frame by number, label or "path:frame" value.
     void gotoFrame(SpriteInstance& clip, int frame, bool stop);
+    // nextFrame and prevFrame, the actions and the methods alike: one frame
+    // on or back within the timeline, and the clip stops, at an end too.
+    void stepFrame(SpriteInstance& clip, int delta);
     void gotoFrameValue(std::shared_ptr<SpriteInstance> clip, const Value& frame, bool stop, int bias = 0);
     // The clip an object stands for; a removed clip's object finds a clip
     // that took its place by path.
@@ -162,6 +165,10 @@ public:
     QStringList enumerate(Object* o);
     Object* protoOf(Object* o);
     bool isInstanceOf(Object* o, Object* prototype);
+    // `object instanceof constructor`, as InstanceOf and CastOp ask it: the
+    // constructor's prototype stands in the object's chain, or an interface
+    // a class of the chain implements (ImplementsOp) has it.
+    bool instanceOf(const Value& object, const Value& constructor);
 
     // --- Conversions, by the rules of this version.
     double toNumber(const Value& v);
@@ -216,6 +223,14 @@ public:
     // --- The interpreter (Interpreter.cpp, Paths.cpp).
     Value execute(Activation& a);
     Scope* timelineScope(Object* clip);
+    // A timeline whose clip was taken away gives way to the clip the code
+    // belongs to, and when that is gone too, to the root; so do the scope
+    // chain's timelines.
+    Object* liveTimeline(Activation& a, Object* clip);
+    Object* scopeValues(Activation& a, const Scope* scope)
+    {
+        return scope->kind == Scope::Kind::Target ? liveTimeline(a, scope->values) : scope->values;
+    }
     // A variable by name or path; `owner` gets the object it was found on.
     Value getVariable(Activation& a, const QString& path, Object** owner = nullptr);
     void setVariable(Activation& a, const QString& path, const Value& value);

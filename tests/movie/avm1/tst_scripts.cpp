@@ -163,6 +163,107 @@ private slots:
         EXPECT_PIXEL(frame(*run.player), 5, 5, kRed); // moved 12 pixels to the right
     }
 
+    // ImplementsOp gives a class its interfaces; instanceof and a cast find
+    // them, and the interfaces an interface extends, but never for an
+    // object of another class.
+    void instanceofFindsImplementedInterfaces()
+    {
+        A script;
+        for (const QByteArray name : {"C", "I", "J", "D"})
+            script.defineFunction(name, {}, A());
+        script.getVariable("I").push({A::num(1)}).getVariable("C").op(0x2C); // C implements I
+        script.getVariable("J").push({A::num(1)}).getVariable("I").op(0x2C); // I extends J
+        script.push({A::str("c"), A::num(0), A::str("C")}).op(0x40).op(0x1D); // c = new C()
+        script.push({A::str("d"), A::num(0), A::str("D")}).op(0x40).op(0x1D);
+        const QByteArray checks[][2] = {{"c", "I"}, {"c", "J"}, {"c", "D"}, {"d", "I"}};
+        for (const auto& [object, cls] : checks)
+            script.getVariable(object).getVariable(cls).op(0x54).trace(); // object instanceof cls
+        script.getVariable("J").getVariable("c").op(0x2B).getVariable("c").op(0x66).trace(); // J(c) === c
+        SwfWriter w = colourMovie();
+        w.doAction(script.bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, QStringList({"true", "true", "false", "false", "true"}));
+    }
+
+    // nextFrame and prevFrame move one frame and stop, the actions and the
+    // clip methods alike; at an end of the timeline the clip only stops.
+    void nextAndPrevFrameStopEvenAtTheEnds()
+    {
+        SwfWriter w = colourMovie();
+        w.beginSprite(10);
+        w.showFrame();
+        w.showFrame();
+        w.endSprite();
+        w.placeObject2(Place::add(1, 10).named("clip"));
+        w.doAction(A().callMethod("clip", "prevFrame").op(0x17).bytes());
+        w.showFrame();
+        w.doAction(A().getVariable("clip._currentframe")
+                       .trace()
+                       .callMethod("clip", "nextFrame")
+                       .op(0x17)
+                       .callMethod("clip", "play")
+                       .op(0x17)
+                       .callMethod("clip", "nextFrame")
+                       .op(0x17)
+                       .bytes());
+        w.showFrame();
+        w.doAction(A().getVariable("clip._currentframe").trace().op(0x04).bytes()); // nextFrame on the last frame
+        w.showFrame();
+        Run run(w.finish());
+        for (int i = 0; i < 3; ++i)
+            run.player->step();
+        QCOMPARE(run.traces, QStringList({"1", "2"}));
+        QCOMPARE(run.player->currentFrame(), 3);
+        QVERIFY(!run.player->isPlaying());
+    }
+
+    // Up to version 6 the names of a path fold case, "this" among them;
+    // from version 7 on they are exact.
+    void pathNamesFoldCaseUpToVersion6_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("6") << 6 << QStringList{"_level0.box", "_level0.box"};
+        QTest::addRow("7") << 7 << QStringList{"undefined", "undefined"};
+    }
+    void pathNamesFoldCaseUpToVersion6()
+    {
+        QFETCH(int, version);
+        QFETCH(QStringList, expected);
+        SwfWriter w(10, 10, 12, version);
+        w.beginSprite(10);
+        w.showFrame();
+        w.endSprite();
+        w.placeObject2(Place::add(1, 10).named("box"));
+        w.doAction(A().getVariable("THIS.box").trace().getVariable("_ROOT:box").trace().bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, expected);
+    }
+
+    // The array methods are generic: on any object they read and write
+    // its length as they do an array's.
+    void arrayMethodsKeepTheLengthOfAnyObject()
+    {
+        A script;
+        script.push({A::str("o"), A::str("0"), A::str("a"), A::str("1"), A::str("b"), A::str("length"), A::num(2),
+                     A::num(3)})
+            .op(0x43) // o = {0: "a", 1: "b", length: 2}
+            .op(0x1D);
+        for (const QByteArray method : {"pop", "shift"}) {
+            script.getVariable("o").push({A::num(1)}).getVariable("Array");
+            script.push({A::str("prototype")}).op(0x4E).push({A::str(method)}).op(0x4E);
+            script.push({A::str("call")}).op(0x52).trace(); // Array.prototype[method].call(o)
+            script.getVariable("o.length").trace();
+        }
+        SwfWriter w = colourMovie();
+        w.doAction(script.bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, QStringList({"b", "1", "a", "0"}));
+    }
+
     // Scripts that would run forever or grow without end are cut off at
     // the step's work budget; the movie goes on with its next frame.
     void runawayScriptsAreCutOff_data()
