@@ -171,13 +171,13 @@ private slots:
         A script;
         for (const QByteArray name : {"C", "I", "J", "D"})
             script.defineFunction(name, {}, A());
-        script.getVariable("I").push({A::num(1)}).getVariable("C").op(0x2C); // C implements I
-        script.getVariable("J").push({A::num(1)}).getVariable("I").op(0x2C); // I extends J
+        script.getVariable("I").push({A::num(1)}).getVariable("C").op(0x2C);  // C implements I
+        script.getVariable("J").push({A::num(1)}).getVariable("I").op(0x2C);  // I extends J
         script.push({A::str("c"), A::num(0), A::str("C")}).op(0x40).op(0x1D); // c = new C()
         script.push({A::str("d"), A::num(0), A::str("D")}).op(0x40).op(0x1D);
         const QByteArray checks[][2] = {{"c", "I"}, {"c", "J"}, {"c", "D"}, {"d", "I"}};
         for (const auto& [object, cls] : checks)
-            script.getVariable(object).getVariable(cls).op(0x54).trace(); // object instanceof cls
+            script.getVariable(object).getVariable(cls).op(0x54).trace();                    // object instanceof cls
         script.getVariable("J").getVariable("c").op(0x2B).getVariable("c").op(0x66).trace(); // J(c) === c
         SwfWriter w = colourMovie();
         w.doAction(script.bytes());
@@ -247,8 +247,9 @@ private slots:
     void arrayMethodsKeepTheLengthOfAnyObject()
     {
         A script;
-        script.push({A::str("o"), A::str("0"), A::str("a"), A::str("1"), A::str("b"), A::str("length"), A::num(2),
-                     A::num(3)})
+        script
+            .push({A::str("o"), A::str("0"), A::str("a"), A::str("1"), A::str("b"), A::str("length"), A::num(2),
+                   A::num(3)})
             .op(0x43) // o = {0: "a", 1: "b", length: 2}
             .op(0x1D);
         for (const QByteArray method : {"pop", "shift"}) {
