@@ -236,24 +236,18 @@ void Runtime::stepFrame(SpriteInstance& clip, int delta)
 
 void Runtime::gotoFrameValue(std::shared_ptr<SpriteInstance> clip, const Value& frame, bool stop, int bias)
 {
-    bool found = false;
-    int number = 0;
-    if (frame.isNumber() && frame.number() == std::trunc(frame.number())) {
-        number = avm1::toInt32(frame.number());
-        found = true;
-    } else {
-        Activation scratch;
-        Activation* a = current_;
-        if (!a) {
-            Object* self = clipObject(*clip);
-            scratch.scope = timelineScope(self);
-            scratch.baseClip = scratch.target = self;
-            scratch.thisValue = Value(self);
-            scratch.version = version_;
-            a = &scratch;
-        }
-        number = frameOf(*a, clip, frame, found);
+    Activation scratch;
+    Activation* a = current_;
+    if (!a) {
+        Object* self = clipObject(*clip);
+        scratch.scope = timelineScope(self);
+        scratch.baseClip = scratch.target = self;
+        scratch.thisValue = Value(self);
+        scratch.version = version_;
+        a = &scratch;
     }
+    bool found = false;
+    const int number = frameOf(*a, clip, frame, found);
     if (!found || !clip)
         return;
     const qint64 target = std::min<qint64>(qint64(number) + bias, 16001);

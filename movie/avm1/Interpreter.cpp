@@ -854,13 +854,7 @@ void Machine::doCall(const Value& frame)
     if (!clip)
         return;
     bool found = false;
-    int number = 0;
-    if (frame.isNumber()) {
-        number = int(toUint32(frame.number()));
-        found = true;
-    } else {
-        number = rt_.frameOf(a_, clip, frame, found);
-    }
+    const int number = rt_.frameOf(a_, clip, frame, found);
     if (!found || !clip || number < 1 || number > clip->timeline->frameCount())
         return;
     // The frame's scripts run now, as calls on that clip.

@@ -206,7 +206,11 @@ std::shared_ptr<SpriteInstance> Runtime::targetClip(Activation& a, const Value& 
 
 int Runtime::frameOf(Activation& a, std::shared_ptr<SpriteInstance>& clip, const Value& frame, bool& found)
 {
-    found = false;
+    // A whole number is a frame number (wrapping at 32 bits); any other
+    // value is read as text, where a '.' parts a path from the frame.
+    found = frame.isNumber() && frame.number() == std::trunc(frame.number());
+    if (found)
+        return avm1::toInt32(frame.number());
     const QString text = toString(frame);
     QString name = text;
     const qsizetype split = variableSplit(text, true);

@@ -245,8 +245,9 @@ public:
     static bool isReadOnlyProperty(int index);
     // The conversion SetProperty makes of a value for the property.
     void coerceProperty(int index, const Value& value);
-    // A 1-based frame given as a label or a number in a string, with an
-    // optional "clip:" path before it, which moves `clip` to that clip.
+    // A 1-based frame given as a number, or as a label or a number in a
+    // string with an optional "clip:" path before it, which moves `clip` to
+    // that clip: gotos, call() and their methods all read frames here.
     int frameOf(Activation& a, std::shared_ptr<SpriteInstance>& clip, const Value& frame, bool& found);
 
     // Player-wide settings scripts read and write as clip properties.
