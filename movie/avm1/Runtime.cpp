@@ -216,15 +216,17 @@ void Runtime::collectIfDue()
     heap_.collect(tracer);
 }
 
+// Symbols are named as the movie exports them, and export names match
+// without regard to case in every version (see attachMovie).
 void Runtime::registerClass(const QString& symbol, Object* constructor)
 {
     if (constructor)
-        classes_.insert(key(symbol), constructor);
+        classes_.insert(symbol.toLower(), constructor);
     else
-        classes_.remove(key(symbol));
+        classes_.remove(symbol.toLower());
 }
 
-Object* Runtime::registeredClass(const QString& symbol) const { return classes_.value(key(symbol)); }
+Object* Runtime::registeredClass(const QString& symbol) const { return classes_.value(symbol.toLower()); }
 
 // --- Clips
 

@@ -243,6 +243,35 @@ private slots:
         QCOMPARE(run.traces, QStringList({"2", "1", "3", "3", "2"}));
     }
 
+    // A class registered for an exported symbol reaches the clips attached
+    // by that symbol's name, which matches without regard to case in every
+    // version, as attachMovie matches it.
+    void registeredClassFollowsTheExportName()
+    {
+        SwfWriter w(10, 10, 12, 7);
+        w.beginSprite(10);
+        w.showFrame();
+        w.endSprite();
+        w.writeTag(56, QByteArray::fromHex("01000a00") + "Ball" + '\0'); // ExportAssets: sprite 10 as "Ball"
+        w.doAction(A().defineFunction("C", {}, A())
+                       .getVariable("C")
+                       .push({A::str("BALL"), A::num(2)})
+                       .getVariable("Object")
+                       .push({A::str("registerClass")})
+                       .op(0x52)
+                       .op(0x17)
+                       .callMethod("_root", "attachMovie", {A::str("ball"), A::str("b"), A::num(1)})
+                       .op(0x17)
+                       .getVariable("b")
+                       .getVariable("C")
+                       .op(0x54)
+                       .trace()
+                       .bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, QStringList{"true"});
+    }
+
     // Up to version 6 the names of a path fold case, "this" among them;
     // from version 7 on they are exact.
     void pathNamesFoldCaseUpToVersion6_data()
