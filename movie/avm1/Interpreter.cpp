@@ -1048,7 +1048,7 @@ bool inLocalScope(const Activation& a)
 
 void Machine::defineLocal(const QString& name, const Value& value, bool onlyIfMissing)
 {
-    const bool path = name.contains(u':') || name.contains(u'.');
+    const bool path = rt_.variableSplit(name) >= 0;
     if (!inLocalScope(a_) && path) {
         if (!onlyIfMissing || rt_.getVariable(a_, name).isUndefined())
             rt_.setVariable(a_, name, value);
@@ -1069,7 +1069,7 @@ void Machine::defineLocal(const QString& name, const Value& value, bool onlyIfMi
 
 bool Machine::deleteVariable(const QString& name)
 {
-    const qsizetype split = std::max(name.lastIndexOf(u':'), name.lastIndexOf(u'.'));
+    const qsizetype split = rt_.variableSplit(name);
     if (split >= 0) {
         const Value on = rt_.getVariable(a_, name.left(split));
         if (!on.isObject() && !on.isNullish())

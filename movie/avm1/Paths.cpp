@@ -9,17 +9,11 @@
 
 namespace movie::avm1 {
 
-namespace {
-
-// The rightmost ':' (or '.', from version 5 on) that splits a path from
-// its variable name; -1 for none.
-qsizetype variableSplit(const QString& path, bool dots)
+qsizetype Runtime::variableSplit(const QString& path) const
 {
     const qsizetype colon = path.lastIndexOf(u':');
-    return dots ? std::max(colon, path.lastIndexOf(u'.')) : colon;
+    return version_ >= 5 ? std::max(colon, path.lastIndexOf(u'.')) : colon;
 }
-
-} // namespace
 
 Object* Runtime::liveTimeline(Activation& a, Object* clip)
 {
@@ -121,7 +115,7 @@ Value Runtime::getVariable(Activation& a, const QString& path, Object** owner)
     if (owner)
         *owner = nullptr;
     const bool five = version_ >= 5;
-    const qsizetype split = variableSplit(path, five);
+    const qsizetype split = variableSplit(path);
     if (split >= 0) {
         const QString objectPath = path.left(split);
         const QString name = path.mid(split + 1);
@@ -166,7 +160,7 @@ void Runtime::setVariable(Activation& a, const QString& path, const Value& value
         a.thisValue = value;
         return;
     }
-    const qsizetype split = variableSplit(path, true);
+    const qsizetype split = variableSplit(path);
     if (split >= 0) {
         const QString objectPath = path.left(split);
         const QString name = path.mid(split + 1);
@@ -213,7 +207,7 @@ int Runtime::frameOf(Activation& a, std::shared_ptr<SpriteInstance>& clip, const
         return avm1::toInt32(frame.number());
     const QString text = toString(frame);
     QString name = text;
-    const qsizetype split = variableSplit(text, true);
+    const qsizetype split = variableSplit(text);
     if (split >= 0) {
         Object* at = nullptr;
         for (Scope* s = a.scope; s && !at; s = s->parent)

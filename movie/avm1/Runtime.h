@@ -231,6 +231,10 @@ public:
     {
         return scope->kind == Scope::Kind::Target ? liveTimeline(a, scope->values) : scope->values;
     }
+    // The rightmost ':' that parts a path from its variable or frame, or
+    // from version 5 on a '.'; -1 for none. A file of version 4 knows only
+    // slash paths, where a dot is part of a name.
+    qsizetype variableSplit(const QString& path) const;
     // A variable by name or path; `owner` gets the object it was found on.
     Value getVariable(Activation& a, const QString& path, Object** owner = nullptr);
     void setVariable(Activation& a, const QString& path, const Value& value);

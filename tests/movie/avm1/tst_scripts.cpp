@@ -272,6 +272,35 @@ private slots:
         QCOMPARE(run.traces, QStringList{"true"});
     }
 
+    // A file of version 4 knows slash paths only: a dot is part of a
+    // variable's name, for setting, reading and deleting alike; from
+    // version 5 on it parts the path.
+    void dotsArePartOfNamesInVersion4_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("4") << 4 << QStringList{"x", "1", "undefined"};
+        QTest::addRow("5") << 5 << QStringList{"undefined", "false", "undefined"};
+    }
+    void dotsArePartOfNamesInVersion4()
+    {
+        QFETCH(int, version);
+        QFETCH(QStringList, expected);
+        SwfWriter w(10, 10, 12, version);
+        w.doAction(A().setVariable("a.b", A::str("x"))
+                       .getVariable("a.b")
+                       .trace()
+                       .push({A::str("a.b")})
+                       .op(0x3B) // delete a.b
+                       .trace()
+                       .getVariable("a.b")
+                       .trace()
+                       .bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, expected);
+    }
+
     // Up to version 6 the names of a path fold case, "this" among them;
     // from version 7 on they are exact.
     void pathNamesFoldCaseUpToVersion6_data()
