@@ -1237,7 +1237,8 @@ Value Runtime::findMethod(Object* o, const QString& name, Object*& holder)
 {
     holder = nullptr;
     const QString k = key(name);
-    for (Object* p = o; p; p = protoOf(p)) {
+    Object* p = o;
+    for (int depth = 0; p && depth < kMaxProtoDepth; ++depth, p = protoOf(p)) {
         spend();
         if (const Property* prop = p->properties.find(k); prop && prop->minVersion <= version_) {
             holder = p;

@@ -12,7 +12,6 @@ namespace movie::avm1 {
 namespace {
 
 const QString kProto = QStringLiteral("__proto__");
-constexpr int kMaxProtoDepth = 255;
 
 // "12" and "0" are array indices; "012", "-1" and "1.5" are not.
 bool arrayIndex(const QString& name, quint32& index)
@@ -595,7 +594,8 @@ bool Runtime::isInstanceOf(Object* o, Object* prototype)
 {
     if (!prototype)
         return false;
-    for (Object* p = protoOf(o); p; p = protoOf(p)) {
+    Object* p = protoOf(o);
+    for (int depth = 0; p && depth < kMaxProtoDepth; ++depth, p = protoOf(p)) {
         spend();
         if (p == prototype)
             return true;
@@ -612,7 +612,8 @@ bool Runtime::instanceOf(const Value& object, const Value& constructor)
         return false;
     // Interfaces extend interfaces: a bounded walk through them all.
     std::vector<Object*> pending;
-    for (Object* p = protoOf(o); p; p = protoOf(p)) {
+    Object* p = protoOf(o);
+    for (int depth = 0; p && depth < kMaxProtoDepth; ++depth, p = protoOf(p)) {
         spend();
         if (p == prototype)
             return true;

@@ -164,6 +164,9 @@ public:
     // Names a for..in loop visits, in the order it visits them.
     QStringList enumerate(Object* o);
     Object* protoOf(Object* o);
+    // How many links of a prototype chain are followed: a chain that loops
+    // ends there, as a long one does.
+    static constexpr int kMaxProtoDepth = 255;
     bool isInstanceOf(Object* o, Object* prototype);
     // `object instanceof constructor`, as InstanceOf and CastOp ask it: the
     // constructor's prototype stands in the object's chain, or an interface

@@ -348,6 +348,25 @@ private slots:
         QCOMPARE(run.traces, QStringList({"b", "1", "a", "0"}));
     }
 
+    // A prototype chain that loops ends as a long one does: instanceof and
+    // a method call answer, and the script goes on.
+    void loopingPrototypeChainsEnd()
+    {
+        A script;
+        script.push({A::str("a"), A::num(0)}).op(0x43).op(0x1D); // a = {}
+        script.push({A::str("b"), A::num(0)}).op(0x43).op(0x1D);
+        script.getVariable("a").push({A::str("__proto__")}).getVariable("b").op(0x4F); // a.__proto__ = b
+        script.getVariable("b").push({A::str("__proto__")}).getVariable("a").op(0x4F);
+        script.getVariable("a").getVariable("Object").op(0x54).trace(); // a instanceof Object
+        script.callMethod("a", "missing").trace();
+        script.push({A::str("after")}).trace();
+        SwfWriter w = colourMovie();
+        w.doAction(script.bytes());
+        w.showFrame();
+        Run run(w.finish());
+        QCOMPARE(run.traces, QStringList({"false", "undefined", "after"}));
+    }
+
     // Scripts that would run forever or grow without end are cut off at
     // the step's work budget; the movie goes on with its next frame.
     void runawayScriptsAreCutOff_data()
