@@ -23,6 +23,15 @@ struct Run {
     }
 };
 
+// The traces of a movie that runs `script` in its one frame.
+QStringList tracesOf(SwfWriter w, const ActionWriter& script)
+{
+    w.doAction(script.bytes());
+    w.showFrame();
+    Run run(w.finish());
+    return run.traces;
+}
+
 } // namespace
 
 class ScriptsTest : public QObject {
@@ -179,11 +188,7 @@ private slots:
         for (const auto& [object, cls] : checks)
             script.getVariable(object).getVariable(cls).op(0x54).trace();                    // object instanceof cls
         script.getVariable("J").getVariable("c").op(0x2B).getVariable("c").op(0x66).trace(); // J(c) === c
-        SwfWriter w = colourMovie();
-        w.doAction(script.bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, QStringList({"true", "true", "false", "false", "true"}));
+        QCOMPARE(tracesOf(colourMovie(), script), QStringList({"true", "true", "false", "false", "true"}));
     }
 
     // nextFrame and prevFrame move one frame and stop, the actions and the
@@ -237,10 +242,7 @@ private slots:
         A script;
         for (const A::Operand& frame : frames)
             script.callMethod("clip", "gotoAndStop", {frame}).op(0x17).getVariable("clip._currentframe").trace();
-        w.doAction(script.bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, QStringList({"2", "1", "3", "3", "2"}));
+        QCOMPARE(tracesOf(w, script), QStringList({"2", "1", "3", "3", "2"}));
     }
 
     // A class registered for an exported symbol reaches the clips attached
@@ -253,23 +255,12 @@ private slots:
         w.showFrame();
         w.endSprite();
         w.writeTag(56, QByteArray::fromHex("01000a00") + "Ball" + '\0'); // ExportAssets: sprite 10 as "Ball"
-        w.doAction(A().defineFunction("C", {}, A())
-                       .getVariable("C")
-                       .push({A::str("BALL"), A::num(2)})
-                       .getVariable("Object")
-                       .push({A::str("registerClass")})
-                       .op(0x52)
-                       .op(0x17)
-                       .callMethod("_root", "attachMovie", {A::str("ball"), A::str("b"), A::num(1)})
-                       .op(0x17)
-                       .getVariable("b")
-                       .getVariable("C")
-                       .op(0x54)
-                       .trace()
-                       .bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, QStringList{"true"});
+        A script;
+        script.defineFunction("C", {}, A()).getVariable("C").push({A::str("BALL"), A::num(2)});
+        script.getVariable("Object").push({A::str("registerClass")}).op(0x52).op(0x17);
+        script.callMethod("_root", "attachMovie", {A::str("ball"), A::str("b"), A::num(1)}).op(0x17);
+        script.getVariable("b").getVariable("C").op(0x54).trace(); // b instanceof C
+        QCOMPARE(tracesOf(w, script), QStringList{"true"});
     }
 
     // A file of version 4 knows slash paths only: a dot is part of a
@@ -286,19 +277,10 @@ private slots:
     {
         QFETCH(int, version);
         QFETCH(QStringList, expected);
-        SwfWriter w(10, 10, 12, version);
-        w.doAction(A().setVariable("a.b", A::str("x"))
-                       .getVariable("a.b")
-                       .trace()
-                       .push({A::str("a.b")})
-                       .op(0x3B) // delete a.b
-                       .trace()
-                       .getVariable("a.b")
-                       .trace()
-                       .bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, expected);
+        A script;
+        script.setVariable("a.b", A::str("x")).getVariable("a.b").trace();
+        script.push({A::str("a.b")}).op(0x3B).trace().getVariable("a.b").trace(); // delete a.b
+        QCOMPARE(tracesOf(SwfWriter(10, 10, 12, version), script), expected);
     }
 
     // Up to version 6 the names of a path fold case, "this" among them;
@@ -319,10 +301,7 @@ private slots:
         w.showFrame();
         w.endSprite();
         w.placeObject2(Place::add(1, 10).named("box"));
-        w.doAction(A().getVariable("THIS.box").trace().getVariable("_ROOT:box").trace().bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, expected);
+        QCOMPARE(tracesOf(w, A().getVariable("THIS.box").trace().getVariable("_ROOT:box").trace()), expected);
     }
 
     // The array methods are generic: on any object they read and write
@@ -341,11 +320,7 @@ private slots:
             script.push({A::str("call")}).op(0x52).trace(); // Array.prototype[method].call(o)
             script.getVariable("o.length").trace();
         }
-        SwfWriter w = colourMovie();
-        w.doAction(script.bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, QStringList({"b", "1", "a", "0"}));
+        QCOMPARE(tracesOf(colourMovie(), script), QStringList({"b", "1", "a", "0"}));
     }
 
     // A prototype chain that loops ends as a long one does: instanceof and
@@ -360,11 +335,7 @@ private slots:
         script.getVariable("a").getVariable("Object").op(0x54).trace(); // a instanceof Object
         script.callMethod("a", "missing").trace();
         script.push({A::str("after")}).trace();
-        SwfWriter w = colourMovie();
-        w.doAction(script.bytes());
-        w.showFrame();
-        Run run(w.finish());
-        QCOMPARE(run.traces, QStringList({"false", "undefined", "after"}));
+        QCOMPARE(tracesOf(colourMovie(), script), QStringList({"false", "undefined", "after"}));
     }
 
     // Scripts that would run forever or grow without end are cut off at
