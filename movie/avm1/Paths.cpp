@@ -17,7 +17,9 @@ qsizetype Runtime::variableSplit(const QString& path) const
 
 Object* Runtime::liveTimeline(Activation& a, Object* clip)
 {
-    if (!clip || clip->kind != Object::Kind::Clip || clipOf(clip))
+    if (!clip || clip->kind != Object::Kind::Clip)
+        return clip;
+    if (const auto sprite = clip->clip.lock(); (sprite && !sprite->removed) || clipOf(clip))
         return clip;
     if (auto base = clipOf(a.baseClip))
         return clipObject(*base);
