@@ -223,28 +223,6 @@ private slots:
         QVERIFY(!run.player->isPlaying());
     }
 
-    // The clip methods read a frame as GotoFrame2 does: a whole number
-    // (wrapping at 32 bits), a number or a label in a string, a "clip:"
-    // path before it; a fraction makes text whose '.' parts a path, and
-    // then there is no such frame.
-    void gotoMethodsReadFramesAsTheAction()
-    {
-        SwfWriter w = colourMovie();
-        w.beginSprite(10);
-        w.showFrame();
-        w.showFrame();
-        w.frameLabel("end");
-        w.showFrame();
-        w.endSprite();
-        w.placeObject2(Place::add(1, 10).named("clip"));
-        const QList<A::Operand> frames = {A::str("2"), A::num(4294967297.0), A::str("end"), A::num(2.5),
-                                          A::str("_root.clip:2")};
-        A script;
-        for (const A::Operand& frame : frames)
-            script.callMethod("clip", "gotoAndStop", {frame}).op(0x17).getVariable("clip._currentframe").trace();
-        QCOMPARE(tracesOf(w, script), QStringList({"2", "1", "3", "3", "2"}));
-    }
-
     // A class registered for an exported symbol reaches the clips attached
     // by that symbol's name, which matches without regard to case in every
     // version, as attachMovie matches it.
