@@ -46,8 +46,8 @@ QPoint seenPlace(const QRect& frame)
     if (!nearest)
         return frame.topLeft();
     const QRect area = nearest->availableGeometry();
-    return {within(frame.x(), frame.width(), area.x(), area.width()),
-            within(frame.y(), frame.height(), area.y(), area.height())};
+    return {within(probe.x(), probe.width(), area.x(), area.width()),
+            within(probe.y(), probe.height(), area.y(), area.height())};
 }
 
 } // namespace WindowPlacement
