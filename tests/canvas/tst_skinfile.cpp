@@ -39,12 +39,6 @@ QStringList keysOf(const QString& path)
     return keys;
 }
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class SkinFileTest : public QObject {
@@ -299,7 +293,7 @@ private slots:
         QFile::remove(fixture_->folder.file("\\data\\BackGround.bmp"));
         fixture_->folder.copySampleSkin();
         const QString path = fixture_->folder.file("\\data\\skin.ini");
-        QByteArray skin = contentOf(path);
+        QByteArray skin = fixture_->folder.read("\\data\\skin.ini");
         for (const QByteArray& key : keys) {
             const QByteArray name = key.left(key.indexOf('=') + 1);
             const qsizetype at = skin.indexOf("\n" + name) + 1;
@@ -312,7 +306,7 @@ private slots:
         QVERIFY2(fixture_->dialogs.errors.isEmpty(), qPrintable(fixture_->dialogs.errors.join('\n')));
         QCOMPARE(editor.Form1.imgBckGround->pos(), background);
         SkinFile::write(path, editor.Form1, editor.frmSize);
-        QCOMPARE(contentOf(path), skin);
+        QCOMPARE(fixture_->folder.read("\\data\\skin.ini"), skin);
     }
 
     // Absurd numbers in the file: no overflow, no canvas of gigabytes.

@@ -12,14 +12,6 @@
 #include <QDir>
 #include <QTest>
 
-namespace {
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
-
 class TestTfrmSizeFlashPreview : public QObject {
     Q_OBJECT
 
@@ -130,7 +122,7 @@ private slots:
 
         const QString skinAfter = fixture->folder.file("\\after.ini");
         SkinFile::write(skinAfter, *form, *options);
-        QCOMPARE(contentOf(skinAfter), contentOf(skinBefore));
+        QCOMPARE(fixture->folder.read("\\after.ini"), fixture->folder.read("\\before.ini"));
     }
 
     // Unticking the option during a preview hides the player, which then

@@ -10,7 +10,7 @@
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
-#include "tests/options/SoundUiKit.h"
+#include "tests/support/SoundUiKit.h"
 #include "tests/support/EditorFixture.h"
 
 #include <QDir>
