@@ -11,8 +11,8 @@
 #include "tests/support/EditorFixture.h"
 
 #include <QFile>
-#include <climits>
 #include <QTest>
+#include <climits>
 
 class TestTForm1 : public QObject {
     Q_OBJECT

@@ -126,8 +126,9 @@ private slots:
         QCOMPARE(IniFile::readString(fixture->folder.file("\\Options.ini"), "Pelmora", "OptionsX", {}),
                  QString::number(screen.left()));
 
-        fixture->folder.write("\\Options.ini", "[Pelmora]\r\nOptionsX=-400\r\nOptionsY=-50\r\nMainX="
-                                                    + QByteArray::number(screen.right() - 10) + "\r\n");
+        fixture->folder.write(
+            "\\Options.ini",
+            "[Pelmora]\r\nOptionsX=-400\r\nOptionsY=-50\r\nMainX=" + QByteArray::number(screen.right() - 10) + "\r\n");
         Editor& partly = fixture->start();
         QCOMPARE(partly.frmSize.pos(), QPoint(-400, -50));
         QCOMPARE(partly.Form1.pos(), QPoint(screen.right() - 10, 0));
