@@ -13,6 +13,7 @@
 #include "canvas/ElementGeometry.h"
 #include "canvas/SkinFile.h"
 #include "canvas/TImage.h"
+#include "canvas/WindowedControls.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/WindowPlacement.h"
 
@@ -81,16 +82,17 @@ void prepareProgramFolder()
 }
 
 // What the layout is, as the skin file and the menu see it: each element's
-// place measured from the background, and the sizes of the windowed ones.
+// place measured from the background, and the sizes of the four that the
+// user resizes.
 QList<QRect> layoutOf(const TForm1& form1)
 {
+    const QList<const QWidget*> sized = {form1.lstDir, form1.txtInfo, form1.imgLogo, form1.TmpFlash};
     QList<QRect> layout;
     const QPoint origin = form1.imgBckGround->pos();
     for (const QWidget* element : form1.elements()) {
         if (element == form1.imgBckGround || element == form1.FlashPlayer)
             continue;
-        const bool sized = dynamic_cast<const TImage*>(element) == nullptr;
-        layout.append(QRect(element->pos() - origin, sized ? element->size() : QSize()));
+        layout.append(QRect(element->pos() - origin, sized.contains(element) ? element->size() : QSize()));
     }
     return layout;
 }
