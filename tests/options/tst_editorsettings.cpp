@@ -103,8 +103,7 @@ private slots:
 
     // A stored place off every screen (a monitor that is gone) comes up at
     // the nearest place where the window is seen whole; the file keeps the
-    // stored place until Exit writes where the windows are then. A place
-    // that is partly on the screen was the user's choice and stays.
+    // stored place until Exit writes where the windows are then.
     void placesOffEveryScreenComeUpWhereTheWindowIsSeenWhole()
     {
         const QByteArray stored = "[Pelmora]\r\nOptionsX=-5000\r\nOptionsY=100\r\nMainX=2147483647\r\n"
@@ -125,13 +124,6 @@ private slots:
                  QString::number(screen.right() - 499));
         QCOMPARE(IniFile::readString(fixture->folder.file("\\Options.ini"), "Pelmora", "OptionsX", {}),
                  QString::number(screen.left()));
-
-        fixture->folder.write(
-            "\\Options.ini",
-            "[Pelmora]\r\nOptionsX=-400\r\nOptionsY=-50\r\nMainX=" + QByteArray::number(screen.right() - 10) + "\r\n");
-        Editor& partly = fixture->start();
-        QCOMPARE(partly.frmSize.pos(), QPoint(-400, -50));
-        QCOMPARE(partly.Form1.pos(), QPoint(screen.right() - 10, 0));
     }
 
     void theLanguageFileNamedIsApplied()

@@ -47,13 +47,6 @@ private slots:
         QFETCH(QPoint, place);
         QCOMPARE(WindowPlacement::seenPlace(frame), place);
     }
-
-    void placesStayWithinSixteenBits()
-    {
-        QCOMPARE(WindowPlacement::bounded(qint64(INT_MAX) + 5), 32767);
-        QCOMPARE(WindowPlacement::bounded(INT_MIN), -32768);
-        QCOMPARE(WindowPlacement::bounded(-700), -700);
-    }
 };
 
 int main(int argc, char* argv[])
