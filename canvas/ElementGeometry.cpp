@@ -3,6 +3,8 @@
 #include "canvas/TForm1.h"
 #include "canvas/TImage.h"
 
+#include <algorithm>
+
 namespace {
 
 void tellCanvas(QWidget* element)
@@ -11,9 +13,28 @@ void tellCanvas(QWidget* element)
         canvas->elementChanged();
 }
 
+int bounded(int value, int origin, int limit)
+{
+    return origin + int(std::clamp<qint64>(qint64(value) - origin, -limit, limit));
+}
+
 } // namespace
 
 namespace Element {
+
+QPoint origin(const QWidget* element)
+{
+    if (const auto* canvas = qobject_cast<const TForm1*>(element->parentWidget()))
+        return canvas->imgBckGround->pos();
+    return {};
+}
+
+QRect withinLimits(const QWidget* element, int left, int top, int width, int height)
+{
+    const QPoint at = origin(element);
+    return {bounded(left, at.x(), kPlaceLimit), bounded(top, at.y(), kPlaceLimit), std::clamp(width, 0, kSizeLimit),
+            std::clamp(height, 0, kSizeLimit)};
+}
 
 bool applyBounds(QWidget* element, int left, int top, int width, int height)
 {
@@ -30,7 +51,8 @@ bool applyBounds(QWidget* element, int left, int top, int width, int height)
 
 void setBounds(QWidget* element, int left, int top, int width, int height)
 {
-    if (applyBounds(element, left, top, width, height))
+    const QRect bounds = withinLimits(element, left, top, width, height);
+    if (applyBounds(element, bounds.x(), bounds.y(), bounds.width(), bounds.height()))
         tellCanvas(element);
 }
 

@@ -62,8 +62,11 @@ void InteractiveTracking::follow(QPoint pointer)
 {
     const QPoint offset = pointer - startPointer_;
     if (mode_ == Mode::Move) {
-        Element::applyBounds(element_, startBounds_.x() + offset.x(), startBounds_.y() + offset.y(),
-                             startBounds_.width(), startBounds_.height());
+        // The canvas follows only at the next change, but the limits hold at once.
+        const QRect bounds =
+            Element::withinLimits(element_, startBounds_.x() + offset.x(), startBounds_.y() + offset.y(),
+                                  startBounds_.width(), startBounds_.height());
+        Element::applyBounds(element_, bounds.x(), bounds.y(), bounds.width(), bounds.height());
     } else {
         const auto side = [](int start, int change) {
             return std::max(std::min(start, kSmallestSide), start + change);

@@ -11,27 +11,45 @@
 #include "settings/ColourText.h"
 #include "settings/IniValues.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kMainSection = QStringLiteral("Main");
 
+// The menu draws the background picture at its window's origin, so the
+// skin file measures every place from the background's place in the canvas
+// (which a layout reaching past its left or top edge moves away from the
+// canvas's origin).
+QPoint skinOrigin(const TForm1& form1) { return form1.imgBckGround->pos(); }
+int skinLeft(const TForm1& form1, const QWidget* element) { return Element::left(element) - skinOrigin(form1).x(); }
+int skinTop(const TForm1& form1, const QWidget* element) { return Element::top(element) - skinOrigin(form1).y(); }
+
+// A place from the file, within the limits, in the canvas's coordinates.
+int canvasPlace(int skinPlace, int origin)
+{
+    return origin + std::clamp(skinPlace, -Element::kPlaceLimit, Element::kPlaceLimit);
+}
+
 // One skin file's [Main] section, read key by key. Every read applies its
-// value at once, so a later key sees the effect of an earlier one.
+// value at once, so a later key sees the effect of an earlier one (the
+// background's place among them).
 class SkinReader {
 public:
-    explicit SkinReader(const QString& path) : path_(path) {}
+    SkinReader(const QString& path, const TForm1& form1) : path_(path), form1_(form1) {}
 
     int integer(const char* key, int defaultValue) const
     {
         return IniValues::readInteger(path_, kMainSection, QLatin1String(key), defaultValue);
     }
+    // Places: the default, like the value, measured from the background.
     void left(const char* key, QWidget* element, int defaultValue) const
     {
-        Element::setLeft(element, integer(key, defaultValue));
+        Element::setLeft(element, canvasPlace(integer(key, defaultValue), skinOrigin(form1_).x()));
     }
     void top(const char* key, QWidget* element, int defaultValue) const
     {
-        Element::setTop(element, integer(key, defaultValue));
+        Element::setTop(element, canvasPlace(integer(key, defaultValue), skinOrigin(form1_).y()));
     }
     void width(const char* key, QWidget* element, int defaultValue) const
     {
@@ -55,18 +73,22 @@ public:
 
 private:
     const QString& path_;
+    const TForm1& form1_;
 };
 
 // The keys of [Main], written in turn into the file's text in memory; the
 // file itself is replaced once, by save().
 class SkinWriter {
 public:
-    explicit SkinWriter(const QString& path) : file_(path) {}
+    SkinWriter(const QString& path, const TForm1& form1) : file_(path), form1_(form1) {}
 
     void integer(const char* key, int value)
     {
         IniValues::writeInteger(file_, kMainSection, QLatin1String(key), value);
     }
+    // Places, measured from the background.
+    void left(const char* key, const QWidget* element) { integer(key, skinLeft(form1_, element)); }
+    void top(const char* key, const QWidget* element) { integer(key, skinTop(form1_, element)); }
     void check(const char* key, const TCheckBox* box)
     {
         IniValues::writeBool(file_, kMainSection, QLatin1String(key), box->isChecked());
@@ -76,6 +98,7 @@ public:
 
 private:
     IniFile::Batch file_;
+    const TForm1& form1_;
 };
 
 // The nine picture elements whose place the skin keeps as "<name>X" and
@@ -99,10 +122,10 @@ namespace SkinFile {
 
 void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 {
-    const SkinReader skin(path);
+    const SkinReader skin(path, form1);
 
-    skin.left("ButInfoX", form1.btnInfo, Element::left(form1.btnInfo));
-    skin.top("ButInfoY", form1.btnInfo, Element::top(form1.btnInfo));
+    skin.left("ButInfoX", form1.btnInfo, skinLeft(form1, form1.btnInfo));
+    skin.top("ButInfoY", form1.btnInfo, skinTop(form1, form1.btnInfo));
 
     skin.check("ButMusic", frmSize.chkButtonsMusic, frmSize.chkButtonsMusic->isChecked());
     skin.check("LogoStr", frmSize.chkStreight, frmSize.chkStreight->isChecked());
@@ -153,10 +176,10 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 
 void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
 {
-    SkinWriter skin(path);
+    SkinWriter skin(path, form1);
 
-    skin.integer("ButInfoX", Element::left(form1.btnInfo));
-    skin.integer("ButInfoY", Element::top(form1.btnInfo));
+    skin.left("ButInfoX", form1.btnInfo);
+    skin.top("ButInfoY", form1.btnInfo);
     skin.check("LogoVisible", frmSize.chkLogoShow);
     skin.check("LogoTrans", frmSize.chkTrans);
     skin.check("LogoStr", frmSize.chkStreight);
@@ -165,16 +188,16 @@ void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
     skin.colour("DirFontColor", frmSize.lblFontColor->color());
     skin.integer("LogoH", Element::height(form1.imgLogo));
     skin.integer("LogoW", Element::width(form1.imgLogo));
-    skin.integer("LogoX", Element::left(form1.imgLogo));
-    skin.integer("LogoY", Element::top(form1.imgLogo));
-    skin.integer("MinX", Element::left(form1.btnMinimize));
-    skin.integer("MinY", Element::top(form1.btnMinimize));
+    skin.left("LogoX", form1.imgLogo);
+    skin.top("LogoY", form1.imgLogo);
+    skin.left("MinX", form1.btnMinimize);
+    skin.top("MinY", form1.btnMinimize);
     skin.check("Flash", frmSize.chkFlash);
     skin.check("Music", frmSize.chkMusic);
     skin.integer("FlashH", Element::height(form1.TmpFlash));
     skin.integer("FlashW", Element::width(form1.TmpFlash));
-    skin.integer("FlashX", Element::left(form1.TmpFlash));
-    skin.integer("FlashY", Element::top(form1.TmpFlash));
+    skin.left("FlashX", form1.TmpFlash);
+    skin.top("FlashY", form1.TmpFlash);
 
     // The menu program's own order: X before Y, except the last two
     // pictures, whose Y comes first.
@@ -182,22 +205,22 @@ void write(const QString& path, const TForm1& form1, const TfrmSize& frmSize)
         const TImage* element = form1.*keys.element;
         const bool yFirst = keys.element == &TForm1::imgPatch || keys.element == &TForm1::imgPic;
         if (yFirst)
-            skin.integer(keys.y, Element::top(element));
-        skin.integer(keys.x, Element::left(element));
+            skin.top(keys.y, element);
+        skin.left(keys.x, element);
         if (!yFirst)
-            skin.integer(keys.y, Element::top(element));
+            skin.top(keys.y, element);
     }
 
-    skin.integer("LstX", Element::left(form1.lstDir));
-    skin.integer("LstY", Element::top(form1.lstDir));
+    skin.left("LstX", form1.lstDir);
+    skin.top("LstY", form1.lstDir);
     skin.integer("LstW", Element::width(form1.lstDir));
     skin.integer("LstH", Element::height(form1.lstDir));
-    skin.integer("InfX", Element::left(form1.txtInfo));
-    skin.integer("InfY", Element::top(form1.txtInfo));
+    skin.left("InfX", form1.txtInfo);
+    skin.top("InfY", form1.txtInfo);
     skin.integer("InfW", Element::width(form1.txtInfo));
     skin.integer("InfH", Element::height(form1.txtInfo));
-    skin.integer("DMx", Element::left(form1.Label1));
-    skin.integer("DMy", Element::top(form1.Label1));
+    skin.left("DMx", form1.Label1);
+    skin.top("DMy", form1.Label1);
     skin.colour("InfoColor", form1.txtInfo->color());
     skin.colour("DirColor", form1.lstDir->color());
     skin.save();

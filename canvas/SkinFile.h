@@ -6,7 +6,9 @@ class TForm1;
 class TfrmSize;
 
 // The skin file: where every element of the menu stands, the colours of the
-// tree and the info box, and the skin's options, in section [Main].
+// tree and the info box, and the skin's options, in section [Main]. Places
+// are measured from the background picture's top-left corner, where the menu
+// draws it, wherever the canvas shows the background.
 namespace SkinFile {
 
 // Reads the skin file into the live controls, key by key, each applied at

@@ -10,6 +10,7 @@
 #include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TSpeedButton.h"
+#include "platform/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -192,6 +193,10 @@ void TForm1::setClientHeight(int height) { setWindowBounds(x(), y(), width(), he
 
 void TForm1::setWindowBounds(int left, int top, int width, int height)
 {
+    left = WindowPlacement::bounded(left);
+    top = WindowPlacement::bounded(top);
+    width = std::clamp(width, 0, kMaxClientSide);
+    height = std::clamp(height, 0, kMaxClientSide);
     if (QRect(x(), y(), this->width(), this->height()) == QRect(left, top, width, height))
         return;
     move(left, top);
@@ -211,28 +216,35 @@ void TForm1::autoSize()
         return;
     QScopedValueRollback guard(autoSizing_, true);
 
-    int boxLeft = INT_MAX;
-    int boxTop = INT_MAX;
-    int boxRight = 0;
-    int boxBottom = 0;
-    QList<QWidget*> visible;
-    for (QWidget* element : std::as_const(elements_)) {
+    // The box in 64 bits: a picture's size added to a place cannot overflow.
+    qint64 boxLeft = LLONG_MAX;
+    qint64 boxTop = LLONG_MAX;
+    qint64 boxRight = 0;
+    qint64 boxBottom = 0;
+    for (const QWidget* element : std::as_const(elements_)) {
         if (!Element::isVisible(element))
             continue;
-        visible.append(element);
-        boxLeft = std::min(boxLeft, element->x());
-        boxTop = std::min(boxTop, element->y());
-        boxRight = std::max(boxRight, element->x() + element->width());
-        boxBottom = std::max(boxBottom, element->y() + element->height());
+        boxLeft = std::min<qint64>(boxLeft, element->x());
+        boxTop = std::min<qint64>(boxTop, element->y());
+        boxRight = std::max(boxRight, qint64(element->x()) + element->width());
+        boxBottom = std::max(boxBottom, qint64(element->y()) + element->height());
     }
-    if (visible.isEmpty()) {
+    if (boxLeft == LLONG_MAX) {
         resize(0, 0);
         return;
     }
     // Every visible element's bounds are set again, which also gives each
-    // picture element its picture's size.
-    for (QWidget* element : std::as_const(visible))
-        Element::applyBounds(element, element->x() - boxLeft, element->y() - boxTop, element->width(),
-                             element->height());
-    resize(std::max(0, boxRight - boxLeft), std::max(0, boxBottom - boxTop));
+    // picture element its picture's size. Hidden elements move with the
+    // rest, so that each keeps its place against the background (which is
+    // what the skin file stores) for when it shows again.
+    const QPoint shift(int(-boxLeft), int(-boxTop));
+    for (QWidget* element : std::as_const(elements_)) {
+        if (Element::isVisible(element))
+            Element::applyBounds(element, element->x() + shift.x(), element->y() + shift.y(), element->width(),
+                                 element->height());
+        else if (!shift.isNull())
+            element->move(element->pos() + shift);
+    }
+    resize(int(std::clamp<qint64>(boxRight - boxLeft, 0, kMaxClientSide)),
+           int(std::clamp<qint64>(boxBottom - boxTop, 0, kMaxClientSide)));
 }

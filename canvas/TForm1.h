@@ -22,6 +22,11 @@ public:
     TForm1();
     ~TForm1() override;
 
+    // The largest client area, each way: its picture on the screen takes at
+    // most 256 MB (four bytes a pixel). A layout larger than that is cut at
+    // the window's right and bottom edges.
+    static constexpr int kMaxClientSide = 8192;
+
     // The elements, in creation order: picture elements, flat buttons,
     // then the windowed elements, which always lie above the others.
     TImage* imgBckGround;
@@ -59,7 +64,9 @@ public:
     void FormShow();
 
     // The window on the screen and its client size. Changing any of them to
-    // another value runs the auto-size.
+    // another value runs the auto-size. The place is kept within what a
+    // window system can address (WindowPlacement), the size within
+    // kMaxClientSide.
     int left() const { return x(); }
     int top() const { return y(); }
     void setLeft(int left);
@@ -68,7 +75,8 @@ public:
     void setClientHeight(int height);
 
     // Makes the window the bounding box of its visible elements, shifting
-    // them all when the box starts left of or above the client origin.
+    // every element, hidden ones too, when the box starts left of or above
+    // the client origin.
     void autoSize();
     // Called for every change of an element's bounds or visibility.
     void elementChanged();

@@ -8,4 +8,5 @@ set(SKINEDIT_FUZZ_TARGETS
     fuzz_jpeg
     fuzz_language
     fuzz_movie
+    fuzz_windows
 )

@@ -55,6 +55,19 @@ void iniSeeds()
     write("fuzz_ini", "empty.ini", nul("Main", "Left", "-12"));
 }
 
+// A skin file, then after a NUL the editor's settings file.
+void windowSeeds()
+{
+    const QByteArray skin = "[Main]\r\nTitleX=117\r\nTitleY=8\r\nSetupX=-60\r\nSetupY=306\r\nFlashX=-20\r\n"
+                            "FlashY=-15\r\nLstX=16\r\nLstY=112\r\nLstW=220\r\nLstH=178\r\nInfW=232\r\n"
+                            "DirColor=clMoneyGreen\r\n";
+    write("fuzz_windows", "skin-only.ini", skin);
+    write("fuzz_windows", "flash-shown.ini", skin + "Flash=1\r\n");
+    write("fuzz_windows", "with-settings.ini",
+          skin + '\0' + "[Pelmora]\r\nOptionsX=300\r\nMainX=40\r\nMainY=0x1E\r\nGrid=0\r\n[Main]\r\nLangFile=x\r\n");
+    write("fuzz_windows", "bad-colour.ini", "[Main]\r\nSetupX=-5\r\nDirColor=clPink\r\n");
+}
+
 void colourSeeds()
 {
     const char* texts[] = {"clMoneyGreen", "CLNONE", "$00C0DCC0", "0xFF",       "0XfF",      "x1F",
@@ -364,6 +377,7 @@ int main(int argc, char* argv[])
     outDir = QString::fromLocal8Bit(argv[1]);
     iniSeeds();
     colourSeeds();
+    windowSeeds();
     bitmapSeeds();
     jpegSeeds();
     languageSeeds();

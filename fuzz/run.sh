@@ -32,7 +32,7 @@ rm -rf "$build/seeds"
 shared=${SKINEDIT_SHARED_DIR:-$root/../shared}
 extra_inputs() {
     case "$1" in
-    fuzz_ini) echo "$root/sample" ;;
+    fuzz_ini | fuzz_windows) echo "$root/sample" ;;
     fuzz_language) echo "$root/sample/Support" ;;
     fuzz_movie)
         for dir in swf-corpus avm1-conformance; do

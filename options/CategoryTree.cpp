@@ -54,6 +54,20 @@ CategoryTree::CategoryTree(QWidget* parent) : QTreeWidget(parent)
     setItemDelegate(new HotTrackDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(true);
+    connect(this, &QTreeView::collapsed, this, &CategoryTree::selectCollapsedAncestor);
+}
+
+void CategoryTree::selectCollapsedAncestor(const QModelIndex& collapsed)
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    for (QModelIndex ancestor = selected.first().parent(); ancestor.isValid(); ancestor = ancestor.parent()) {
+        if (ancestor == collapsed) {
+            setCurrentIndex(collapsed);
+            return;
+        }
+    }
 }
 
 void CategoryTree::mousePressEvent(QMouseEvent* event)

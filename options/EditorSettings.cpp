@@ -6,6 +6,7 @@
 #include "options/SoundFiles.h"
 #include "options/TfrmSize.h"
 #include "platform/TCheckBox.h"
+#include "platform/WindowPlacement.h"
 #include "settings/ColourText.h"
 #include "settings/IniFile.h"
 #include "settings/IniValues.h"
@@ -37,13 +38,25 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 
     const std::optional<int> optionsX = storedInteger(path, QStringLiteral("OptionsX"));
     const std::optional<int> optionsY = storedInteger(path, QStringLiteral("OptionsY"));
-    if (optionsX || optionsY)
-        frmSize.move(optionsX.value_or(frmSize.x()), optionsY.value_or(frmSize.y()));
+    if (optionsX || optionsY) {
+        const QPoint stored(WindowPlacement::bounded(optionsX.value_or(frmSize.x())),
+                            WindowPlacement::bounded(optionsY.value_or(frmSize.y())));
+        frmSize.move(WindowPlacement::seenPlace(QRect(stored, frmSize.frameGeometry().size())));
+    }
 
-    if (const std::optional<int> mainX = storedInteger(path, QStringLiteral("MainX")))
+    const std::optional<int> mainX = storedInteger(path, QStringLiteral("MainX"));
+    const std::optional<int> mainY = storedInteger(path, QStringLiteral("MainY"));
+    if (mainX)
         form1.setLeft(*mainX);
-    if (const std::optional<int> mainY = storedInteger(path, QStringLiteral("MainY")))
+    if (mainY)
         form1.setTop(*mainY);
+    // A place off every screen (a monitor that is gone) is not shown there;
+    // the file keeps it until Exit writes the place the window has then.
+    if (mainX || mainY) {
+        const QPoint seen = WindowPlacement::seenPlace(form1.frameGeometry());
+        form1.setLeft(seen.x());
+        form1.setTop(seen.y());
+    }
 
     frmSize.chkSetka->setState(
         IniValues::readBool(path, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));

@@ -5,6 +5,7 @@
 #include "movie/play/MoviePlayer.h"
 #include "platform/MovieAudio.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
@@ -32,7 +33,9 @@ void TShockwaveFlash::setMovie(const QString& path)
     frameVersion_ = ~0ull;
     if (QFileInfo::exists(path)) {
         try {
-            movie_ = movie::Movie::load(path);
+            // The same file, named in messages with single separators
+            // (the menu's own path has a doubled one).
+            movie_ = movie::Movie::load(QDir::cleanPath(path));
             player_ = std::make_unique<movie::MoviePlayer>(movie_);
         } catch (const movie::MovieError& e) {
             update();

@@ -271,6 +271,68 @@ private slots:
         QCOMPARE(after.count("="), 51);
     }
 
+    // Places are measured from the background, where the menu draws it: a
+    // skin read at start and saved over itself comes back byte for byte,
+    // also with elements past the background's left or top edge, shown or
+    // hidden, which the canvas shows by shifting the whole layout.
+    void savingTheSkinOverItselfChangesNoByte_data()
+    {
+        QTest::addColumn<QByteArrayList>("keys");
+        QTest::addColumn<QPoint>("background");
+        QTest::newRow("as shipped") << QByteArrayList{} << QPoint(0, 0);
+        QTest::newRow("a button past the left edge") << QByteArrayList{"SetupX=-60"} << QPoint(60, 0);
+        QTest::newRow("the hidden Flash area past the corner")
+            << QByteArrayList{"FlashX=-20", "FlashY=-15", "TitleX=-30"} << QPoint(30, 0);
+        QTest::newRow("the Flash area shown past the corner")
+            << QByteArrayList{"Flash=1", "FlashX=-20", "FlashY=-15", "TitleX=-30"} << QPoint(20, 15);
+    }
+    void savingTheSkinOverItselfChangesNoByte()
+    {
+        QFETCH(QByteArrayList, keys);
+        QFETCH(QPoint, background);
+        QFile::remove(fixture_->folder.file("\\data\\BackGround.bmp"));
+        fixture_->folder.copySampleSkin();
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        QByteArray skin = fixture_->folder.read("\\data\\skin.ini");
+        for (const QByteArray& key : keys) {
+            const QByteArray name = key.left(key.indexOf('=') + 1);
+            const qsizetype at = skin.indexOf("\n" + name) + 1;
+            QVERIFY(at > 0);
+            skin.replace(at, skin.indexOf('\n', at) - at, key);
+        }
+        fixture_->folder.write("\\data\\skin.ini", skin);
+
+        Editor& editor = fixture_->show();
+        QVERIFY2(fixture_->dialogs.errors.isEmpty(), qPrintable(fixture_->dialogs.errors.join('\n')));
+        QCOMPARE(editor.Form1.imgBckGround->pos(), background);
+        SkinFile::write(path, editor.Form1, editor.frmSize);
+        QCOMPARE(fixture_->folder.read("\\data\\skin.ini"), skin);
+    }
+
+    // Absurd numbers in the file: no overflow, no canvas of gigabytes.
+    void hugeNumbersAreBroughtWithinTheLimits()
+    {
+        fixture_->folder.writeAllPictures();
+        const QString path = fixture_->folder.file("\\data\\skin.ini");
+        fixture_->folder.write("\\data\\skin.ini",
+                               "[Main]\r\nTitleX=-2147483648\r\nTitleY=-2147483648\r\nLstX=2147483647\r\n"
+                               "LstY=0x7FFFFFFF\r\nLstW=30000\r\nLstH=30000\r\nInfW=-30000\r\n"
+                               "LogoX=99999999999\r\n");
+        Editor& editor = fixture_->show();
+        TForm1& f = editor.Form1;
+        QCOMPARE(f.imgBckGround->pos(), QPoint(4096, 4096));
+        QCOMPARE(f.imgWel->pos(), QPoint(0, 0));
+        QCOMPARE(bounds(f.lstDir), QRect(8192, 8192, 4096, 4096));
+        QCOMPARE(f.size(), QSize(8192, 8192));
+        SkinFile::write(path, f, editor.frmSize);
+        const auto saved = [&](const char* key) { return IniFile::readString(path, "Main", key, {}); };
+        QCOMPARE(saved("TitleX"), QStringLiteral("-4096"));
+        QCOMPARE(saved("LstY"), QStringLiteral("4096"));
+        QCOMPARE(saved("LstW"), QStringLiteral("4096"));
+        QCOMPARE(saved("InfW"), QStringLiteral("0"));
+        QCOMPARE(saved("LogoX"), QStringLiteral("10")); // not a 32-bit number: the default
+    }
+
     void writerStopsAtAKeyItCannotWrite()
     {
         Editor& editor = fixture_->start(Editor::Start::Linked);

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <climits>
 
 class TestTForm1 : public QObject {
     Q_OBJECT
@@ -201,6 +202,54 @@ private slots:
         QCOMPARE(form->TmpFlash->x(), 0);
         QCOMPARE(form->imgBckGround->pos(), QPoint(100, 0));
         QCOMPARE(form->size(), QSize(600, 400));
+    }
+
+    // The title picture and the Flash area stand together, one of them
+    // hidden; a shift of the layout takes the hidden one (and the player)
+    // along, so each keeps its place against the background.
+    void aShiftMovesHiddenElementsToo()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        Element::setBounds(form->TmpFlash, 120, 8, 266, 65);
+        Element::setBounds(form->FlashPlayer, 120, 8, 266, 65);
+        QVERIFY(form->TmpFlash->isHidden() && form->FlashPlayer->isHidden());
+        Element::setLeft(form->imgSetup, -45);
+        Element::setTop(form->imgSetup, -5);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(45, 5));
+        QCOMPARE(form->imgWel->pos(), QPoint(165, 13));
+        QCOMPARE(form->TmpFlash->geometry(), QRect(165, 13, 266, 65));
+        QCOMPARE(form->FlashPlayer->pos(), QPoint(165, 13));
+        // Back inside: everything returns, the hidden ones with the rest.
+        Element::setBounds(form->imgSetup, 100, 100, 0, 0);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(0, 0));
+        QCOMPARE(form->TmpFlash->pos(), QPoint(120, 8));
+        Element::setVisible(form->TmpFlash, true);
+        QCOMPARE(form->TmpFlash->pos(), form->imgWel->pos());
+    }
+
+    // Places are kept within 4096 pixels of the background each way, sizes
+    // within 4096, the window's place within 16-bit screen coordinates and
+    // its client area within 8192 x 8192, however a change asks for more.
+    void placesAndSizesStayWithinTheirLimits()
+    {
+        fixture->folder.writeAllPictures();
+        showCanvas();
+        Element::setBounds(form->lstDir, INT_MAX, INT_MIN, INT_MAX, INT_MAX);
+        QCOMPARE(form->lstDir->geometry(), QRect(4096, 0, 4096, 4096));
+        QCOMPARE(form->imgBckGround->pos(), QPoint(0, 4096));
+        Element::setBounds(form->txtInfo, INT_MIN, INT_MAX, -5, INT_MIN);
+        QCOMPARE(form->imgBckGround->pos(), QPoint(4096, 4096));
+        QCOMPARE(form->txtInfo->geometry(), QRect(0, 8192, 0, 0));
+        QCOMPARE(form->lstDir->pos(), QPoint(8192, 0));
+        // The layout spans 12288 x 8192: the window shows its first 8192 x 8192.
+        QCOMPARE(form->size(), QSize(8192, 8192));
+
+        form->setLeft(INT_MAX);
+        form->setTop(INT_MIN);
+        QCOMPARE(form->pos(), QPoint(32767, -32768));
+        form->setClientWidth(INT_MAX);
+        QCOMPARE(form->size(), QSize(8192, 8192));
     }
 
     void aPictureElementWithoutAPictureBecomesEmptyAtTheFirstChange()

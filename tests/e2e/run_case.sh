@@ -357,8 +357,9 @@ case_resize_floor() {
     e2e_note "the tree stopped at 8 x 8, grew again to 108 x 88, and the back button left it alone"
 }
 
-# With the Flash area left of and above every other element, Play and Stop
-# of the title movie leave the layout exactly as Save wrote it before.
+# With the Flash area left of and above every other element (the canvas
+# shows the layout shifted), Play and Stop of the title movie leave the
+# layout exactly as Save wrote it before.
 flash_area_shows() { screen_pixel_is 5 5 '#808000'; }
 flash_area_hidden() { ! flash_area_shows; }
 case_preview_keeps_layout() {
@@ -371,7 +372,7 @@ case_preview_keeps_layout() {
     move_pointer_away
     wait_for 10 flash_area_shows || e2e_fail "no Flash area at the canvas's corner"
     save_skin
-    [ "$(skin FlashX) $(skin FlashY)" = "0 0" ] || e2e_fail "Flash area saved at $(skin FlashX) $(skin FlashY)"
+    [ "$(skin FlashX) $(skin FlashY)" = "-20 -15" ] || e2e_fail "Flash area saved at $(skin FlashX) $(skin FlashY)"
     click_at $((OPTIONS_BESIDE_X + 90)) 29 # Settings: the Title panel
     click_at $((OPTIONS_BESIDE_X + 240)) 88
     move_pointer_away
@@ -383,6 +384,86 @@ case_preview_keeps_layout() {
     cmp -s "$PROG/data/skin.ini.BAK" "$PROG/data/skin.ini" \
         || e2e_fail "Play and Stop changed the saved layout: $(diff "$PROG/data/skin.ini.BAK" "$PROG/data/skin.ini" | tr '\n' ' ')"
     e2e_note "after Play and Stop Save wrote the same skin file"
+}
+
+# canvas_picture FILE: the canvas's part of the screen, the pointer away.
+canvas_picture() {
+    local x y w h
+    read -r x y w h <<<"$(window_geometry "$(canvas_window)")"
+    move_pointer_away
+    screenshot "$E2E_WORK/screen.png"
+    convert "$E2E_WORK/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$1"
+}
+
+# A drag past the background's left edge shifts the whole shown layout.
+# Save measures every place from the background, where the menu draws it:
+# only the dragged button changes, to its negative place, and the next start
+# shows the canvas as it was.
+case_drag_past_left_edge() {
+    copy_data
+    copy_support
+    local main_x=150
+    write_options_beside "MainX=$main_x"$'\nMainY=0\n'
+    cp "$PROG/data/skin.ini" "$E2E_WORK/skin.before"
+    start_and_wait_both
+    local canvas w h sx sy dx=-135
+    canvas=$(canvas_window)
+    wait_for 10 window_at "$canvas" $main_x 0 || e2e_fail "canvas not at its stored place"
+    read -r w h <<<"$(background_size)"
+    sx=$(skin SetupX)
+    sy=$(skin SetupY)
+    # One pointer move carries the button past the edge: it lands exactly
+    # there, and the layout shifts right by the part past the edge.
+    xdotool mousemove --sync $((main_x + sx + 15)) $((sy + 12)) mousedown 1
+    xdotool mousemove --sync $((main_x + sx + 15 + dx)) $((sy + 12)) mouseup 1
+    local shifted=$((-(sx + dx)))
+    wait_for 10 test "$(window_geometry "$canvas")" = "$main_x 0 $((w + shifted)) $h" \
+        || e2e_fail "canvas at $(window_geometry "$canvas"), expected $main_x 0 $((w + shifted)) $h"
+    e2e_note "the setup button dragged by $dx: the layout shifted right by $shifted"
+    canvas_picture "$E2E_WORK/before.png"
+    save_skin
+    expect_setup_moved_and_saved "$sx" "$sy" "$dx" 0
+    e2e_note "SetupX=$(skin SetupX) saved, every other key as it was"
+
+    click_at $((OPTIONS_BESIDE_X + EXIT_X)) $EXIT_Y
+    wait_editor_end 15 || e2e_fail "Exit did not end the program"
+    start_and_wait_both
+    canvas=$(canvas_window)
+    wait_for 10 test "$(window_geometry "$canvas")" = "$main_x 0 $((w + shifted)) $h" \
+        || e2e_fail "after the restart the canvas is at $(window_geometry "$canvas")"
+    canvas_picture "$E2E_WORK/after.png"
+    local differing
+    differing=$(compare -metric AE "$E2E_WORK/before.png" "$E2E_WORK/after.png" null: 2>&1)
+    [ "$differing" = 0 ] || e2e_fail "after the restart the canvas differs in $differing pixels"
+    e2e_note "the next start shows the canvas pixel for pixel as before"
+}
+
+# Stored places off the screen (a monitor that is gone, a number beyond any
+# screen) come up where each window is seen whole; Options.ini keeps them
+# until Exit writes the places the windows have then.
+case_off_screen_places() {
+    copy_data
+    copy_support
+    printf '[Pelmora]\r\nOptionsX=-3000\r\nOptionsY=100\r\nMainX=2147483647\r\nMainY=5000\r\n' >"$PROG/Options.ini"
+    cp "$PROG/Options.ini" "$E2E_WORK/options.before"
+    start_and_wait_both
+    local screen_w screen_h w h
+    read -r screen_w screen_h <<<"$(xdotool getdisplaygeometry)"
+    read -r w h <<<"$(background_size)"
+    wait_for 10 window_at "$(canvas_window)" $((screen_w - w)) $((screen_h - h)) \
+        || e2e_fail "canvas at $(window_geometry "$(canvas_window)"), expected in the screen's corner"
+    wait_for 10 window_at "$(options_window)" 0 100 || e2e_fail "options window at $(window_geometry "$(options_window)")"
+    e2e_note "both windows came up on the screen, seen whole"
+    cmp -s "$E2E_WORK/options.before" "$PROG/Options.ini" || e2e_fail "Options.ini changed before Exit"
+    click_at $EXIT_X $((100 + EXIT_Y))
+    wait_editor_end 15 || e2e_fail "Exit did not end the program"
+    local key expected
+    for key in MainX=$((screen_w - w)) MainY=$((screen_h - h)) OptionsX=0 OptionsY=100; do
+        expected=${key#*=}
+        [ "$(ini_value "$PROG/Options.ini" "${key%%=*}")" = "$expected" ] \
+            || e2e_fail "Options.ini ${key%%=*}=$(ini_value "$PROG/Options.ini" "${key%%=*}"), expected $expected"
+    done
+    e2e_note "Exit stored the places the windows came up at"
 }
 
 "case_$CASE" || exit 1

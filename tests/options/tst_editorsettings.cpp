@@ -5,11 +5,14 @@
 #include "options/ColourSwatch.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
+#include "settings/IniFile.h"
 #include "tests/support/EditorFixture.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -96,6 +99,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&editor.frmSize));
         QCOMPARE(editor.Form1.pos(), QPoint(32, 15));
         QCOMPARE(editor.frmSize.pos(), QPoint(300, 250));
+    }
+
+    // A stored place off every screen (a monitor that is gone) comes up at
+    // the nearest place where the window is seen whole; the file keeps the
+    // stored place until Exit writes where the windows are then.
+    void placesOffEveryScreenComeUpWhereTheWindowIsSeenWhole()
+    {
+        const QByteArray stored = "[Pelmora]\r\nOptionsX=-5000\r\nOptionsY=100\r\nMainX=2147483647\r\n"
+                                  "MainY=0x7FFFFFFF\r\n";
+        fixture->folder.write("\\Options.ini", stored);
+        Editor& editor = fixture->start();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.width() >= 500 && screen.height() >= 400);
+        QCOMPARE(editor.Form1.geometry(), QRect(screen.right() - 499, screen.bottom() - 399, 500, 400));
+        QCOMPARE(editor.frmSize.pos(), QPoint(screen.left(), 100));
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor.frmSize));
+        QCOMPARE(editor.Form1.pos(), QPoint(screen.right() - 499, screen.bottom() - 399));
+        QCOMPARE(optionsFile(), stored);
+
+        QCOMPARE(runEventLoopWith([&] { editor.frmSize.SpeedButton1->click(); }), 0);
+        QCOMPARE(IniFile::readString(fixture->folder.file("\\Options.ini"), "Pelmora", "MainX", {}),
+                 QString::number(screen.right() - 499));
+        QCOMPARE(IniFile::readString(fixture->folder.file("\\Options.ini"), "Pelmora", "OptionsX", {}),
+                 QString::number(screen.left()));
     }
 
     void theLanguageFileNamedIsApplied()

@@ -126,6 +126,29 @@ private slots:
         QCOMPARE(shownPanels(window), QStringList{"pnlMusic"});
     }
 
+    // Collapsing "Настройки" around its selected child selects the node, as
+    // the platform's tree does: the click on the expand button shows its
+    // panel; any other collapse selects it and switches nothing.
+    void collapsingAroundTheSelectedChildSelectsTheNode()
+    {
+        TfrmSize& window = showNamedTree();
+        clickNode(window, node(window, 1, 1));
+        QCOMPARE(shownPanels(window), QStringList{"pnlMusic"});
+        const QRect settings = window.treeMain->visualItemRect(node(window, 1));
+        const QPoint expandButton(settings.left() - window.treeMain->indentation() / 2, settings.center().y());
+        QTest::mouseClick(window.treeMain->viewport(), Qt::LeftButton, {}, expandButton);
+        QVERIFY(!node(window, 1)->isExpanded());
+        QCOMPARE(window.treeMain->selectedItems(), QList<QTreeWidgetItem*>{node(window, 1)});
+        QCOMPARE(shownPanels(window), QStringList{"pnlTitle"});
+
+        clickNode(window, node(window, 1, 2));
+        QTest::keyClick(window.treeMain, Qt::Key_Down);
+        QCOMPARE(window.treeMain->currentItem(), node(window, 1, 3));
+        window.treeMain->collapseItem(node(window, 1));
+        QCOMPARE(window.treeMain->selectedItems(), QList<QTreeWidgetItem*>{node(window, 1)});
+        QCOMPARE(shownPanels(window), QStringList{"pnlColor"});
+    }
+
     void aCloseRequestLeavesTheWindowOpen()
     {
         TfrmSize& window = fixture_->start(Editor::Start::Linked).frmSize;

@@ -10,8 +10,8 @@
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
 #include "settings/IniFile.h"
-#include "tests/options/SoundUiKit.h"
 #include "tests/support/EditorFixture.h"
+#include "tests/support/SoundUiKit.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -6,8 +6,8 @@
 #include "options/ClickableImage.h"
 #include "platform/MediaPlayer.h"
 #include "platform/TCheckBox.h"
-#include "tests/options/SoundUiKit.h"
 #include "tests/support/EditorFixture.h"
+#include "tests/support/SoundUiKit.h"
 
 #include <QTest>
 

@@ -30,6 +30,12 @@ void TempProgramFolder::write(const QString& relativeWindowsPath, const QByteArr
         QFAIL(qPrintable(QStringLiteral("cannot write %1").arg(target)));
 }
 
+QByteArray TempProgramFolder::read(const QString& relativeWindowsPath) const
+{
+    QFile in(file(relativeWindowsPath));
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
 void TempProgramFolder::writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour,
                                      const char* format) const
 {

@@ -18,6 +18,8 @@ public:
 
     // Writes a file, creating its folders.
     void write(const QString& relativeWindowsPath, const QByteArray& content) const;
+    // A file's bytes, or empty when it cannot be read.
+    QByteArray read(const QString& relativeWindowsPath) const;
     // Writes a picture in the format given, or the one its extension names.
     void writePicture(const QString& relativeWindowsPath, int width, int height, QColor colour = Qt::gray,
                       const char* format = nullptr) const;

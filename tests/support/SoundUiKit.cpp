@@ -1,4 +1,4 @@
-#include "tests/options/SoundUiKit.h"
+#include "tests/support/SoundUiKit.h"
 
 #include "tests/support/ToneFiles.h"
 
