@@ -15,15 +15,16 @@ namespace {
 
 const QString kMainSection = QStringLiteral("Main");
 
-// One skin file's [Main] section, read key by key. Every read applies its
-// value at once, so a later key sees the effect of an earlier one.
+// One skin file's [Main] section, read key by key from the file as it was
+// read once. Every read applies its value at once, so a later key sees the
+// effect of an earlier one.
 class SkinReader {
 public:
-    explicit SkinReader(const QString& path) : path_(path) {}
+    explicit SkinReader(const QString& path) : file_(path) {}
 
     int integer(const char* key, int defaultValue) const
     {
-        return IniValues::readInteger(path_, kMainSection, QLatin1String(key), defaultValue);
+        return IniValues::readInteger(file_, kMainSection, QLatin1String(key), defaultValue);
     }
     void left(const char* key, QWidget* element, int defaultValue) const
     {
@@ -45,16 +46,16 @@ public:
     // the state changes.
     void check(const char* key, TCheckBox* box, bool defaultValue) const
     {
-        box->setState(IniValues::readBool(path_, kMainSection, QLatin1String(key), defaultValue));
+        box->setState(IniValues::readBool(file_, kMainSection, QLatin1String(key), defaultValue));
     }
     // A colour key whose default is the colour the control holds now.
     TColor colour(const char* key, TColor current) const
     {
-        return readColour(path_, kMainSection, QLatin1String(key), current);
+        return readColour(file_, kMainSection, QLatin1String(key), current);
     }
 
 private:
-    const QString& path_;
+    IniFile::Snapshot file_;
 };
 
 // The keys of [Main], written in turn into the file's text in memory; the
