@@ -13,6 +13,10 @@
 #include <QFile>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 class TestTForm1 : public QObject {
     Q_OBJECT
 
@@ -109,6 +113,41 @@ private slots:
         for (TImage* picture :
              {form->imgWel, form->imgList, form->imgInfo, form->imgExit, form->imgPic, form->imgBckGround})
             QVERIFY(!picture->hasPicture());
+    }
+
+    // A skin made on Windows names its files in any letter case; Windows
+    // finds them, and so does the editor. The skin file too.
+    void picturesAndTheSkinFileInAnotherLetterCase()
+    {
+        fixture->folder.writeAllPictures();
+        const QString data = fixture->folder.file("\\data\\");
+        for (const auto& [made, asWindowsMadeIt] :
+             {std::pair("PatchUp.JPG", "patchup.jpg"), std::pair("BackGround.bmp", "BACKGROUND.BMP"),
+              std::pair("welcome.bmp", "Welcome.Bmp")})
+            QVERIFY(QFile::rename(data + made, data + asWindowsMadeIt));
+        fixture->folder.write("\\data\\Skin.INI", "[Main]\r\nPatchX=7\r\n");
+        showCanvas();
+        for (TImage* picture : {form->imgPatch, form->imgBckGround, form->imgWel})
+            QVERIFY(picture->hasPicture());
+        QCOMPARE(form->imgPatch->x(), 7);
+    }
+
+    // A pipe in a picture's place is a file that cannot be opened, reported
+    // at once: opening it would wait, before any window shows, for a writer.
+    void aPipeIsAPictureThatCannotBeOpened()
+    {
+#ifdef Q_OS_UNIX
+        fixture->folder.writeAllPictures();
+        const QString setup = fixture->folder.file("\\data\\SetupUp.jpg");
+        QVERIFY(QFile::remove(setup));
+        QCOMPARE(::mkfifo(QFile::encodeName(setup).constData(), 0600), 0);
+        auto form = createCanvas();
+        QCOMPARE(fixture->dialogs.errors, QStringList{"Cannot open file " + setup + "."});
+        QVERIFY(form->imgExit->hasPicture());
+        QVERIFY(!form->imgBrow->hasPicture());
+#else
+        QSKIP("named pipes");
+#endif
     }
 
     void upperCaseJpgIsDecodedAsJpeg()
