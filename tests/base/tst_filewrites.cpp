@@ -11,7 +11,6 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -93,20 +92,6 @@ private slots:
         QCOMPARE(QFile::permissions(file("private.ini.BAK")) & kEveryone, privateFile);
 #else
         QSKIP("POSIX permissions");
-#endif
-    }
-
-    void nothingButARegularFileIsCopied()
-    {
-#ifdef Q_OS_UNIX
-        // Opening the pipe would wait for a writer that never comes.
-        QCOMPARE(::mkfifo(QFile::encodeName(file("pipe.wav")).constData(), 0600), 0);
-        QVERIFY(!FileWrites::copy(file("pipe.wav"), file("music.tmp")));
-        if (QFileInfo::exists("/dev/zero"))
-            QVERIFY(!FileWrites::copy("/dev/zero", file("music.tmp")));
-        QVERIFY(!QFileInfo::exists(file("music.tmp")));
-#else
-        QSKIP("named pipes and devices");
 #endif
     }
 

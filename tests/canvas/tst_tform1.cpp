@@ -13,10 +13,6 @@
 #include <QFile>
 #include <QTest>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 class TestTForm1 : public QObject {
     Q_OBJECT
 
@@ -130,24 +126,6 @@ private slots:
         for (TImage* picture : {form->imgPatch, form->imgBckGround, form->imgWel})
             QVERIFY(picture->hasPicture());
         QCOMPARE(form->imgPatch->x(), 7);
-    }
-
-    // A pipe in a picture's place is a file that cannot be opened, reported
-    // at once: opening it would wait, before any window shows, for a writer.
-    void aPipeIsAPictureThatCannotBeOpened()
-    {
-#ifdef Q_OS_UNIX
-        fixture->folder.writeAllPictures();
-        const QString setup = fixture->folder.file("\\data\\SetupUp.jpg");
-        QVERIFY(QFile::remove(setup));
-        QCOMPARE(::mkfifo(QFile::encodeName(setup).constData(), 0600), 0);
-        auto form = createCanvas();
-        QCOMPARE(fixture->dialogs.errors, QStringList{"Cannot open file " + setup + "."});
-        QVERIFY(form->imgExit->hasPicture());
-        QVERIFY(!form->imgBrow->hasPicture());
-#else
-        QSKIP("named pipes");
-#endif
     }
 
     void upperCaseJpgIsDecodedAsJpeg()
