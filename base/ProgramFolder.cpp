@@ -1,5 +1,7 @@
 #include "base/ProgramFolder.h"
 
+#include "base/FileNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -29,6 +31,9 @@ QString nativeSeparators(const QString& windowsPath)
     return result;
 }
 
-QString file(const QString& relativeWindowsPath) { return path() + nativeSeparators(relativeWindowsPath); }
+QString file(const QString& relativeWindowsPath)
+{
+    return FileNames::asFoundBelow(path(), nativeSeparators(relativeWindowsPath));
+}
 
 } // namespace ProgramFolder

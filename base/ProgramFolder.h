@@ -15,7 +15,9 @@ QString path();
 void setPathForTesting(const QString& folder);
 
 // The program folder followed by a relative path such as "\\data\\skin.ini",
-// with every backslash replaced by this platform's separator.
+// with every backslash replaced by this platform's separator. A name not
+// found in the letter case given is spelled as found (see FileNames), as
+// Windows would find it.
 QString file(const QString& relativeWindowsPath);
 
 // The same conversion for any text in the editor's backslash notation.

@@ -31,16 +31,16 @@ int canvasPlace(int skinPlace, int origin)
     return origin + std::clamp(skinPlace, -Element::kPlaceLimit, Element::kPlaceLimit);
 }
 
-// One skin file's [Main] section, read key by key. Every read applies its
-// value at once, so a later key sees the effect of an earlier one (the
-// background's place among them).
+// One skin file's [Main] section, read key by key from the file as it was
+// read once. Every read applies its value at once, so a later key sees the
+// effect of an earlier one (the background's place among them).
 class SkinReader {
 public:
-    SkinReader(const QString& path, const TForm1& form1) : path_(path), form1_(form1) {}
+    SkinReader(const QString& path, const TForm1& form1) : file_(path), form1_(form1) {}
 
     int integer(const char* key, int defaultValue) const
     {
-        return IniValues::readInteger(path_, kMainSection, QLatin1String(key), defaultValue);
+        return IniValues::readInteger(file_, kMainSection, QLatin1String(key), defaultValue);
     }
     // Places: the default, like the value, measured from the background.
     void left(const char* key, QWidget* element, int defaultValue) const
@@ -63,16 +63,16 @@ public:
     // the state changes.
     void check(const char* key, TCheckBox* box, bool defaultValue) const
     {
-        box->setState(IniValues::readBool(path_, kMainSection, QLatin1String(key), defaultValue));
+        box->setState(IniValues::readBool(file_, kMainSection, QLatin1String(key), defaultValue));
     }
     // A colour key whose default is the colour the control holds now.
     TColor colour(const char* key, TColor current) const
     {
-        return readColour(path_, kMainSection, QLatin1String(key), current);
+        return readColour(file_, kMainSection, QLatin1String(key), current);
     }
 
 private:
-    const QString& path_;
+    IniFile::Snapshot file_;
     const TForm1& form1_;
 };
 

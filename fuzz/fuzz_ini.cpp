@@ -49,10 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString before = IniFile::readString(path, section, key, QStringLiteral("default"));
     if (before.size() > IniFile::kMaxValueLength)
         fuzz::fail("a value longer than the longest value read");
-    IniValues::readInteger(path, section, key, 7);
-    IniValues::readBool(path, QStringLiteral("Main"), QStringLiteral("Grid"), true);
+    const IniFile::Snapshot file(path);
+    if (file.readString(section, key, QStringLiteral("default")) != before)
+        fuzz::fail("a snapshot reads otherwise than a single read");
+    IniValues::readInteger(file, section, key, 7);
+    IniValues::readBool(file, QStringLiteral("Main"), QStringLiteral("Grid"), true);
     try {
-        readColour(path, section, key, 0x00FFFFFF);
+        readColour(file, section, key, 0x00FFFFFF);
     } catch (const EditorError&) {
         // an invalid colour text is the user's error, reported as such
     }

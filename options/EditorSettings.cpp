@@ -21,9 +21,9 @@ const QString kSection = QStringLiteral("Pelmora");
 // An integer key only when the file holds a valid one. A window is moved
 // only for a stored place: moving it to its own position would still pin a
 // hidden window there instead of where the window system puts new windows.
-std::optional<int> storedInteger(const QString& path, const QString& key)
+std::optional<int> storedInteger(const IniFile::Snapshot& file, const QString& key)
 {
-    return IniValues::parseInteger(IniFile::readString(path, kSection, key, QString()));
+    return IniValues::parseInteger(file.readString(kSection, key, QString()));
 }
 
 } // namespace
@@ -34,18 +34,19 @@ QString path() { return ProgramFolder::file(QStringLiteral("\\Options.ini")); }
 
 void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
 {
-    frmSize.lblSetka->setColor(readColour(path, kSection, QStringLiteral("GridColor"), frmSize.lblSetka->color()));
+    const IniFile::Snapshot file(path); // read once for all its keys
+    frmSize.lblSetka->setColor(readColour(file, kSection, QStringLiteral("GridColor"), frmSize.lblSetka->color()));
 
-    const std::optional<int> optionsX = storedInteger(path, QStringLiteral("OptionsX"));
-    const std::optional<int> optionsY = storedInteger(path, QStringLiteral("OptionsY"));
+    const std::optional<int> optionsX = storedInteger(file, QStringLiteral("OptionsX"));
+    const std::optional<int> optionsY = storedInteger(file, QStringLiteral("OptionsY"));
     if (optionsX || optionsY) {
         const QPoint stored(WindowPlacement::bounded(optionsX.value_or(frmSize.x())),
                             WindowPlacement::bounded(optionsY.value_or(frmSize.y())));
         frmSize.move(WindowPlacement::seenPlace(QRect(stored, frmSize.frameGeometry().size())));
     }
 
-    const std::optional<int> mainX = storedInteger(path, QStringLiteral("MainX"));
-    const std::optional<int> mainY = storedInteger(path, QStringLiteral("MainY"));
+    const std::optional<int> mainX = storedInteger(file, QStringLiteral("MainX"));
+    const std::optional<int> mainY = storedInteger(file, QStringLiteral("MainY"));
     if (mainX)
         form1.setLeft(*mainX);
     if (mainY)
@@ -59,10 +60,10 @@ void read(const QString& path, TForm1& form1, TfrmSize& frmSize)
     }
 
     frmSize.chkSetka->setState(
-        IniValues::readBool(path, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));
+        IniValues::readBool(file, kSection, QStringLiteral("Grid"), frmSize.chkSetka->isChecked()));
 
     const QString languageFile =
-        IniFile::readString(path, QStringLiteral("Main"), QStringLiteral("LangFile"), QStringLiteral("Russian.lng"));
+        file.readString(QStringLiteral("Main"), QStringLiteral("LangFile"), QStringLiteral("Russian.lng"));
     // A refused or missing language file leaves the form's texts; nothing
     // is reported.
     if (const auto texts = LanguageFile::read(ProgramFolder::file(QStringLiteral("\\Support\\") + languageFile)))

@@ -15,11 +15,12 @@
 namespace {
 
 // The program folder with a trailing separator, then "\data\logo.swf": the
-// doubled separator is harmless and kept as the menu program builds it.
+// doubled separator is harmless and kept as the menu program builds it. The
+// names are spelled as found (see ProgramFolder::file).
 QString moviePath()
 {
-    return ProgramFolder::path() + QDir::separator()
-        + ProgramFolder::nativeSeparators(QStringLiteral("\\data\\logo.swf"));
+    const QString folder = ProgramFolder::path();
+    return folder + QDir::separator() + ProgramFolder::file(QStringLiteral("\\data\\logo.swf")).mid(folder.size());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "base/Application.h"
 #include "base/Dialogs.h"
+#include "base/FileNames.h"
 #include "base/FileWrites.h"
 #include "base/ProgramFolder.h"
 #include "canvas/SkinFile.h"
@@ -15,15 +16,17 @@
 
 namespace {
 
-// Keeps the file's present contents in "<path>.BAK". The new backup takes
-// the older one's place only once it is complete, so a backup that cannot
-// be made (a full disk) leaves the older one as it was, never a part of a
-// file; one that cannot be replaced (a folder in its place) stays too. The
-// result is not checked: the Save goes on either way.
+// Keeps the file's present contents in "<path>.BAK" (found in any letter
+// case, as Windows finds it). The new backup takes the older one's place
+// only once it is complete, so a backup that cannot be made (a full disk)
+// leaves the older one as it was, never a part of a file; one that cannot be
+// replaced (a folder in its place) stays too. A link of the backup's name is
+// replaced, never written through. The result is not checked: the Save goes
+// on either way.
 void keepBackup(const QString& path)
 {
     if (QFileInfo(path).isFile())
-        FileWrites::copy(path, path + QStringLiteral(".BAK"));
+        FileWrites::copy(path, FileNames::asFound(path + QStringLiteral(".BAK")));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "base/Application.h"
 #include "base/Dialogs.h"
 #include "base/EditorError.h"
+#include "base/FileReads.h"
 #include "base/FileWrites.h"
 #include "options/EditorSettings.h"
 #include "options/SoundFiles.h"
@@ -42,7 +43,7 @@ bool sameFile(const QString& a, const QString& b)
 bool isReadableFile(const QString& path)
 {
     QFile file(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+    return FileReads::open(file);
 }
 
 // Copies source over target, which then holds the whole copy or stays as it

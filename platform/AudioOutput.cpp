@@ -33,6 +33,9 @@ void AudioOutput::open(int rate, int channels, int bufferFrames, Source source)
     // Starting the subsystem only here keeps a machine without sound from
     // failing at start-up; only playing a sound reports it.
     if (!audioStarted_) {
+        // SDL would otherwise catch SIGINT and SIGTERM for an event queue
+        // the editor never reads: they would no longer end the editor.
+        sdl.SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (sdl.SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
             throw EditorError(mediaErrorText(sdl.SDL_GetError()));
         audioStarted_ = true;

@@ -7,6 +7,7 @@
 #include "platform/PictureDecoder.h"
 
 #include "base/EditorError.h"
+#include "base/FileReads.h"
 
 #include <QFile>
 #include <array>
@@ -325,7 +326,7 @@ void decodeRuns(const BitmapLayout& layout, const QByteArray& data, QImage& imag
 QImage loadBitmapFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!FileReads::open(file))
         throw EditorError(ErrorText::cannotOpenFile(path));
     const qint64 fileSize = file.size();
 

@@ -1,10 +1,12 @@
 // JPEG pictures decoded with libjpeg. libjpeg reports errors through a
 // callback that must not return; it jumps back with longjmp to the one C-style
-// function below, which keeps no C++ object alive across the jump.
+// function below, which keeps no C++ object alive across the jump (nor does
+// the file source, from which an empty file jumps too).
 
 #include "platform/PictureDecoder.h"
 
 #include "base/EditorError.h"
+#include "base/FileReads.h"
 
 #include <QFile>
 #include <csetjmp>
@@ -45,10 +47,58 @@ void cmykRowToRgb(const JSAMPLE* src, uchar* dst, JDIMENSION width, bool inverte
     }
 }
 
+// The file, handed to libjpeg a block at a time as it asks: the picture's
+// size is known, and checked, before most of a file is read, and a file of
+// any length takes no more memory than its pixels.
+struct FileSource {
+    jpeg_source_mgr base; // first, so libjpeg's pointer to it is a pointer to us
+    QFile* file;
+    JOCTET* block;
+    qint64 blockSize;
+    bool started;
+};
+
+extern "C" void startSource(j_decompress_ptr) {}
+
+extern "C" boolean fillSource(j_decompress_ptr info)
+{
+    auto* source = reinterpret_cast<FileSource*>(info->src);
+    qint64 read = source->file->read(reinterpret_cast<char*>(source->block), source->blockSize);
+    if (read <= 0 && !source->started)
+        ERREXIT(info, JERR_INPUT_EMPTY);
+    source->started = true;
+    if (read <= 0) {
+        // As libjpeg's own sources do at the file's end: a warning and an end
+        // marker, so that a cut file draws what it has.
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->block[0] = 0xFF;
+        source->block[1] = JPEG_EOI;
+        read = 2;
+    }
+    source->base.next_input_byte = source->block;
+    source->base.bytes_in_buffer = static_cast<size_t>(read);
+    return TRUE;
+}
+
+extern "C" void skipSource(j_decompress_ptr info, long count)
+{
+    jpeg_source_mgr* source = info->src;
+    while (count > 0 && static_cast<size_t>(count) > source->bytes_in_buffer) {
+        count -= static_cast<long>(source->bytes_in_buffer);
+        fillSource(info);
+    }
+    if (count > 0) {
+        source->next_input_byte += count;
+        source->bytes_in_buffer -= static_cast<size_t>(count);
+    }
+}
+
+extern "C" void endSource(j_decompress_ptr) {}
+
 // Decodes into *image (made Format_RGB888 or Format_Grayscale8 here). Returns
 // 0, or libjpeg's message code of the failure. Only plain C data lives in this
 // frame between setjmp and the last libjpeg call.
-int decode(const unsigned char* data, unsigned long size, QImage* image)
+int decode(FileSource* source, QImage* image)
 {
     jpeg_decompress_struct info;
     ErrorManager errors;
@@ -62,7 +112,14 @@ int decode(const unsigned char* data, unsigned long size, QImage* image)
     }
 
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, data, size);
+    source->base.init_source = startSource;
+    source->base.fill_input_buffer = fillSource;
+    source->base.skip_input_data = skipSource;
+    source->base.resync_to_restart = jpeg_resync_to_restart;
+    source->base.term_source = endSource;
+    source->base.bytes_in_buffer = 0;
+    source->base.next_input_byte = nullptr;
+    info.src = &source->base;
     jpeg_read_header(&info, TRUE);
 
     // Refuse absurd sizes before libjpeg or the picture take any memory.
@@ -109,13 +166,13 @@ int decode(const unsigned char* data, unsigned long size, QImage* image)
 QImage loadJpegFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!FileReads::open(file))
         throw EditorError(ErrorText::cannotOpenFile(path));
-    const QByteArray bytes = file.readAll();
 
+    QByteArray block(64 * 1024, Qt::Uninitialized);
+    FileSource source{{}, &file, reinterpret_cast<JOCTET*>(block.data()), block.size(), false};
     QImage image;
-    const int code = decode(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                            static_cast<unsigned long>(bytes.size()), &image);
+    const int code = decode(&source, &image);
     if (code != 0)
         throw EditorError(QStringLiteral("JPEG error #%1").arg(code));
     return image.convertToFormat(QImage::Format_RGB32);

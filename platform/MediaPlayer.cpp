@@ -1,15 +1,33 @@
 #include "platform/MediaPlayer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "base/EditorError.h"
+#include "base/FileReads.h"
 #include "platform/SoundLibraries.h"
 
 namespace {
 
 // Frames per audio buffer: about 23 ms at 44.1 kHz, so Play is heard at once.
 constexpr int kBufferFrames = 1024;
+
+// libsndfile's code for a file it cannot read as a stream, whose text says
+// that the file may not exist or may be a pipe. Its MP3 reader gives it for a
+// regular file that holds no MPEG audio, whose trouble is its format.
+constexpr int kNotAStream = 7;
+
+// libsndfile's description of its failed open of a regular file.
+QString openFailure()
+{
+    const int error = sndfile().sf_error(nullptr);
+    if (error == SF_ERR_NO_ERROR)
+        return mediaErrorText(nullptr);
+    if (error == kNotAStream)
+        return mediaErrorText(sndfile().sf_error_number(SF_ERR_UNRECOGNISED_FORMAT));
+    return mediaErrorText(sndfile().sf_strerror(nullptr));
+}
 
 SNDFILE* openSoundFile(const QString& path, SF_INFO* info)
 {
@@ -34,11 +52,14 @@ void TMediaPlayer::Open()
 {
     Close();
 
+    // A pipe would hold libsndfile in its open until some program writes to
+    // it, and a device could be played without end.
+    if (QFileInfo::exists(fileName_) && !FileReads::isRegularFile(fileName_))
+        throw EditorError(ErrorText::cannotOpenFile(fileName_));
     SF_INFO info{};
     SNDFILE* file = openSoundFile(fileName_, &info);
     if (!file)
-        throw EditorError(
-            mediaErrorText(sndfile().sf_error(nullptr) == SF_ERR_NO_ERROR ? nullptr : sndfile().sf_strerror(nullptr)));
+        throw EditorError(openFailure());
     if (info.channels <= 0 || info.samplerate <= 0) {
         sndfile().sf_close(file);
         throw EditorError(mediaErrorText(nullptr));

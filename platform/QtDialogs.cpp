@@ -50,6 +50,20 @@ QString qtFilterEntry(const QString& entry)
     return entry.left(match.capturedStart(1)) + list.join(QLatin1Char(' ')) + entry.mid(match.capturedEnd(1));
 }
 
+// The folder itself when it exists, else the nearest one above it that does
+// (the program folder for its missing data folder): Qt would otherwise open
+// the working directory, which has nothing to do with the skin.
+QString nearestFolder(QString folder)
+{
+    while (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    return folder;
+}
+
 // Entries are given to Qt changed only where its reading requires, and are
 // mapped back by position, never by text: Qt also folds runs of blanks in
 // what it shows, so the texts it returns are not the ones it was given.
@@ -66,7 +80,7 @@ std::optional<Dialogs::FileChoice> runFileDialog(QFileDialog& dialog, const Dial
     // name the chosen entry's extension.
     const QFileInfo preset(request.fileName);
     if (!request.fileName.isEmpty()) {
-        dialog.setDirectory(preset.absolutePath());
+        dialog.setDirectory(nearestFolder(preset.absolutePath()));
         dialog.selectFile(preset.fileName());
     }
     if (execInFront(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -53,6 +53,7 @@ SndfileLibrary loadSndfile()
 #endif
     library.resolve(api.sf_error, "sf_error");
     library.resolve(api.sf_strerror, "sf_strerror");
+    library.resolve(api.sf_error_number, "sf_error_number");
     library.resolve(api.sf_readf_float, "sf_readf_float");
     library.resolve(api.sf_seek, "sf_seek");
     library.resolve(api.sf_close, "sf_close");
@@ -67,6 +68,7 @@ SdlAudioLibrary loadSdlAudio()
 #else
     LibraryLoader library("SDL2-2.0", 0, "SDL2");
 #endif
+    library.resolve(api.SDL_SetHint, "SDL_SetHint");
     library.resolve(api.SDL_InitSubSystem, "SDL_InitSubSystem");
     library.resolve(api.SDL_QuitSubSystem, "SDL_QuitSubSystem");
     library.resolve(api.SDL_GetError, "SDL_GetError");

@@ -21,12 +21,14 @@ struct SndfileLibrary {
 #endif
     decltype(&::sf_error) sf_error;
     decltype(&::sf_strerror) sf_strerror;
+    decltype(&::sf_error_number) sf_error_number;
     decltype(&::sf_readf_float) sf_readf_float;
     decltype(&::sf_seek) sf_seek;
     decltype(&::sf_close) sf_close;
 };
 
 struct SdlAudioLibrary {
+    decltype(&::SDL_SetHint) SDL_SetHint;
     decltype(&::SDL_InitSubSystem) SDL_InitSubSystem;
     decltype(&::SDL_QuitSubSystem) SDL_QuitSubSystem;
     decltype(&::SDL_GetError) SDL_GetError;

@@ -84,9 +84,9 @@ TColor textToColour(const QString& text)
     throw EditorError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
-TColor readColour(const QString& path, const QString& section, const QString& key, TColor current)
+TColor readColour(const IniFile::Snapshot& file, const QString& section, const QString& key, TColor current)
 {
-    return textToColour(IniFile::readString(path, section, key, colourToText(current)));
+    return textToColour(file.readString(section, key, colourToText(current)));
 }
 
 void writeColour(IniFile::Batch& file, const QString& section, const QString& key, TColor colour)

@@ -28,7 +28,7 @@ TColor textToColour(const QString& text);
 
 // A colour key read with the colour text of `current` as its default, so a
 // missing key keeps the colour. Throws as textToColour does.
-TColor readColour(const QString& path, const QString& section, const QString& key, TColor current);
+TColor readColour(const IniFile::Snapshot& file, const QString& section, const QString& key, TColor current);
 
 // Written into a batch of keys; throws as IniFile::Batch does.
 void writeColour(IniFile::Batch& file, const QString& section, const QString& key, TColor colour);

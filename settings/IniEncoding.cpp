@@ -137,4 +137,13 @@ QByteArray encode(const IniContents& contents)
     return bytes + contents.tail;
 }
 
+void makeUtf16Le(IniContents& contents)
+{
+    if (contents.encoding == IniEncoding::Utf16LE)
+        return;
+    contents.encoding = IniEncoding::Utf16LE;
+    contents.mark = kUtf16LeMark; // a UTF-8 mark read as text stays text
+    contents.tail.clear();
+}
+
 } // namespace IniText

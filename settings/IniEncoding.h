@@ -46,4 +46,8 @@ bool canEncode(QStringView text, IniEncoding encoding);
 // accepted, come back exactly.
 QByteArray encode(const IniContents& contents);
 
+// Makes the contents a UTF-16 LE file with its mark, which Windows reads as
+// such, the text unchanged: for a text its own encoding cannot hold.
+void makeUtf16Le(IniContents& contents);
+
 } // namespace IniText

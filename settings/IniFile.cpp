@@ -1,12 +1,15 @@
 #include "settings/IniFile.h"
 
 #include "base/EditorError.h"
+#include "base/FileReads.h"
 #include "base/FileWrites.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -28,11 +31,10 @@ struct Lines {
     QStringView text(const Line& line) const { return QStringView(contents.text).sliced(line.begin, line.length); }
 };
 
-Lines parse(QByteArrayView bytes, Utf8Mark utf8Mark)
+// Calls `visit` with each line of `text`, in order.
+template <typename Visit>
+void forEachLine(const QString& text, Visit visit)
 {
-    Lines file;
-    file.contents = IniText::decode(bytes, utf8Mark);
-    const QString& text = file.contents.text;
     qsizetype begin = 0;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -42,12 +44,19 @@ Lines parse(QByteArrayView bytes, Utf8Mark utf8Mark)
             continue;
         }
         const qsizetype endLength = (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
-        file.lines.append({begin, i - begin, endLength});
+        visit(Line{begin, i - begin, endLength});
         i += endLength;
         begin = i;
     }
     if (begin < text.size())
-        file.lines.append({begin, text.size() - begin, 0});
+        visit(Line{begin, text.size() - begin, 0});
+}
+
+Lines parse(QByteArrayView bytes, Utf8Mark utf8Mark)
+{
+    Lines file;
+    file.contents = IniText::decode(bytes, utf8Mark);
+    forEachLine(file.contents.text, [&file](const Line& line) { file.lines.append(line); });
     return file;
 }
 
@@ -139,13 +148,9 @@ Place find(const Lines& file, QStringView section, QStringView key)
     return place;
 }
 
-std::optional<QByteArray> readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
+// Only a regular file is read, and only up to the size any settings file
+// can need; anything else cannot be opened.
+std::optional<QByteArray> readFile(const QString& path) { return FileReads::readAll(path, IniFile::kMaxFileBytes); }
 
 QStringView withoutQuotes(QStringView value)
 {
@@ -212,10 +217,17 @@ QByteArray withValue(const QByteArray& bytes, const QString& path, const QString
     if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value) || !namesReadBack(section, key))
         failWrite(path);
     Lines file = parse(bytes, Utf8Mark::BreaksFirstLine);
-    for (const QString* text : {&section, &key, &value}) {
-        if (!IniText::canEncode(*text, file.contents.encoding))
-            failWrite(path);
-    }
+    const auto fits = [&] {
+        const IniEncoding encoding = file.contents.encoding;
+        return IniText::canEncode(section, encoding) && IniText::canEncode(key, encoding)
+            && IniText::canEncode(value, encoding);
+    };
+    // A Windows-1251 file takes any other text as UTF-16, as Notepad saves
+    // such a file: never a text written garbled, never a refusal.
+    if (!fits())
+        IniText::makeUtf16Le(file.contents);
+    if (!fits())
+        failWrite(path); // not even UTF-16: half a character
     const QString lineEnd = lineEndOf(file);
     const Place place = find(file, section, key);
 
@@ -257,23 +269,86 @@ void replaceFile(const QString& path, const QByteArray& bytes)
         failWrite(path);
 }
 
+// A section or key name of the file, matched as Windows matches names:
+// without regard to case, each character folded alone.
+struct CaseBlindName {
+    QStringView text;
+
+    bool operator==(const CaseBlindName& other) const
+    {
+        return text.size() == other.text.size() && sameName(text, other.text);
+    }
+};
+
+struct CaseBlindHash {
+    size_t operator()(const CaseBlindName& name) const
+    {
+        size_t hash = 0;
+        const QStringView text = name.text;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            char32_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+            hash = hash * 31 + (c < 0x80 ? (c >= 'A' && c <= 'Z' ? c + 32 : c) : QChar::toCaseFolded(c));
+        }
+        return qHash(hash); // every bit mixed in: buckets go by the low ones
+    }
+};
+
+template <typename Value>
+using ByName = std::unordered_map<CaseBlindName, Value, CaseBlindHash>;
+
 } // namespace
 
 namespace IniFile {
 
-QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
-                   Utf8Mark utf8Mark)
+// The first section of each name, and in it the first value of each key,
+// pointing into the file's text.
+struct Snapshot::Index {
+    QString text;
+    ByName<ByName<QStringView>> sections;
+};
+
+Snapshot::Snapshot(const QString& path, Utf8Mark utf8Mark)
 {
-    if (const std::optional<QByteArray> bytes = readFile(path)) {
-        const Lines file = parse(*bytes, utf8Mark);
-        const Place place = find(file, withoutOuterSpaces(section), withoutOuterSpaces(key));
-        if (place.keyLine >= 0)
-            return cutToMaxLength(withoutQuotes(place.key.value));
+    const std::optional<QByteArray> bytes = readFile(path);
+    if (!bytes)
+        return;
+    auto index = std::make_shared<Index>();
+    index->text = IniText::decode(*bytes, utf8Mark).text;
+    ByName<QStringView>* section = nullptr; // lines before the first section belong to none
+    forEachLine(index->text, [&](const Line& line) {
+        const LineMeaning meaning = meaningOf(QStringView(index->text).sliced(line.begin, line.length));
+        if (meaning.kind == LineKind::Section) {
+            const auto [place, isFirst] = index->sections.try_emplace(CaseBlindName{meaning.name});
+            section = isFirst ? &place->second : nullptr;
+        } else if (meaning.kind == LineKind::Key && section) {
+            section->try_emplace(CaseBlindName{meaning.name}, meaning.value);
+        }
+    });
+    index_ = std::move(index);
+}
+
+QString Snapshot::readString(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    if (index_) {
+        const auto keys = index_->sections.find(CaseBlindName{withoutOuterSpaces(section)});
+        if (keys != index_->sections.end()) {
+            const auto value = keys->second.find(CaseBlindName{withoutOuterSpaces(key)});
+            if (value != keys->second.end())
+                return cutToMaxLength(withoutQuotes(value->second));
+        }
     }
     QStringView fallback = defaultValue;
     while (fallback.endsWith(u' ')) // as Windows does
         fallback.chop(1);
     return cutToMaxLength(fallback);
+}
+
+QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
+                   Utf8Mark utf8Mark)
+{
+    return Snapshot(path, utf8Mark).readString(section, key, defaultValue);
 }
 
 void writeString(const QString& path, const QString& section, const QString& key, const QString& value)

@@ -4,16 +4,27 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 // The editor's reader and writer of INI files ("[Section]" lines opening
 // sections, "Key=Value" lines giving values), behaving as the Windows
 // private-profile services do, so that the editor sees what the menu program
-// sees and the menu reads what the editor writes. Every call goes to the
-// file itself: there is no cache. Encodings: see IniEncoding.
+// sees and the menu reads what the editor writes. Every function goes to the
+// file itself; a Snapshot keeps a file as it was read, for reading many of
+// its keys. Encodings: see IniEncoding.
+//
+// Only a regular file of at most kMaxFileBytes is read (see FileReads). Any
+// other file reads as one that cannot be opened: every key yields its
+// default, as Windows gives for a file it cannot open, and a write to it is
+// refused.
 namespace IniFile {
 
 // The longest value a read returns, in characters; longer values are cut.
 constexpr qsizetype kMaxValueLength = 2047;
+
+// The largest file read: several hundred times a full skin file, and read
+// and parsed, however it is made, in a small part of a second.
+constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 // The value of `key` in `section`, or `defaultValue` (less its trailing
 // spaces) when the file, the section or the key is missing. Names match
@@ -27,6 +38,20 @@ constexpr qsizetype kMaxValueLength = 2047;
 // trimmed, losing one pair of enclosing double or single quotes.
 QString readString(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
                    Utf8Mark utf8Mark = Utf8Mark::BreaksFirstLine);
+
+// A file read and parsed once, for reading many of its keys: each
+// readString() answers as the function above would have at the moment the
+// file was read.
+class Snapshot {
+public:
+    explicit Snapshot(const QString& path, Utf8Mark utf8Mark = Utf8Mark::BreaksFirstLine);
+
+    QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
+
+private:
+    struct Index;
+    std::shared_ptr<const Index> index_; // none for a file that cannot be read
+};
 
 // Sets `key` in `section` to `value`: an existing key's line is written
 // again as "Key=Value" (spelled as the file spells the key); a new key goes

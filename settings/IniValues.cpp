@@ -65,14 +65,14 @@ std::optional<std::int32_t> parseInteger(QStringView text)
     return static_cast<std::int32_t>(negative ? 0u - bits : bits);
 }
 
-int readInteger(const QString& path, const QString& section, const QString& key, int defaultValue)
+int readInteger(const IniFile::Snapshot& file, const QString& section, const QString& key, int defaultValue)
 {
-    return parseInteger(IniFile::readString(path, section, key, QString())).value_or(defaultValue);
+    return parseInteger(file.readString(section, key, QString())).value_or(defaultValue);
 }
 
-bool readBool(const QString& path, const QString& section, const QString& key, bool defaultValue)
+bool readBool(const IniFile::Snapshot& file, const QString& section, const QString& key, bool defaultValue)
 {
-    return readInteger(path, section, key, defaultValue ? 1 : 0) != 0;
+    return readInteger(file, section, key, defaultValue ? 1 : 0) != 0;
 }
 
 void writeInteger(IniFile::Batch& file, const QString& section, const QString& key, int value)

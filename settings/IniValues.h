@@ -20,11 +20,11 @@ std::optional<std::int32_t> parseInteger(QStringView text);
 
 // The integer of a key, or `defaultValue` when the key is missing or its
 // text is no valid integer.
-int readInteger(const QString& path, const QString& section, const QString& key, int defaultValue);
+int readInteger(const IniFile::Snapshot& file, const QString& section, const QString& key, int defaultValue);
 
 // A boolean key: read as an integer with the default 1 or 0; any non-zero
 // value is true.
-bool readBool(const QString& path, const QString& section, const QString& key, bool defaultValue);
+bool readBool(const IniFile::Snapshot& file, const QString& section, const QString& key, bool defaultValue);
 
 // Written into a batch of keys; these throw as IniFile::Batch does.
 void writeInteger(IniFile::Batch& file, const QString& section, const QString& key, int value);

@@ -7,8 +7,9 @@ namespace LanguageFile {
 std::optional<Texts> read(const QString& path)
 {
     // Only the editor reads language files: a UTF-8 mark means UTF-8 here.
-    const auto text = [&path](const QString& section, const QString& key, const QString& defaultValue) {
-        return IniFile::readString(path, section, key, defaultValue, Utf8Mark::MeansUtf8);
+    const IniFile::Snapshot file(path, Utf8Mark::MeansUtf8);
+    const auto text = [&file](const QString& section, const QString& key, const QString& defaultValue) {
+        return file.readString(section, key, defaultValue);
     };
     if (text(QStringLiteral("Main"), QStringLiteral("Program"), QStringLiteral("None")) != kProgramName)
         return std::nullopt;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
 
 namespace movie {
@@ -15,6 +16,10 @@ namespace movie {
 std::shared_ptr<const Movie> Movie::load(const QString& path)
 {
     const QString name = QDir::toNativeSeparators(path);
+    // Only a regular file: opening a named pipe would wait for a writer, and
+    // a device can be read without end.
+    if (!QFileInfo(path).isFile())
+        throw MovieError(QStringLiteral("%1 cannot be opened: it is not a regular file").arg(name));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw MovieError(QStringLiteral("%1 cannot be opened: %2").arg(name, file.errorString()));

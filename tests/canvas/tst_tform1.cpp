@@ -112,6 +112,23 @@ private slots:
             QVERIFY(!picture->hasPicture());
     }
 
+    // A skin made on Windows names its files in any letter case; Windows
+    // finds them, and so does the editor. The skin file too.
+    void picturesAndTheSkinFileInAnotherLetterCase()
+    {
+        fixture->folder.writeAllPictures();
+        const QString data = fixture->folder.file("\\data\\");
+        for (const auto& [made, asWindowsMadeIt] :
+             {std::pair("PatchUp.JPG", "patchup.jpg"), std::pair("BackGround.bmp", "BACKGROUND.BMP"),
+              std::pair("welcome.bmp", "Welcome.Bmp")})
+            QVERIFY(QFile::rename(data + made, data + asWindowsMadeIt));
+        fixture->folder.write("\\data\\Skin.INI", "[Main]\r\nPatchX=7\r\n");
+        showCanvas();
+        for (TImage* picture : {form->imgPatch, form->imgBckGround, form->imgWel})
+            QVERIFY(picture->hasPicture());
+        QCOMPARE(form->imgPatch->x(), 7);
+    }
+
     void upperCaseJpgIsDecodedAsJpeg()
     {
         fixture->folder.writeAllPictures();

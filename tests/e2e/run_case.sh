@@ -466,5 +466,64 @@ case_off_screen_places() {
     e2e_note "Exit stored the places the windows came up at"
 }
 
+# A skin made on Windows, whose names match there in any letter case: the
+# folder "Data", the pictures, the skin file and the language file named in
+# Options.ini each in a case of their own. Everything loads, and Save writes
+# the skin file under its own name.
+case_windows_names() {
+    copy_data
+    copy_support
+    write_options_beside $'\n[Main]\nLangFile=English.lng\n'
+    mv "$PROG/data" "$PROG/Data"
+    mv "$PROG/Data/PatchUp.JPG" "$PROG/Data/patchup.jpg"
+    mv "$PROG/Data/BackGround.bmp" "$PROG/Data/BACKGROUND.BMP"
+    mv "$PROG/Data/SetupUp.jpg" "$PROG/Data/Setupup.JPG"
+    mv "$PROG/Data/skin.ini" "$PROG/Data/SKIN.INI"
+    mv "$PROG/Support/English.lng" "$PROG/Support/ENGLISH.LNG"
+    sed -i 's/^SetupX=.*/SetupX=77/' "$PROG/Data/SKIN.INI"
+    cp "$PROG/Data/SKIN.INI" "$E2E_WORK/skin.before"
+    start_and_wait_both
+    stays_false 2 has_window_titled skinedit || e2e_fail "an error box at start-up"
+    local w h
+    read -r w h <<<"$(od -An -t d4 -j 18 -N 8 "$PROG/Data/BACKGROUND.BMP" | awk '{print $1, ($2 < 0 ? -$2 : $2)}')"
+    [ "$(window_geometry "$(canvas_window)")" = "0 0 $w $h" ] \
+        || e2e_fail "canvas at $(window_geometry "$(canvas_window)"), expected the background's ${w}x${h}"
+    e2e_note "no error box, the canvas takes BACKGROUND.BMP's ${w}x${h}"
+    local title
+    title=$(ini_value "$PROG/Support/ENGLISH.LNG" 0)
+    [ "$(xdotool getwindowname "$(options_window)")" = "$title" ] \
+        || e2e_fail "options window titled '$(xdotool getwindowname "$(options_window)")', not ENGLISH.LNG's '$title'"
+    e2e_note "ENGLISH.LNG applied"
+    press_save "Сообщение..."
+    local message
+    message=$(wait_window_titled "Сообщение...") || e2e_fail "no confirmation message"
+    wait_for 5 box_says "$message" none "Данные были удачно сохранены в файл $PROG/Data/SKIN.INI" \
+        || e2e_fail "the confirmation does not name $PROG/Data/SKIN.INI"
+    key_to "$message" Return
+    [ "$(ini_value "$PROG/Data/SKIN.INI" SetupX)" = 77 ] || e2e_fail "SetupX=$(ini_value "$PROG/Data/SKIN.INI" SetupX)"
+    cmp -s "$E2E_WORK/skin.before" "$PROG/Data/SKIN.INI.BAK" || e2e_fail "SKIN.INI.BAK does not hold the old file"
+    [ ! -e "$PROG/Data/skin.ini" ] && [ ! -e "$PROG/data" ] || e2e_fail "Save made a second skin file"
+    e2e_note "Save wrote Data/SKIN.INI (SetupX read and kept) and its backup, no second skin file"
+}
+
+# After a sound has played, SIGTERM still ends the editor.
+case_sigterm_after_sound() {
+    copy_data
+    copy_support
+    write_options_beside
+    start_and_wait_both
+    wait_for 10 window_at "$(options_window)" $OPTIONS_BESIDE_X 0 || e2e_fail "options window not at its stored place"
+    click_at $((OPTIONS_BESIDE_X + 90)) 29  # Settings
+    click_at $((OPTIONS_BESIDE_X + 19)) 29  # opened
+    click_at $((OPTIONS_BESIDE_X + 110)) 65 # Music
+    click_at $((OPTIONS_BESIDE_X + 240)) 136 # the button sound's play picture
+    sleep 1
+    stays_false 1 has_window_titled skinedit || e2e_fail "an error box after Play"
+    editor_running || e2e_fail "the editor ended before the signal"
+    kill -TERM "$E2E_EDITOR_PID"
+    wait_editor_end 10 || e2e_fail "SIGTERM did not end the editor after a sound"
+    e2e_note "the button sound played, then SIGTERM ended the editor"
+}
+
 "case_$CASE" || exit 1
 echo "PASS: $CASE"

@@ -1,6 +1,7 @@
 // The editor's own settings: what Options.ini does to the two windows while
 // the options window is created, and what Exit writes back.
 #include "base/Application.h"
+#include "base/FileReads.h"
 #include "canvas/TImage.h"
 #include "options/ColourSwatch.h"
 #include "platform/TCheckBox.h"
@@ -11,7 +12,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMap>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -30,11 +33,16 @@ QStringList russianNames()
     return {"О программе", "Настройки", "Заголовок", "Музыка", "Цветовые параметры", "Разное"};
 }
 
-// Runs the event loop until something ends it; 7 when nothing did.
+// Runs the event loop for one action and gives the code the loop ended
+// with: the action's, or 7 when the action left the loop running, which is
+// then ended by the next event. No clock: a slow machine changes nothing.
 int runEventLoopWith(const std::function<void()>& action)
 {
-    QTimer::singleShot(0, action);
-    QTimer::singleShot(1000, [] { QCoreApplication::exit(7); });
+    QObject context; // takes a fallback that did not run with it
+    QTimer::singleShot(0, &context, [&context, action] {
+        action();
+        QTimer::singleShot(0, &context, [] { QCoreApplication::exit(7); });
+    });
     return QApplication::exec();
 }
 
@@ -124,6 +132,24 @@ private slots:
                  QString::number(screen.right() - 499));
         QCOMPARE(IniFile::readString(fixture->folder.file("\\Options.ini"), "Pelmora", "OptionsX", {}),
                  QString::number(screen.left()));
+    }
+
+    // Each settings file is read once at start-up, not once for each key.
+    void everySettingsFileIsReadOnceAtStartUp()
+    {
+        fixture->folder.write("\\Options.ini",
+                              "[Pelmora]\r\nGridColor=clRed\r\nOptionsX=300\r\nOptionsY=250\r\n"
+                              "MainX=20\r\nMainY=15\r\nGrid=1\r\n[Main]\r\nLangFile=English.lng\r\n");
+        fixture->folder.write("\\data\\skin.ini", "[Main]\r\nLogoX=30\r\nDirColor=clMoneyGreen\r\n");
+        QMap<QString, int> opened;
+        FileReads::setOpenHookForTesting([&](const QString& path) { ++opened[QFileInfo(path).fileName()]; });
+        fixture->show();
+        FileReads::setOpenHookForTesting({});
+        QCOMPARE(fixture->dialogs.errors, QStringList());
+        QCOMPARE(fixture->frmSize().SpeedButton1->text(), QStringLiteral("Exit"));
+        QCOMPARE(opened.value("Options.ini"), 1);
+        QCOMPARE(opened.value("English.lng"), 1);
+        QCOMPARE(opened.value("skin.ini"), 1);
     }
 
     void theLanguageFileNamedIsApplied()

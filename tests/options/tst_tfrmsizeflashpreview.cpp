@@ -12,6 +12,18 @@
 #include <QDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
 class TestTfrmSizeFlashPreview : public QObject {
     Q_OBJECT
 
@@ -192,6 +204,27 @@ private slots:
         QVERIFY(area()->isHidden());
         QVERIFY(!player()->isHidden());
         QVERIFY(!player()->IsPlaying());
+    }
+
+    // A pipe in the movie's place is reported, never waited on; a movie
+    // named in another letter case, as on Windows, is played.
+    void aPipeIsReportedAndAnotherLetterCaseIsFound()
+    {
+        const QString movie = fixture->folder.file("\\data\\logo.swf");
+        QVERIFY(QFile::rename(movie, fixture->folder.file("\\data\\LOGO.SWF")));
+        options->chkFlash->setState(true);
+        click(&TfrmSize::imgPlayClick);
+        QVERIFY(fixture->dialogs.errors.isEmpty());
+        QVERIFY(player()->Movie().endsWith("LOGO.SWF"));
+        QVERIFY(player()->IsPlaying());
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::remove(fixture->folder.file("\\data\\LOGO.SWF")));
+        QCOMPARE(::mkfifo(QFile::encodeName(movie).constData(), 0600), 0);
+        click(&TfrmSize::imgPlayClick);
+        QCOMPARE(fixture->dialogs.errors,
+                 QStringList{expectedMoviePath() + " cannot be opened: it is not a regular file."});
+        QVERIFY(!player()->IsPlaying());
+#endif
     }
 
     void aMissingMovieShowsAnEmptyPlayerWithoutAnError()

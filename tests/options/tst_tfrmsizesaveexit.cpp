@@ -8,8 +8,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
+#include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -203,6 +209,56 @@ private slots:
         const QStringList left =
             QDir(fixture->folder.file("\\data")).entryList({"skin.ini*"}, QDir::Files | QDir::Hidden);
         QCOMPARE(left, QStringList({"skin.ini", "skin.ini.BAK"}));
+    }
+
+    // The skin file the user picked is written through its link; the
+    // backup, a name the editor makes up, replaces a link of its name, so a
+    // skin from elsewhere cannot make Save overwrite any other file.
+    void linksAtTheSkinFileAndItsBackup()
+    {
+        QTemporaryDir outside;
+        const QString real = outside.filePath("real.ini");
+        const QString victim = outside.filePath("victim.txt");
+        write(real, "[Main]\r\nButInfoX=5\r\n");
+        write(victim, "not the editor's");
+        QVERIFY(QFile::link(real, skinPath));
+        QVERIFY(QFile::link(victim, skinPath + ".BAK"));
+        choose(skinPath);
+        save();
+        expectConfirmations({skinPath});
+        QCOMPARE(QFileInfo(skinPath).symLinkTarget(), real);
+        QCOMPARE(key(real, "ButInfoX"), QString::number(editor->Form1.btnInfo->x()));
+        QVERIFY(!QFileInfo(skinPath + ".BAK").isSymLink());
+        QCOMPARE(contents(skinPath + ".BAK"), QByteArray("[Main]\r\nButInfoX=5\r\n"));
+        QCOMPARE(contents(victim), QByteArray("not the editor's"));
+    }
+
+    // A backup made on Windows in another letter case is the one replaced.
+    void theBackupIsFoundInAnyLetterCase()
+    {
+        write(skinPath, "[Main]\r\nButInfoX=5\r\n");
+        write(fixture->folder.file("\\data\\SKIN.INI.bak"), "an older backup");
+        choose(skinPath);
+        save();
+        expectConfirmations({skinPath});
+        QCOMPARE(contents(fixture->folder.file("\\data\\SKIN.INI.bak")), QByteArray("[Main]\r\nButInfoX=5\r\n"));
+        QVERIFY(!QFileInfo::exists(skinPath + ".BAK"));
+    }
+
+    void aPipePickedIsAFileThatCannotBeWritten()
+    {
+#ifdef Q_OS_UNIX
+        const QString pipe = fixture->folder.file("\\data\\pipe.ini");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        choose(pipe);
+        save();
+        QCOMPARE(fixture->dialogs.errors, QStringList{"Unable to write to " + pipe + "."});
+        QVERIFY(fixture->dialogs.messages.isEmpty());
+        QVERIFY(!QFileInfo(pipe).isFile());
+        QVERIFY(!QFileInfo::exists(pipe + ".BAK"));
+#else
+        QSKIP("named pipes");
+#endif
     }
 
     void aCancelledDialogTouchesNothing()

@@ -140,6 +140,39 @@ private slots:
         QVERIFY(!QFileInfo::exists(data("music.tmp")));
     }
 
+    // A skin from elsewhere may hold the import's names as links to other
+    // files: the import replaces the links and writes no file outside.
+    void linksAtTheImportsNamesAreReplaced()
+    {
+        fixture_->folder.write("\\picked\\song.mp3", "picked sound");
+        fixture_->folder.write("\\outside\\victim.txt", "not the editor's");
+        const QString victim = fixture_->folder.file("\\outside\\victim.txt");
+        for (const char* name : {"music.tmp", "music.mp3"})
+            QVERIFY(QFile::link(victim, data(name)));
+
+        importMusic(picked("song.mp3"));
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
+        QVERIFY(!QFileInfo(data("music.mp3")).isSymLink());
+        QCOMPARE(contentOf(data("music.mp3")), QByteArray("picked sound"));
+        QVERIFY(!QFileInfo::exists(data("music.tmp")));
+        QCOMPARE(contentOf(victim), QByteArray("not the editor's"));
+    }
+
+    // Sounds made on Windows in another letter case are found as Windows
+    // finds them: replaced, and the WAV file removed, under their own names.
+    void soundsInAnotherLetterCase()
+    {
+        fixture_->folder.write("\\picked\\song.mp3", "picked sound");
+        fixture_->folder.write("\\data\\Music.WAV", "old wav");
+        fixture_->folder.write("\\data\\MUSIC.MP3", "old mp3");
+
+        importMusic(picked("song.mp3"));
+        QVERIFY(fixture_->dialogs.errors.isEmpty());
+        QCOMPARE(QDir(data({})).entryList(QDir::Files, QDir::Name), QStringList({"BackGround.bmp", "MUSIC.MP3"}));
+        QCOMPARE(contentOf(data("MUSIC.MP3")), QByteArray("picked sound"));
+        QCOMPARE(fixture_->dialogs.messages.last().text, data("MUSIC.MP3"));
+    }
+
     void pickingTheCurrentFileLeavesItAsItWas()
     {
         QVERIFY(writeWav(data("music.wav")));

@@ -2,7 +2,6 @@
 // which check box each picture needs, which file plays, and how the shared
 // player's state decides what a stop does (dummy audio driver).
 #include "base/Dialogs.h"
-#include "base/ProgramFolder.h"
 #include "options/ClickableImage.h"
 #include "platform/MediaPlayer.h"
 #include "platform/TCheckBox.h"
@@ -135,7 +134,7 @@ private slots:
         QVERIFY(fixture_->dialogs.errors.isEmpty());
 
         // Another spelling of the music's path is not its path.
-        const QString otherCase = ProgramFolder::file(QStringLiteral("\\data\\Music.wav"));
+        const QString otherCase = fixture_->folder.file(QStringLiteral("\\data\\Music.wav"));
         o.plrMedia->setFileName(otherCase);
         emit o.imgMusicStop->clicked();
         QVERIFY(fixture_->dialogs.errors.isEmpty());

@@ -9,7 +9,14 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <csignal>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "base/EditorError.h"
 #include "platform/MediaPlayer.h"
@@ -72,6 +79,9 @@ private slots:
     void playsOnceToTheEndAndStaysOpen_data();
     void playsOnceToTheEndAndStaysOpen();
     void audioDeviceFailureLeavesNothingOpen();
+    void aFileThatIsNoSoundSaysSo();
+    void aPipeIsAFileThatCannotBeOpened();
+    void signalsStillEndTheProgramAfterASound();
 
 private:
     QTemporaryDir dir_;
@@ -251,6 +261,69 @@ void MediaPlayerTest::audioDeviceFailureLeavesNothingOpen()
     QVERIFY2(text.contains(QLatin1String("no-such-driver")), qPrintable(text)); // SDL's own words
     QVERIFY(!player.isOpen());
     QCOMPARE(errorOf([&] { player.Play(); }), kNoDevice);
+}
+
+void MediaPlayerTest::aFileThatIsNoSoundSaysSo()
+{
+    // Not "not a regular file (possibly a pipe?)", which is what libsndfile
+    // says of such a file named .mp3, but what it says of a file whose
+    // format it does not recognise.
+    const QString unrecognised = QString::fromUtf8(sf_error_number(SF_ERR_UNRECOGNISED_FORMAT));
+    for (const char* name : {"noise.mp3", "noise.wav"}) {
+        QFile noise(path(name));
+        QVERIFY(noise.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 100; ++i)
+            noise.putChar(char(i * 37 + 11));
+        noise.close();
+        TMediaPlayer player;
+        player.setFileName(path(name));
+        QCOMPARE(errorOf([&] { player.Open(); }), unrecognised);
+    }
+}
+
+void MediaPlayerTest::aPipeIsAFileThatCannotBeOpened()
+{
+#ifdef Q_OS_UNIX
+    // libsndfile would wait in its open for someone to write to the pipe.
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.wav")).constData(), 0600), 0);
+    TMediaPlayer player;
+    player.setFileName(path("pipe.wav"));
+    QCOMPARE(errorOf([&] { player.Open(); }), "Cannot open file " + path("pipe.wav"));
+    QVERIFY(!player.isOpen());
+#else
+    QSKIP("named pipes");
+#endif
+}
+
+void MediaPlayerTest::signalsStillEndTheProgramAfterASound()
+{
+#ifdef Q_OS_UNIX
+    // As in the editor, which leaves both signals to the system (the test
+    // framework catches them to report them).
+    const auto framework = std::pair(std::signal(SIGINT, SIG_DFL), std::signal(SIGTERM, SIG_DFL));
+    TMediaPlayer player;
+    player.setFileName(path("short.wav"));
+    player.Open();
+    player.Play();
+    QTRY_VERIFY(player.buffersDelivered() > 0);
+    // A child has the signal handling of the process it was made from: sent
+    // the signal, it must end by it.
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::raise(signal);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == signal, qPrintable(QString::number(signal)));
+    }
+    player.Close();
+    std::signal(SIGINT, framework.first);
+    std::signal(SIGTERM, framework.second);
+#else
+    QSKIP("POSIX signals");
+#endif
 }
 
 QTEST_GUILESS_MAIN(MediaPlayerTest)

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,6 +15,10 @@
 #include <cstdio>
 #include <jerror.h>
 #include <jpeglib.h>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -361,6 +366,36 @@ private slots:
         QCOMPARE(errorOf([&] { return loadPictureFile(jpg); }), "Cannot open file " + jpg);
         QCOMPARE(errorOf([&] { return loadBitmapFile(bmp); }), "Cannot open file " + bmp);
         QCOMPARE(errorOf([&] { return loadPictureFile(bmp); }), "Cannot open file " + bmp);
+    }
+
+    // Pipes and devices are files that cannot be opened: opening a pipe
+    // would wait for a writer, a device would be read without end.
+    void nothingButRegularFilesIsRead()
+    {
+#ifdef Q_OS_UNIX
+        for (const char* name : {"pipe.jpg", "pipe.bmp"}) {
+            const QString pipe = dir_.filePath(name);
+            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+            QCOMPARE(errorOf([&] { return loadPictureFile(pipe); }), "Cannot open file " + pipe);
+        }
+        if (QFileInfo::exists("/dev/zero")) {
+            const QString device = dir_.filePath("zero.jpg");
+            QVERIFY(QFile::link("/dev/zero", device));
+            QCOMPARE(errorOf([&] { return loadJpegFile(device); }), "Cannot open file " + device);
+        }
+#else
+        QSKIP("named pipes and devices");
+#endif
+    }
+
+    // The picture's size is checked as soon as libjpeg has read it, never
+    // after reading the whole file: here 3 GB, which the sanitizer build
+    // would refuse to hold.
+    void aHugeJpegIsRefusedBeforeItIsRead()
+    {
+        const QString path = write("huge.jpg", withJpegSize(encodeTestJpeg(halves(R, B), JpegKind::Rgb), 65000, 65000));
+        QVERIFY(QFile::resize(path, 3LL << 30)); // sparse: takes no room
+        QCOMPARE(errorOf([&] { return loadJpegFile(path); }), jpegError(JERR_IMAGE_TOO_BIG));
     }
 
     void damagedJpegs_data()

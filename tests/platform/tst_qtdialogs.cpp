@@ -150,6 +150,21 @@ private slots:
         QCOMPARE(choice->filterIndex, 0);
     }
 
+    // Without a data folder the dialog opens in the program folder above it,
+    // not in the working directory.
+    void aMissingFolderOpensTheNearestOneAboveIt()
+    {
+        QString opened;
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            opened = dialog.directory().absolutePath();
+            confirm(dialog);
+        });
+        const auto choice = dialogs_.saveFile({dir_.filePath("data/new/skin.ini"), {"All Files    (*.*)"}, 0});
+        QCOMPARE(opened, dir_.path());
+        QVERIFY(choice);
+        QCOMPARE(choice->path, dir_.filePath("skin.ini"));
+    }
+
     void boxesShowTheirTextAsTyped()
     {
         const QString text = QStringLiteral("Данные были удачно сохранены в файл /home/<b>x</b>/data/skin.ini");

@@ -134,11 +134,12 @@ private slots:
     void readsKeysWithCurrentColourAsDefault()
     {
         ini_.put("[Main]\r\nDirColor=clmoneygreen\r\nInfoColor=$00666666\r\nBad=blue\r\n");
-        QCOMPARE(readColour(ini_.path(), "Main", "DirColor", Colours::White), TColor(0x00C0DCC0));
-        QCOMPARE(readColour(ini_.path(), "Main", "InfoColor", Colours::White), TColor(0x00666666));
-        QCOMPARE(readColour(ini_.path(), "Main", "Missing", Colours::BtnFace), Colours::BtnFace);
-        QCOMPARE(readColour(ini_.path(), "Main", "Missing", 0x00123456), TColor(0x00123456));
-        QVERIFY_THROWS_EXCEPTION(EditorError, readColour(ini_.path(), "Main", "Bad", Colours::White));
+        const IniFile::Snapshot file(ini_.path());
+        QCOMPARE(readColour(file, "Main", "DirColor", Colours::White), TColor(0x00C0DCC0));
+        QCOMPARE(readColour(file, "Main", "InfoColor", Colours::White), TColor(0x00666666));
+        QCOMPARE(readColour(file, "Main", "Missing", Colours::BtnFace), Colours::BtnFace);
+        QCOMPARE(readColour(file, "Main", "Missing", 0x00123456), TColor(0x00123456));
+        QVERIFY_THROWS_EXCEPTION(EditorError, readColour(file, "Main", "Bad", Colours::White));
     }
 
     void writesKeys()

@@ -4,7 +4,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -55,9 +61,10 @@ void write(const char* name, const QByteArray& before, const QString& section, c
 // bytes after the write. Rows named Given_… follow the cases of a public
 // study of the Windows profile services, whose tests record what Windows
 // returned or wrote; where the editor deliberately does otherwise (it
-// refuses names that would not read back, and writes UTF-8 where Windows
-// writes its code page), the row says what the editor does. The other rows
-// are the editor's own cases.
+// refuses names that would not read back, writes UTF-8 where Windows writes
+// its code page, and reads no file over IniFile::kMaxFileBytes, so its large
+// keys and values are half the study's 1 MiB), the row says what the editor
+// does. The other rows are the editor's own cases.
 class IniFileTest : public QObject {
     Q_OBJECT
 
@@ -213,7 +220,7 @@ private slots:
         read("Given_ASectionNameMakingUpANewKeyValuePair_When_TheFakeKeyIsAccessed_Then_WeGetTheFakeValue",
              "[sec]\r\nkey=value]\r\nTestKey=defaultValue\r\n", "sec", "key", "value]");
         read("Given_ALargeKey_When_ReadingTheKey_Then_TheresNo65536CharacterLimit",
-             "[SectionName]\r\n" + QByteArray(1 << 20, 'x') + "=TestValue\r\n", S, QString(1 << 20, u'x'), V);
+             "[SectionName]\r\n" + QByteArray(1 << 19, 'x') + "=TestValue\r\n", S, QString(1 << 19, u'x'), V);
         read("Given_AFileWithUTF16BOM_When_ReadingTheContent_Then_WeHaveUnicodeSupport",
              utf16le(QString::fromLatin1(kDefaultContent)), S, K, V);
         read("Given_UTF16BEBOM_When_ReadingTheContent_Then_WeGetTheDefaultValue",
@@ -235,6 +242,9 @@ private slots:
         read("header without ] ends the section before it", "[Main]\r\n[oops\r\nk=1\r\n", "Main", "k", "<default>");
         read("double quotes lose one pair", "[S]\r\nk=\"\"x y\"\"\r\n", "S", "k", "\"x y\"");
         read("lone quote stays", "[S]\r\nk=\"\r\n", "S", "k", "\"");
+        read("empty double quotes read as empty", "[S]\r\nk=\"\"\r\n", "S", "k", "");
+        read("empty single quotes read as empty", "[S]\r\nk=  ''  \r\n", "S", "k", "");
+        read("Cyrillic names in another case", "[Главное]\r\nКлюч=1\r\n", "ГЛАВНОЕ", "ключ", "1");
         read("empty value is no default", "[S]\r\nk=\r\n", "S", "k", "");
         read("line without = is an empty key", "[S]\r\nk\r\n", "S", "k", "");
         read("key of another section", "[T]\r\nk=1\r\n[S]\r\n", "S", "k", "<default>");
@@ -327,7 +337,7 @@ private slots:
         write("Given_ASectionNameMakingUpANewKeyValuePair_When_TheFakeKeyIsAccessed_Then_WeGetTheFakeValue", kMissing,
               "sec]\r\nkey=value", K, "defaultValue", kRefused);
         write("Given_ALargeString_When_TheValueIsWritten_Then_ItCanWriteMoreThan65536Characters", "", S, K,
-              QString(1 << 20, u'x'), "[SectionName]\r\nTestKey=" + QByteArray(1 << 20, 'x') + "\r\n");
+              QString(1 << 19, u'x'), "[SectionName]\r\nTestKey=" + QByteArray(1 << 19, 'x') + "\r\n");
         write("Given_AFileWithUTF16Header_When_WritingToTheFile_Then_WeHaveUnicodeSupport", utf16le(""), "Привет", K, V,
               utf16le("\r\n[Привет]\r\nTestKey=TestValue\r\n"));
         write("Given_UTF16BEBOM_When_WritingToTheFile_Then_ContentIsANSI", utf16be("\r\n"), S, K, V,
@@ -428,10 +438,69 @@ private slots:
         expectRefused("Main", "k=j", "2");
     }
 
-    void refusesCharactersTheFileCannotHold()
+    // A text the file's code page cannot hold makes the file UTF-16 with its
+    // mark, which Windows reads as such; every other text stays as it was.
+    void aTextTheCodePageCannotHoldMakesTheFileUtf16()
     {
-        ini_.put("[A]\r\nn=\xCF\r\n"); // Windows-1251
-        expectRefused("A", "n", "日本");
+        ini_.put("[Main]\r\nLangFile=\xD0\xF3\xF1\xF1\xEA\xE8\xE9.lng\r\n"); // Windows-1251
+        IniFile::writeString(ini_.path(), "Pelmora", "LastMusPath", "C:\\Café.wav");
+        QCOMPARE(ini_.contents(),
+                 utf16le("[Main]\r\nLangFile=Русский.lng\r\n[Pelmora]\r\nLastMusPath=C:\\Café.wav\r\n"));
+        // Not even UTF-16 holds half a character.
+        expectRefused("Main", "k", QString(QChar(0xD800)));
+    }
+
+    void readsAndRewritesEveryWindows1251Byte()
+    {
+        // The code page as Qt's ICU gives it, which is Windows's own table:
+        // 0x98, which the code page leaves out, reads as U+0098.
+        QStringDecoder codePage("windows-1251");
+        if (!codePage.isValid())
+            QSKIP("this Qt has no Windows-1251 converter to compare with");
+        QByteArray upperHalf;
+        for (int byte = 0x80; byte <= 0xFF; ++byte)
+            upperHalf.append(char(byte));
+        const QString expected = codePage.decode(upperHalf);
+        const QByteArray file = "[A]\r\nk=" + upperHalf + "\r\n";
+        ini_.put(file);
+        const QString read = IniFile::readString(ini_.path(), "A", "k", {});
+        for (int i = 0; i < 128; ++i)
+            QVERIFY2(read.at(i) == expected.at(i), qPrintable(QString::number(0x80 + i, 16)));
+        IniFile::writeString(ini_.path(), "A", "k", read);
+        QCOMPARE(ini_.contents(), file);
+    }
+
+    void keepsTheOddLastByteOfAUtf16File()
+    {
+        ini_.put(utf16le("[A]\r\nk=1\r\n") + "\x42");
+        IniFile::writeString(ini_.path(), "A", "k", "2");
+        QCOMPARE(ini_.contents(), utf16le("[A]\r\nk=2\r\n") + "\x42");
+    }
+
+    // Anything but a regular file of a sensible size is a file that cannot be
+    // opened: every key reads its default and nothing is written. A pipe or
+    // a device must not hold the editor.
+    void readsAndWritesNothingButRegularFiles()
+    {
+        const QByteArray large = "[S]\r\nk=1\r\n" + QByteArray(IniFile::kMaxFileBytes, ';');
+        ini_.put(large.first(IniFile::kMaxFileBytes));
+        QCOMPARE(IniFile::readString(ini_.path(), "S", "k", "d"), QStringLiteral("1"));
+        ini_.put(large.first(IniFile::kMaxFileBytes + 1));
+        QCOMPARE(IniFile::readString(ini_.path(), "S", "k", "d"), QStringLiteral("d"));
+        expectRefused("S", "k", "2");
+#ifdef Q_OS_UNIX
+        QVERIFY(QFile::remove(ini_.path()));
+        QCOMPARE(::mkfifo(QFile::encodeName(ini_.path()).constData(), 0600), 0);
+        QCOMPARE(IniFile::readString(ini_.path(), "S", "k", "d"), QStringLiteral("d"));
+        QVERIFY_THROWS_EXCEPTION(EditorError, IniFile::writeString(ini_.path(), "S", "k", "2"));
+        QVERIFY(!QFileInfo(ini_.path()).isFile());
+        if (QFileInfo::exists("/dev/zero")) {
+            QVERIFY(QFile::remove(ini_.path()));
+            QVERIFY(QFile::link("/dev/zero", ini_.path()));
+            QCOMPARE(IniFile::readString(ini_.path(), "S", "k", "d"), QStringLiteral("d"));
+            QVERIFY_THROWS_EXCEPTION(EditorError, IniFile::writeString(ini_.path(), "S", "k", "2"));
+        }
+#endif
     }
 
     void refusedWriteCreatesNoFile()

@@ -62,25 +62,27 @@ private slots:
     void readsIntegersWithDefaults()
     {
         ini_.put("[Main]\r\nLogoX=0x1E\r\nLogoY=abc\r\nMinX= 12 \r\nMinY=\r\n");
-        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "LogoX", 10), 30);
-        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "LogoY", 10), 10);
-        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "MinX", 40), 12);
-        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "MinY", 6), 6);
-        QCOMPARE(IniValues::readInteger(ini_.path(), "Main", "Missing", -3), -3);
+        const IniFile::Snapshot file(ini_.path());
+        QCOMPARE(IniValues::readInteger(file, "Main", "LogoX", 10), 30);
+        QCOMPARE(IniValues::readInteger(file, "Main", "LogoY", 10), 10);
+        QCOMPARE(IniValues::readInteger(file, "Main", "MinX", 40), 12);
+        QCOMPARE(IniValues::readInteger(file, "Main", "MinY", 6), 6);
+        QCOMPARE(IniValues::readInteger(file, "Main", "Missing", -3), -3);
     }
 
     void readsBooleans()
     {
         ini_.put("[Main]\r\nOne=1\r\nZero=0\r\nTwo=2\r\nMinus=-1\r\nHexZero=$0\r\nBad=yes\r\n");
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "One", false), true);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Zero", true), false);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Two", false), true);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Minus", false), true);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "HexZero", true), false);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Bad", true), true);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Bad", false), false);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Missing", true), true);
-        QCOMPARE(IniValues::readBool(ini_.path(), "Main", "Missing", false), false);
+        const IniFile::Snapshot file(ini_.path());
+        QCOMPARE(IniValues::readBool(file, "Main", "One", false), true);
+        QCOMPARE(IniValues::readBool(file, "Main", "Zero", true), false);
+        QCOMPARE(IniValues::readBool(file, "Main", "Two", false), true);
+        QCOMPARE(IniValues::readBool(file, "Main", "Minus", false), true);
+        QCOMPARE(IniValues::readBool(file, "Main", "HexZero", true), false);
+        QCOMPARE(IniValues::readBool(file, "Main", "Bad", true), true);
+        QCOMPARE(IniValues::readBool(file, "Main", "Bad", false), false);
+        QCOMPARE(IniValues::readBool(file, "Main", "Missing", true), true);
+        QCOMPARE(IniValues::readBool(file, "Main", "Missing", false), false);
     }
 
     void writesDecimalAndDigitBooleans()
