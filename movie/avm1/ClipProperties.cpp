@@ -3,8 +3,8 @@
 
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
+#include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
-#include "movie/avm1/Runtime.h"
 
 #include <array>
 #include <cmath>
@@ -117,6 +117,8 @@ void applyTransform(SpriteInstance& clip, Matrix& m)
 }
 
 } // namespace
+
+QRectF clipContentBounds(const SpriteInstance& clip) { return contentBounds(clip, 0); }
 
 int Runtime::propertyIndex(const QString& name)
 {

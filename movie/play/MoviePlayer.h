@@ -50,10 +50,32 @@ public:
         int from = -1; // the frame it left; -1 for none
         int to = 0;
         bool stopsAllSounds = false; // the script's cue; no timeline
+        // A Sound object's start or stop (no timeline) of sound `soundId`
+        // (stop: 0 for every sound) under the clip `owner`, or under the
+        // whole movie when `movieOwned`.
+        enum class Script : quint8 { None, Start, Stop };
+        Script script = Script::None;
+        quint16 soundId = 0;
+        double offset = 0; // seconds into the sound
+        int loops = 1;
+        std::weak_ptr<const SpriteInstance> owner;
+        bool movieOwned = false;
     };
     // The cues of the last step() or rewind(), in order; taking them
     // empties the list, and each step starts a new one.
     std::vector<SoundCue> takeSoundCues() { return std::exchange(soundCues_, {}); }
+
+    // The volume and balance Sound objects without a clip set for the whole movie.
+    const SoundTransform& soundTransform() const { return movieSound_; }
+
+    // The clock of the scripts' timers, getTimer() and the lengths of the
+    // sounds Sound objects start. Each step adds a frame period, so that a
+    // run goes the same way however fast it is made; a player shown in real
+    // time keeps its own clock instead, moved on by advanceClock().
+    void setOwnClock(bool own) { ownClock_ = own; }
+    // Moves the clock on and runs what falls due by then.
+    void advanceClock(double ms);
+    double clockMs() const { return clock_; }
 
     // Whether a script ended the movie (fscommand "quit"): it then stands still.
     bool hasQuit() const { return quit_; }
@@ -93,6 +115,9 @@ private:
     // Takes one unit of this step's work; false once the step has used
     // limits::kMaxWorkPerStep, and from then on the step does nothing more.
     bool spendWork();
+    // Sets the clock and runs the timers and sound ends due by then.
+    void runClock(double ms);
+    double framePeriod() const;
 
     // avm1::Host (MoviePlayerScripting.cpp)
     void trace(const QString& message) override;
@@ -112,6 +137,13 @@ private:
     void runFirstFrame(SpriteInstance& clip) override;
     void removeClip(SpriteInstance& clip) override;
     void swapDepths(SpriteInstance& clip, int depth) override;
+    // (MoviePlayerObjects.cpp)
+    QRectF stageRect() override;
+    bool hitTestShape(SpriteInstance& clip, QPointF rootPoint) override;
+    quint16 exportedSound(const QString& name, double& durationMs) override;
+    void startSound(quint16 id, double offset, int loops, SpriteInstance* owner) override;
+    void stopSound(quint16 id, SpriteInstance* owner) override;
+    SoundTransform& movieSoundTransform() override { return movieSound_; }
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
 
@@ -132,6 +164,9 @@ private:
     bool quit_ = false;
     std::shared_ptr<int> liveInstances_;
     bool antialiased_ = true;
+    SoundTransform movieSound_;
+    double clock_ = 0; // ms
+    bool ownClock_ = false;
     mutable LayerCache layers_; // pictures of filtered and blended objects, kept between frames
 };
 
