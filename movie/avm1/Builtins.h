@@ -36,8 +36,9 @@ void installClipGeometryBuiltins(Runtime& rt, Object* global);
 void installSystemBuiltins(Runtime& rt, Object* global); // System and its capabilities
 
 // Makes `o` a broadcaster, as AsBroadcaster.initialize does: the methods
-// addListener, removeListener and broadcastMessage, and an empty _listeners.
-void initializeBroadcaster(Runtime& rt, Object* o);
+// addListener, removeListener and broadcastMessage, and an empty _listeners;
+// a text field (`listensToItself`) starts as its own first listener.
+void initializeBroadcaster(Runtime& rt, Object* o, bool listensToItself = false);
 // Calls `message` on every listener of broadcaster `o`, with `args`.
 void broadcast(Runtime& rt, Object* o, const QString& message, std::span<const Value> args = {});
 

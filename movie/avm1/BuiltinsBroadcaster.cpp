@@ -167,13 +167,16 @@ Object* broadcasterObject(Runtime& rt, Object* global, const char* name)
 
 } // namespace
 
-void initializeBroadcaster(Runtime& rt, Object* o)
+void initializeBroadcaster(Runtime& rt, Object* o, bool listensToItself)
 {
     const BroadcasterMethods& m = rt.extension<BroadcasterMethods>();
     rt.define(o, QStringLiteral("addListener"), Value(m.add), DontEnum | DontDelete);
     rt.define(o, QStringLiteral("removeListener"), Value(m.remove), DontEnum | DontDelete);
     rt.define(o, QStringLiteral("broadcastMessage"), Value(m.broadcast), DontEnum | DontDelete);
-    rt.define(o, kListeners, Value(rt.newArray()), DontEnum | DontDelete);
+    const Value self(o);
+    rt.define(o, kListeners,
+              Value(rt.newArray(listensToItself ? std::span<const Value>(&self, 1) : std::span<const Value>())),
+              DontEnum | DontDelete);
 }
 
 void broadcast(Runtime& rt, Object* o, const QString& message, std::span<const Value> args)

@@ -85,7 +85,7 @@ QRectF bounds(const DisplayObject& object, int nesting)
     else if (object.character && object.character->kind == Character::Kind::Shape && object.character->shape)
         local = object.character->shape->bounds;
     else if (object.character && object.character->kind == Character::Kind::Morph && object.character->morph)
-        local = object.character->morph->at(object.ratio)->bounds;
+        local = object.character->morph->at(0)->bounds; // the player keeps a morph's first bounds
     if (local.isNull())
         return local;
     return object.matrix.toTransform().mapRect(local);

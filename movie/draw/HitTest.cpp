@@ -14,7 +14,7 @@ bool drawsAt(const SpriteInstance& sprite, QPointF point, int nesting);
 // Whether an object placed in some coordinates draws at `point` of them.
 bool objectDrawsAt(const DisplayObject& object, QPointF point, int nesting)
 {
-    if (!object.character || nesting > limits::kMaxNesting)
+    if ((!object.character && !object.sprite) || nesting > limits::kMaxNesting)
         return false;
     const QTransform t = object.matrix.toTransform();
     if (!t.isInvertible())
@@ -26,7 +26,10 @@ bool objectDrawsAt(const DisplayObject& object, QPointF point, int nesting)
     const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
         : c.kind == Character::Kind::Morph && c.morph        ? c.morph->at(object.ratio).get()
                                                              : nullptr;
-    return shape && shape->bounds.contains(local) && shape->outline().contains(local);
+    if (!shape || !shape->bounds.contains(local))
+        return false;
+    // A text field is hit anywhere in its box, not only on its letters.
+    return c.scriptKind == Character::ScriptKind::TextField || shape->outline().contains(local);
 }
 
 bool drawsAt(const SpriteInstance& sprite, QPointF point, int nesting)

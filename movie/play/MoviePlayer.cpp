@@ -57,8 +57,9 @@ void merge(GotoPlace& into, const GotoPlace& next)
 
 } // namespace
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace)
-    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0))
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace, Clock clock)
+    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0)),
+      clockKind_(clock)
 {
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
@@ -148,7 +149,7 @@ void MoviePlayer::runStep()
         return !clip || clip->removed;
     });
     scripts_->runQueue();
-    if (!ownClock_)
+    if (clockKind_ == Clock::Frames)
         runClock(clock_ + framePeriod());
     scripts_->collectIfDue();
 }
@@ -162,6 +163,8 @@ void MoviePlayer::advanceClock(double ms)
     runClock(clock_ + ms);
     scripts_->collectIfDue();
 }
+
+bool MoviePlayer::waitsOnClock() const { return avm1::waitsOnClock(*scripts_); }
 
 void MoviePlayer::runClock(double ms)
 {
@@ -539,7 +542,7 @@ bool MoviePlayer::isAnimating() const
 {
     if (quit_)
         return false;
-    if (animating(*root_) || avm1::waitsOnClock(*scripts_))
+    if (animating(*root_) || waitsOnClock())
         return true;
     // A still timeline moves while scripts run on every frame.
     for (const auto& weak : clips_) {

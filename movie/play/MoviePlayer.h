@@ -19,9 +19,17 @@ namespace movie {
 // by frame, runs their scripts and draws the current frame.
 class MoviePlayer : private avm1::Host {
 public:
+    // The clock of the scripts' timers, getTimer() and the lengths of the
+    // sounds Sound objects start: each step adds a frame period, so that a
+    // run goes the same way however fast it is made; or the player's owner
+    // keeps it, moving it on with advanceClock() (a player shown in real
+    // time).
+    enum class Clock { Frames, Own };
+
     // `trace` takes the scripts' trace() lines, from the first frame on;
     // without it they go nowhere.
-    explicit MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace = {});
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace = {},
+                         Clock clock = Clock::Frames);
     ~MoviePlayer() override;
     MoviePlayer(const MoviePlayer&) = delete;
     MoviePlayer& operator=(const MoviePlayer&) = delete;
@@ -68,14 +76,11 @@ public:
     // The volume and balance Sound objects without a clip set for the whole movie.
     const SoundTransform& soundTransform() const { return movieSound_; }
 
-    // The clock of the scripts' timers, getTimer() and the lengths of the
-    // sounds Sound objects start. Each step adds a frame period, so that a
-    // run goes the same way however fast it is made; a player shown in real
-    // time keeps its own clock instead, moved on by advanceClock().
-    void setOwnClock(bool own) { ownClock_ = own; }
     // Moves the clock on and runs what falls due by then.
     void advanceClock(double ms);
     double clockMs() const { return clock_; }
+    // Whether a timer or a Sound object's sound waits on the clock.
+    bool waitsOnClock() const;
 
     // Whether a script ended the movie (fscommand "quit"): it then stands still.
     bool hasQuit() const { return quit_; }
@@ -166,7 +171,7 @@ private:
     bool antialiased_ = true;
     SoundTransform movieSound_;
     double clock_ = 0; // ms
-    bool ownClock_ = false;
+    Clock clockKind_;
     mutable LayerCache layers_; // pictures of filtered and blended objects, kept between frames
 };
 
