@@ -145,7 +145,7 @@ Value stageSetDisplayState(Runtime& rt, NativeCall& c)
         full = true;
     else if (state.compare(QLatin1String("normal"), Qt::CaseInsensitive) != 0)
         return {};
-    StageState& stage = rt.extension<StageState>();
+    auto& stage = rt.extension<StageState>();
     if (stage.fullScreen == full)
         return {};
     // The title keeps its place in the editor; only its scripts hear of it.
@@ -196,7 +196,7 @@ void installBroadcasterBuiltins(Runtime& rt, Object* global)
 {
     Object* proto = rt.newObject();
     Object* asBroadcaster = rt.newClass(asBroadcasterConstructor, proto);
-    BroadcasterMethods& m = rt.extension<BroadcasterMethods>();
+    auto& m = rt.extension<BroadcasterMethods>();
     m.add = rt.newFunction(addListener);
     m.remove = rt.newFunction(removeListener);
     m.broadcast = rt.newFunction(broadcastMessage);

@@ -12,15 +12,15 @@ namespace movie::avm1 {
 namespace {
 
 struct ColorState : NativeState {
-    ClipReference target;
-    void trace(Tracer& tracer) const override { target.trace(tracer); }
+    ClipReference clip;
+    void trace(Tracer& tracer) const override { clip.trace(tracer); }
 };
 
 // The placed clip a Color object works on, or null.
 DisplayObject* targetObject(Runtime& rt, NativeCall& c, std::shared_ptr<SpriteInstance>& clip)
 {
     const auto* state = stateOf<ColorState>(c.self);
-    clip = state ? state->target.resolve(rt) : nullptr;
+    clip = state ? state->clip.resolve(rt) : nullptr;
     return clip ? rt.host().placement(*clip) : nullptr;
 }
 
@@ -39,16 +39,6 @@ double multiplier(double percent)
 }
 
 double offset(double value) { return std::isfinite(value) ? std::clamp(std::trunc(value), -32768.0, 32767.0) : 0; }
-
-Value colorConstructor(Runtime& rt, NativeCall& c)
-{
-    if (!c.self || !c.constructing)
-        return {};
-    auto state = std::make_unique<ColorState>();
-    state->target = ClipReference(rt, c.arg(0));
-    c.self->state = std::move(state);
-    return {};
-}
 
 Value colorSetRgb(Runtime& rt, NativeCall& c)
 {
@@ -132,7 +122,7 @@ Value colorGetTransform(Runtime& rt, NativeCall& c)
 void installColorBuiltins(Runtime& rt, Object* global)
 {
     Object* proto = rt.newObject();
-    Object* color = rt.newClass(colorConstructor, proto);
+    Object* color = rt.newClass(constructOnClip<ColorState>, proto);
     defineMethods(rt, proto,
                   {{"setRGB", colorSetRgb},
                    {"getRGB", colorGetRgb},

@@ -14,7 +14,7 @@ namespace movie::avm1 {
 namespace {
 
 struct SoundState : NativeState {
-    ClipReference owner; // unset: the whole movie
+    ClipReference clip;  // unset: the whole movie
     quint16 soundId = 0; // the attached sound; 0 for none
     double duration = 0; // its length, ms
     // While it plays: when it started (by the player's clock), from where and how often.
@@ -22,7 +22,7 @@ struct SoundState : NativeState {
     double startedAt = 0, offset = 0;
     int loops = 1;
 
-    void trace(Tracer& tracer) const override { owner.trace(tracer); }
+    void trace(Tracer& tracer) const override { clip.trace(tracer); }
     double endsAt() const { return startedAt + std::max(0.0, duration * loops - offset); }
 };
 
@@ -42,9 +42,9 @@ SoundState* stateOfCall(NativeCall& c) { return stateOf<SoundState>(c.self); }
 // null when its clip is not to be found.
 SoundTransform* transformOf(Runtime& rt, const SoundState& s, std::shared_ptr<SpriteInstance>& keep)
 {
-    if (!s.owner.isSet())
+    if (!s.clip.isSet())
         return &rt.host().movieSoundTransform();
-    keep = s.owner.resolve(rt);
+    keep = s.clip.resolve(rt);
     return keep ? &keep->sound : nullptr;
 }
 
@@ -63,16 +63,6 @@ double percent(Runtime& rt, const Value& v)
 {
     const double n = rt.toNumber(v);
     return std::isfinite(n) ? double(avm1::toInt32(n)) : 0;
-}
-
-Value soundConstructor(Runtime& rt, NativeCall& c)
-{
-    if (!c.self || !c.constructing)
-        return {};
-    auto state = std::make_unique<SoundState>();
-    state->owner = ClipReference(rt, c.arg(0));
-    c.self->state = std::move(state);
-    return {};
 }
 
 Value soundGetVolume(Runtime& rt, NativeCall& c)
@@ -159,9 +149,9 @@ Value soundAttachSound(Runtime& rt, NativeCall& c)
 // own; false when the object's clip is not to be found.
 bool ownerOf(Runtime& rt, const SoundState& s, std::shared_ptr<SpriteInstance>& owner)
 {
-    if (!s.owner.isSet())
+    if (!s.clip.isSet())
         return true;
-    owner = s.owner.resolve(rt);
+    owner = s.clip.resolve(rt);
     return owner != nullptr;
 }
 
@@ -238,7 +228,7 @@ void finishSounds(Runtime& rt)
     const double now = rt.elapsedMs();
     std::vector<Object*> ended;
     std::erase_if(playing, [&](Object* o) {
-        SoundState* s = stateOf<SoundState>(o);
+        auto* s = stateOf<SoundState>(o);
         if (s && s->playing && now < s->endsAt())
             return false;
         if (s && s->playing) {
@@ -258,7 +248,7 @@ bool hasPlayingSounds(Runtime& rt) { return !rt.extension<PlayingSounds>().sound
 void installSoundBuiltins(Runtime& rt, Object* global)
 {
     Object* proto = rt.newObject();
-    Object* sound = rt.newClass(soundConstructor, proto);
+    Object* sound = rt.newClass(constructOnClip<SoundState>, proto);
     defineMethods(rt, proto,
                   {{"getPan", soundGetPan},
                    {"getTransform", soundGetTransform},

@@ -51,7 +51,7 @@ Value setTimer(Runtime& rt, NativeCall& c, bool repeats)
     const qsizetype timeAt = method ? 2 : 1;
     if (c.count() <= timeAt || c.arg(timeAt).isUndefined())
         return {};
-    TimerList& list = rt.extension<TimerList>();
+    auto& list = rt.extension<TimerList>();
     if (int(list.timers.size()) >= limits::kMaxTimers)
         return {};
     Timer t;
@@ -88,7 +88,7 @@ Value globalClearTimer(Runtime& rt, NativeCall& c)
 
 void runDueTimers(Runtime& rt)
 {
-    TimerList& list = rt.extension<TimerList>();
+    auto& list = rt.extension<TimerList>();
     const double now = rt.elapsedMs();
     for (int calls = 0; calls < limits::kMaxTimerCallsPerTurn; ++calls) {
         auto next = list.timers.end();

@@ -26,6 +26,19 @@ private:
     QString path_;
 };
 
+// The constructor of a class whose objects work on a clip (`new
+// Color(target)`): gives the fresh object its State, with the reference.
+template <class State>
+Value constructOnClip(Runtime& rt, NativeCall& c)
+{
+    if (!c.self || !c.constructing)
+        return {};
+    auto state = std::make_unique<State>();
+    state->clip = ClipReference(rt, c.arg(0));
+    c.self->state = std::move(state);
+    return {};
+}
+
 // The clip whose code runs now, or the root when none does.
 Object* runningClip(Runtime& rt);
 
