@@ -1,5 +1,6 @@
 #pragma once
 
+#include "movie/Limits.h"
 #include "movie/format/Movie.h"
 
 #include <map>
@@ -29,6 +30,14 @@ struct DisplayObject {
     QString name; // the instance name scripts know it by
 };
 
+// How loud a clip's sounds play, as Sound objects set it: the volume, and
+// how much of each channel goes to each speaker (ll: left to left, lr:
+// right to left, rr, rl), all in percent.
+struct SoundTransform {
+    double volume = 100;
+    double ll = 100, lr = 0, rr = 100, rl = 0;
+};
+
 // A running timeline: the movie's own or a placed sprite's.
 struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     const Timeline* timeline = nullptr;
@@ -53,7 +62,39 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     bool transformCached = false;
     qint8 focusRect = 0; // _focusrect: unset (0), on (1), off (-1)
     double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
+    SoundTransform sound;
+    // setMask: the clip that masks this one, and the clip this one masks
+    // (a mask is not drawn itself).
+    std::weak_ptr<SpriteInstance> mask;
+    std::weak_ptr<SpriteInstance> masking;
 };
+
+// The display object a sprite stands as in its parent; null for a root or
+// a sprite taken off its parent's list.
+inline DisplayObject* placementOf(const SpriteInstance& clip)
+{
+    const auto parent = clip.parent.lock();
+    if (!parent)
+        return nullptr;
+    const auto it = parent->objects.find(clip.depth);
+    return it != parent->objects.end() && it->second.sprite.get() == &clip ? &it->second : nullptr;
+}
+
+// From a sprite's coordinates to its root's, in twips (the root's own
+// placement left out).
+inline QTransform transformToRoot(const SpriteInstance& clip)
+{
+    QTransform t;
+    const SpriteInstance* at = &clip;
+    for (int guard = 0; at && guard <= limits::kMaxNesting + 1; ++guard) {
+        const DisplayObject* placed = placementOf(*at);
+        if (!placed)
+            break;
+        t = t * placed->matrix.toTransform();
+        at = at->parent.lock().get();
+    }
+    return t;
+}
 
 // The timeline at the top of the clip's tree (the clip itself without a
 // parent); null for null.

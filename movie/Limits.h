@@ -46,5 +46,9 @@ constexpr qsizetype kMaxStringLength = 1 << 22;
 constexpr qint64 kMaxArrayLength = 1 << 20;
 constexpr qsizetype kMaxStackValues = 1 << 16;
 constexpr qsizetype kMaxScriptObjects = 1 << 20;
+// Timers a movie may keep at once, and the calls they may make in one turn
+// of the clock (a short interval that fell behind catches up no further).
+constexpr int kMaxTimers = 1000;
+constexpr int kMaxTimerCallsPerTurn = 1000;
 
 } // namespace movie::limits

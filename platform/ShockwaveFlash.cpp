@@ -11,11 +11,21 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// How often the scripts' timers are looked at between frames.
+constexpr int kScriptClockMs = 10;
+
+} // namespace
+
 TShockwaveFlash::TShockwaveFlash(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     clock_.setTimerType(Qt::PreciseTimer);
     connect(&clock_, &QTimer::timeout, this, &TShockwaveFlash::tick);
+    scriptClock_.setTimerType(Qt::PreciseTimer);
+    scriptClock_.setInterval(kScriptClockMs);
+    connect(&scriptClock_, &QTimer::timeout, this, &TShockwaveFlash::scriptTick);
 }
 
 TShockwaveFlash::~TShockwaveFlash() = default;
@@ -23,6 +33,7 @@ TShockwaveFlash::~TShockwaveFlash() = default;
 void TShockwaveFlash::setMovie(const QString& path)
 {
     clock_.stop();
+    scriptClock_.stop();
     resumeOnShow_ = false;
     if (audio_)
         audio_->silence();
@@ -36,7 +47,7 @@ void TShockwaveFlash::setMovie(const QString& path)
             // The same file, named in messages with single separators
             // (the menu's own path has a doubled one).
             movie_ = movie::Movie::load(QDir::cleanPath(path));
-            player_ = std::make_unique<movie::MoviePlayer>(movie_);
+            player_ = std::make_unique<movie::MoviePlayer>(movie_, nullptr, movie::MoviePlayer::Clock::Own);
         } catch (const movie::MovieError& e) {
             update();
             throw EditorError(e.text());
@@ -64,12 +75,39 @@ void TShockwaveFlash::startPlaying()
             audio_ = std::make_unique<MovieAudio>();
         audio_->start(movie_, *player_);
     }
+    scriptTime_.start();
+    scriptTimeTaken_ = 0;
     startClock();
+    if (player_->waitsOnClock())
+        scriptClock_.start();
+}
+
+void TShockwaveFlash::runScriptClock()
+{
+    const qint64 now = scriptTime_.elapsed();
+    player_->advanceClock(double(now - scriptTimeTaken_));
+    scriptTimeTaken_ = now;
+}
+
+void TShockwaveFlash::scriptTick()
+{
+    if (!player_ || !clock_.isActive()) {
+        scriptClock_.stop();
+        return;
+    }
+    runScriptClock();
+    if (audio_ && audio_->isRunning())
+        audio_->follow(*player_);
+    if (player_->version() != frameVersion_)
+        update();
+    if (!player_->waitsOnClock())
+        scriptClock_.stop();
 }
 
 void TShockwaveFlash::Stop()
 {
     clock_.stop();
+    scriptClock_.stop();
     resumeOnShow_ = false;
     if (player_)
         player_->stop();
@@ -107,6 +145,7 @@ void TShockwaveFlash::tick()
         clock_.stop();
         return;
     }
+    runScriptClock();
     if (audio_ && audio_->isRunning()) {
         for (int due = audio_->takeDueFrames(); due > 0; --due) {
             player_->step();
@@ -120,6 +159,8 @@ void TShockwaveFlash::tick()
     }
     if (player_->version() != frameVersion_)
         update();
+    if (player_->waitsOnClock() && !scriptClock_.isActive())
+        scriptClock_.start();
     // A movie that has come to rest cannot change again until Play; its
     // last sounds play out, then the audio device is let go.
     if (!player_->isAnimating() && !(audio_ && audio_->isSounding())) {
@@ -134,6 +175,7 @@ void TShockwaveFlash::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     resumeOnShow_ = resumeOnShow_ || clock_.isActive();
     clock_.stop();
+    scriptClock_.stop();
     if (audio_)
         audio_->silence();
 }

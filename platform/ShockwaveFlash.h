@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QString>
 #include <QTimer>
@@ -63,12 +64,19 @@ private:
     int frameInterval() const;
     // The clock, and the movie's sound when it has any.
     void startPlaying();
+    // Moves the scripts' clock (their timers, getTimer()) to the wall clock's time.
+    void runScriptClock();
+    void scriptTick();
 
     QString moviePath_;
     std::shared_ptr<const movie::Movie> movie_;
     std::unique_ptr<movie::MoviePlayer> player_;
     std::unique_ptr<MovieAudio> audio_; // made when a movie with sound first plays
     QTimer clock_;
+    // The scripts' clock runs on its own, between frames too while timers wait.
+    QTimer scriptClock_;
+    QElapsedTimer scriptTime_;
+    qint64 scriptTimeTaken_ = 0;
     bool resumeOnShow_ = false;    // playing when it was hidden
     QImage frame_;                 // the last drawn frame, shown on every paint
     quint64 frameVersion_ = ~0ull; // the player's version that frame_ shows

@@ -16,12 +16,35 @@ struct MethodSpec {
 void defineMethods(Runtime& rt, Object* on, std::initializer_list<MethodSpec> methods);
 // A built-in constant: hidden, fixed and read-only.
 void defineConstant(Runtime& rt, Object* on, const char* name, const Value& value);
+// A built-in property read and written through functions (read-only
+// without a setter), hidden and fixed.
+void defineAccessor(Runtime& rt, Object* on, const char* name, NativeFunction getter, NativeFunction setter = nullptr,
+                    quint8 minVersion = 0);
 
 void installObjectBuiltins(Runtime& rt, Object* global); // Object, Function, global functions
 void installArrayBuiltins(Runtime& rt, Object* global);  // Array
 void installStringBuiltins(Runtime& rt, Object* global); // String
 void installNumberBuiltins(Runtime& rt, Object* global); // Number, Boolean, Math
 void installClipBuiltins(Runtime& rt, Object* global);   // MovieClip and the inert player objects
+void installTimerBuiltins(Runtime& rt, Object* global);  // setInterval, setTimeout and their clearing
+void installColorBuiltins(Runtime& rt, Object* global);  // Color
+void installSoundBuiltins(Runtime& rt, Object* global);  // Sound
+// AsBroadcaster, and the player's broadcasters Key, Mouse, Stage and Selection.
+void installBroadcasterBuiltins(Runtime& rt, Object* global);
+// The clip methods of geometry: bounds, coordinates, hit tests, masks; Button.
+void installClipGeometryBuiltins(Runtime& rt, Object* global);
+void installSystemBuiltins(Runtime& rt, Object* global); // System and its capabilities
+
+// Makes `o` a broadcaster, as AsBroadcaster.initialize does: the methods
+// addListener, removeListener and broadcastMessage, and an empty _listeners;
+// a text field (`listensToItself`) starts as its own first listener.
+void initializeBroadcaster(Runtime& rt, Object* o, bool listensToItself = false);
+// Calls `message` on every listener of broadcaster `o`, with `args`.
+void broadcast(Runtime& rt, Object* o, const QString& message, std::span<const Value> args = {});
+
+// The bounds of what a clip draws, in its own coordinates (twips); null
+// when it draws nothing.
+QRectF clipContentBounds(const SpriteInstance& clip);
 
 // The array elements 0..length-1 of an object, as `apply` and `concat` read them.
 std::vector<Value> arrayElements(Runtime& rt, Object* array);

@@ -1,6 +1,6 @@
 // MovieClip: timeline control, clips made and removed by scripts, depths;
 // the construction of a clip's script object; and the player objects a
-// title without user input never needs (Key, Mouse, Stage, ...), inert.
+// title without user input never needs (Selection), inert.
 
 #include "movie/DisplayList.h"
 #include "movie/avm1/Builtins.h"
@@ -192,8 +192,6 @@ Value clipGetSwfVersion(Runtime& rt, NativeCall&) { return Value(rt.version()); 
 
 Value clipInert(Runtime&, NativeCall&) { return {}; }
 
-Value clipFalse(Runtime&, NativeCall&) { return Value(false); }
-
 Value clipConstructor(Runtime&, NativeCall& c) { return c.constructing ? Value(c.self) : Value(); }
 
 // An object of inert methods, for the player objects a title may name.
@@ -321,13 +319,9 @@ void installClipBuiltins(Runtime& rt, Object* global)
                    {"loadMovie", clipInert},
                    {"attachMovie", clipAttachMovie},
                    {"swapDepths", clipSwapDepths},
-                   {"localToGlobal", clipInert},
-                   {"globalToLocal", clipInert},
-                   {"hitTest", clipFalse},
                    {"getBytesTotal", clipGetBytesTotal},
                    {"getBytesLoaded", clipGetBytesTotal},
                    {"getDepth", clipGetDepth, 6},
-                   {"setMask", clipInert, 6},
                    {"play", clipPlay},
                    {"stop", clipStop},
                    {"nextFrame", clipNextFrame},
@@ -353,14 +347,8 @@ void installClipBuiltins(Runtime& rt, Object* global)
                    {"createTextField", clipInert}});
     rt.define(global, QStringLiteral("MovieClip"), Value(movieClip), DontEnum);
 
-    // No user input reaches a title: these answer and do nothing.
-    rt.define(global, QStringLiteral("Key"), Value(inertObject(rt, {"addListener", "removeListener", "isDown"})),
-              DontEnum);
-    rt.define(global, QStringLiteral("Mouse"),
-              Value(inertObject(rt, {"addListener", "removeListener", "show", "hide"})), DontEnum);
-    rt.define(global, QStringLiteral("Selection"),
-              Value(inertObject(rt, {"addListener", "removeListener", "getFocus", "setFocus"})), DontEnum);
-    rt.define(global, QStringLiteral("Stage"), Value(inertObject(rt, {"addListener", "removeListener"})), DontEnum);
+    // No user input reaches a title: it answers and does nothing.
+    rt.define(global, QStringLiteral("Selection"), Value(inertObject(rt, {"getFocus", "setFocus"})), DontEnum);
 }
 
 } // namespace movie::avm1

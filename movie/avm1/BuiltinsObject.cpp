@@ -23,6 +23,17 @@ void defineConstant(Runtime& rt, Object* on, const char* name, const Value& valu
     rt.define(on, QString::fromLatin1(name), value, DontEnum | DontDelete | ReadOnly);
 }
 
+void defineAccessor(Runtime& rt, Object* on, const char* name, NativeFunction getter, NativeFunction setter,
+                    quint8 minVersion)
+{
+    const QString n = QString::fromLatin1(name);
+    rt.define(on, n, Value(), DontEnum | DontDelete);
+    Property* p = on->properties.find(rt.key(n));
+    p->getter = rt.newFunction(getter);
+    p->setter = setter ? rt.newFunction(setter) : nullptr;
+    p->minVersion = minVersion;
+}
+
 qint64 arrayLength(Runtime& rt, Object* array)
 {
     const double n = rt.toNumber(rt.get(array, QStringLiteral("length")));
@@ -271,8 +282,6 @@ Value globalASSetPropFlags(Runtime& rt, NativeCall& c)
 
 Value globalInert(Runtime&, NativeCall&) { return {}; }
 
-Value globalSetInterval(Runtime&, NativeCall&) { return Value(1); }
-
 } // namespace
 
 void installObjectBuiltins(Runtime& rt, Object* global)
@@ -313,11 +322,7 @@ void installObjectBuiltins(Runtime& rt, Object* global)
                    {"parseFloat", globalParseFloat},
                    {"isNaN", globalIsNaN},
                    {"isFinite", globalIsFinite},
-                   {"updateAfterEvent", globalInert},
-                   {"setInterval", globalSetInterval},
-                   {"clearInterval", globalInert},
-                   {"setTimeout", globalSetInterval},
-                   {"clearTimeout", globalInert}});
+                   {"updateAfterEvent", globalInert}});
     if (rt.version() > 4) {
         rt.define(global, QStringLiteral("NaN"), Value(std::nan("")), DontEnum);
         rt.define(global, QStringLiteral("Infinity"), Value(std::numeric_limits<double>::infinity()), DontEnum);
@@ -335,6 +340,12 @@ void Runtime::installBuiltins()
     installStringBuiltins(*this, global_);
     installArrayBuiltins(*this, global_);
     installClipBuiltins(*this, global_);
+    installTimerBuiltins(*this, global_);
+    installColorBuiltins(*this, global_);
+    installSoundBuiltins(*this, global_);
+    installBroadcasterBuiltins(*this, global_);
+    installClipGeometryBuiltins(*this, global_);
+    installSystemBuiltins(*this, global_);
 }
 
 } // namespace movie::avm1

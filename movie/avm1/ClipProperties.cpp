@@ -3,8 +3,8 @@
 
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
+#include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
-#include "movie/avm1/Runtime.h"
 
 #include <array>
 #include <cmath>
@@ -85,7 +85,7 @@ QRectF bounds(const DisplayObject& object, int nesting)
     else if (object.character && object.character->kind == Character::Kind::Shape && object.character->shape)
         local = object.character->shape->bounds;
     else if (object.character && object.character->kind == Character::Kind::Morph && object.character->morph)
-        local = object.character->morph->at(object.ratio)->bounds;
+        local = object.character->morph->at(0)->bounds; // the player keeps a morph's first bounds
     if (local.isNull())
         return local;
     return object.matrix.toTransform().mapRect(local);
@@ -117,6 +117,8 @@ void applyTransform(SpriteInstance& clip, Matrix& m)
 }
 
 } // namespace
+
+QRectF clipContentBounds(const SpriteInstance& clip) { return contentBounds(clip, 0); }
 
 int Runtime::propertyIndex(const QString& name)
 {

@@ -103,6 +103,14 @@ struct ScriptFunction {
     Object* baseClip = nullptr; // the clip whose code defined it
 };
 
+// What a built-in class keeps in its objects beyond their properties (a
+// Sound's clip and sound, a Color's clip), made by its constructor.
+class NativeState {
+public:
+    virtual ~NativeState() = default;
+    virtual void trace(Tracer&) const {}
+};
+
 // A script object. One class serves every kind; the kind says which of
 // the extra members count.
 class Object : public GcCell {
@@ -133,7 +141,15 @@ public:
     Object* superBase = nullptr;
     // A class's prototype: the interfaces (their constructors) it implements.
     std::vector<Object*> interfaces;
+    std::unique_ptr<NativeState> state;
 };
+
+// The state of a built-in class in `o`, if it has that class's.
+template <class T>
+T* stateOf(Object* o)
+{
+    return o ? dynamic_cast<T*>(o->state.get()) : nullptr;
+}
 
 // A link of a scope chain: the global object, a clip's timeline, a
 // function's locals, or the object of a `with` block.

@@ -43,7 +43,6 @@ CallDepth::CallDepth(Runtime& rt) : rt(rt)
 
 Runtime::Runtime(Host& host, int version) : host_(host), version_(version)
 {
-    clock_.start();
     installBuiltins();
     beginStep();
 }
@@ -132,8 +131,31 @@ void Runtime::runQueued(const Queued& q)
         } else {
             runCode(*clip, q.code);
         }
+    } catch (const ScriptThrow& thrown) {
+        warnUncaught(thrown.value); // it ends the script, nothing more
+    } catch (const ScriptAbort&) {
+        aborted_ = true;
+    }
+}
+
+void Runtime::callFromPlayer(const Value& function, const Value& thisValue, std::span<const Value> args)
+{
+    if (aborted_)
+        return;
+    try {
+        call(function, thisValue, args);
+    } catch (const ScriptThrow& thrown) {
+        warnUncaught(thrown.value);
+    } catch (const ScriptAbort&) {
+        aborted_ = true;
+    }
+}
+
+void Runtime::warnUncaught(const Value& thrown)
+{
+    try {
+        host_.trace(QStringLiteral("Warning: Uncaught exception, ") + toString(thrown));
     } catch (const ScriptThrow&) {
-        // an uncaught throw ends the script, nothing more
     } catch (const ScriptAbort&) {
         aborted_ = true;
     }
@@ -145,7 +167,8 @@ void Runtime::runInitCode(SpriteInstance& clip, const QByteArray& code)
         return;
     try {
         runCode(clip, code);
-    } catch (const ScriptThrow&) {
+    } catch (const ScriptThrow& thrown) {
+        warnUncaught(thrown.value);
     } catch (const ScriptAbort&) {
         aborted_ = true;
     }
@@ -187,12 +210,14 @@ void Runtime::traceRoots(Tracer& tracer)
 {
     tracer.mark(global_);
     for (Object* p : {protos.object, protos.function, protos.array, protos.string, protos.number, protos.boolean,
-                      protos.movieClip, protos.error})
+                      protos.movieClip, protos.error, protos.button})
         tracer.mark(p);
     for (const Value& v : stack_)
         tracer.mark(v);
     for (Object* c : std::as_const(classes_))
         tracer.mark(c);
+    for (const auto& e : extensions_)
+        e->trace(tracer);
     tracer.mark(globalScope_);
     for (const Value& r : registers)
         tracer.mark(r);
@@ -233,7 +258,10 @@ Object* Runtime::clipObject(SpriteInstance& clip)
 {
     if (!clip.object) {
         auto* o = heap_.make<Object>(Object::Kind::Clip);
-        define(o, kProto, Value(protos.movieClip), DontEnum | DontDelete);
+        const DisplayObject* placed = host_.placement(clip);
+        const bool button = placed && placed->character && protos.button
+            && placed->character->scriptKind == Character::ScriptKind::Button;
+        define(o, kProto, Value(button ? protos.button : protos.movieClip), DontEnum | DontDelete);
         o->clip = clip.weak_from_this();
         o->clipPath = targetPath(clip);
         clip.object = o;

@@ -2,7 +2,8 @@
 
 #include "movie/avm1/Object.h"
 
-#include <QElapsedTimer>
+#include <QRectF>
+
 #include <deque>
 #include <memory>
 #include <vector>
@@ -10,6 +11,7 @@
 namespace movie {
 struct SpriteInstance;
 struct DisplayObject;
+struct SoundTransform;
 } // namespace movie
 
 namespace movie::avm1 {
@@ -48,6 +50,22 @@ public:
     virtual void removeClip(SpriteInstance& clip) = 0;
     // Moves a clip to another depth of its parent, swapping with what stands there.
     virtual void swapDepths(SpriteInstance& clip, int depth) = 0;
+
+    // --- What the player's built-in objects ask of it.
+    // The stage: its rectangle in twips.
+    virtual QRectF stageRect() = 0;
+    // Whether the point (twips of the clip's root) falls on what the clip
+    // draws, within the clip's mask if a script gave it one.
+    virtual bool hitTestShape(SpriteInstance& clip, QPointF rootPoint) = 0;
+    // Sound objects: a sound exported under `name` (its id, 0 for none, and
+    // its length in milliseconds), started at `offset` seconds for `loops`
+    // plays under `owner`'s sound transform (null: the movie's own), and
+    // stopped: sound `id` (0: all) of `owner` (null: of the whole movie).
+    virtual quint16 exportedSound(const QString& name, double& durationMs) = 0;
+    virtual void startSound(quint16 id, double offset, int loops, SpriteInstance* owner) = 0;
+    virtual void stopSound(quint16 id, SpriteInstance* owner) = 0;
+    // The sound transform of the whole movie (a Sound object without a clip).
+    virtual SoundTransform& movieSoundTransform() = 0;
 };
 
 // Thrown by a script's `throw`: unwinds to the nearest try block.
@@ -86,8 +104,10 @@ public:
     Host& host() { return host_; }
     Heap& heap() { return heap_; }
     int version() const { return version_; }
-    // getTimer(): milliseconds since the movie started.
-    double elapsedMs() const { return double(clock_.elapsed()); }
+    // getTimer(): milliseconds since the movie started, by the player's
+    // clock (which also runs the timers).
+    double elapsedMs() const { return time_; }
+    void setTime(double ms) { time_ = ms; }
     // The next of a fixed sequence of 31-bit numbers, so that a title plays
     // the same way every time it starts.
     quint32 nextRandom();
@@ -109,6 +129,12 @@ public:
     void runQueue();
     // Runs a DoInitAction block now.
     void runInitCode(SpriteInstance& clip, const QByteArray& code);
+    // Calls a function for the player (a timer, an event of a built-in
+    // object): a throw nothing catches ends the call with the player's
+    // warning, and nothing more.
+    void callFromPlayer(const Value& function, const Value& thisValue, std::span<const Value> args);
+    // The player's warning for a throw nothing caught.
+    void warnUncaught(const Value& thrown);
     // A new step: the budget is full again and the stack empty.
     void beginStep();
     // Frees unreachable objects once enough were made since the last time.
@@ -207,6 +233,18 @@ public:
     std::shared_ptr<const QStringList> constants() const { return constants_; }
     void setConstants(std::shared_ptr<const QStringList> pool) { constants_ = std::move(pool); }
 
+    // State of a built-in area for the whole player (its timers, the
+    // movie's sound), made on first need and kept with the roots.
+    template <class T>
+    T& extension()
+    {
+        for (const auto& e : extensions_)
+            if (auto* found = dynamic_cast<T*>(e.get()))
+                return *found;
+        extensions_.push_back(std::make_unique<T>());
+        return static_cast<T&>(*extensions_.back());
+    }
+
     // Object.registerClass: the constructor clips of an exported symbol get.
     void registerClass(const QString& symbol, Object* constructor);
     Object* registeredClass(const QString& symbol) const;
@@ -221,6 +259,7 @@ public:
         Object* boolean = nullptr;
         Object* movieClip = nullptr;
         Object* error = nullptr;
+        Object* button = nullptr;
     } protos;
 
     // --- The interpreter (Interpreter.cpp, Paths.cpp).
@@ -300,8 +339,9 @@ private:
     std::deque<Queued> queues_[3];
     std::vector<std::weak_ptr<SpriteInstance>> clips_; // every clip with a script object
     QHash<QString, Object*> classes_;
+    std::vector<std::unique_ptr<NativeState>> extensions_;
     qint64 workLeft_ = 0;
-    QElapsedTimer clock_;
+    double time_ = 0;
     quint32 randomState_ = 0x1F123BB5u;
     int depth_ = 0;
     bool aborted_ = false;

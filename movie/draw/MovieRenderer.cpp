@@ -49,8 +49,10 @@ public:
     // `image` is the picture `painter` draws into (null when it is none),
     // `area` its part that is shown; `layers` counts the layers this one
     // lies in.
-    FrameRenderer(QPainter& painter, QImage* image, const QRectF& area, FrameState& state, int layers)
-        : painter_(painter), image_(image), stage_(area), state_(state), layers_(layers)
+    // `root` maps the root's twips to this picture's pixels.
+    FrameRenderer(QPainter& painter, QImage* image, const QRectF& area, FrameState& state, int layers,
+                  const QTransform& root)
+        : painter_(painter), image_(image), stage_(area), state_(state), layers_(layers), root_(root)
     {}
 
     void drawInstance(const SpriteInstance& instance, const QTransform& t, const ColorTransform& cx, Clip clip)
@@ -83,8 +85,22 @@ public:
 private:
     void draw(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
-        if (!object.character || !object.visible || (cx.am <= 0 && cx.aa <= 0))
+        if ((!object.character && !object.sprite) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
+        // A clip a script made a mask is not drawn; one it masks is cut to it.
+        QPainterPath masked;
+        if (object.sprite) {
+            if (const auto masks = object.sprite->masking.lock(); masks && !masks->removed)
+                return;
+            const auto mask = object.sprite->mask.lock();
+            const DisplayObject* placed = mask && !mask->removed ? placementOf(*mask) : nullptr;
+            if (placed) {
+                maskPath(*placed, transformToRoot(*mask) * root_, masked);
+                if (clip.path)
+                    masked = masked.intersected(*clip.path);
+                clip = Clip{&masked, ++state_.lastClipId};
+            }
+        }
         const quint8 mode = object.blendMode > 1 && object.blendMode <= 14 ? object.blendMode : 1;
         const bool filtered = object.filters && !object.filters->empty();
         if (mode == 1 && !filtered && !object.cacheAsBitmap) {
@@ -196,7 +212,8 @@ private:
                 QPainter painter(&layer);
                 painter.setRenderHint(QPainter::Antialiasing, state_.antialiased);
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-                FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1);
+                FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1,
+                                    root_ * QTransform::fromTranslate(-area.x(), -area.y()));
                 inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{},
                                   Clip{});
             }
@@ -220,7 +237,7 @@ private:
     // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if ((!object.character && !object.sprite) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return {};
         if (nesting > 0 && object.filters && !object.filters->empty()) {
             const QRectF inner = contentBounds(object, t, nesting);
@@ -301,7 +318,7 @@ private:
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if ((!object.character && !object.sprite) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
         if (object.sprite) {
             for (const auto& [depth, child] : object.sprite->objects)
@@ -335,6 +352,7 @@ private:
     QRectF stage_;
     FrameState& state_;
     int layers_;
+    QTransform root_;
     int currentClipId_ = -1;
 };
 
@@ -374,7 +392,7 @@ void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& ro
     state.antialiased = antialiased;
     state.cache = cache;
     state.movie = &movie;
-    FrameRenderer renderer(painter, image, t.mapRect(movie.stage()), state, 0);
+    FrameRenderer renderer(painter, image, t.mapRect(movie.stage()), state, 0, t);
     renderer.drawInstance(root, t, ColorTransform{}, Clip{});
     painter.restore();
     if (cache)

@@ -1,6 +1,7 @@
 #include "movie/play/MoviePlayer.h"
 
 #include "movie/Limits.h"
+#include "movie/avm1/Clock.h"
 #include "movie/draw/MovieRenderer.h"
 
 #include <QPainter>
@@ -56,8 +57,9 @@ void merge(GotoPlace& into, const GotoPlace& next)
 
 } // namespace
 
-MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace)
-    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0))
+MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace, Clock clock)
+    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0)),
+      clockKind_(clock)
 {
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
@@ -79,6 +81,8 @@ void MoviePlayer::rewind()
     initScriptsRun_.clear();
     quit_ = false;
     instanceNames_ = 0;
+    clock_ = 0;
+    movieSound_ = {};
     avm1::Host& host = *this;
     scripts_ = std::make_unique<avm1::Runtime>(host, movie_->version());
     workLeft_ = limits::kMaxWorkPerStep;
@@ -145,7 +149,32 @@ void MoviePlayer::runStep()
         return !clip || clip->removed;
     });
     scripts_->runQueue();
+    if (clockKind_ == Clock::Frames)
+        runClock(clock_ + framePeriod());
     scripts_->collectIfDue();
+}
+
+double MoviePlayer::framePeriod() const { return 1000.0 / std::clamp(movie_->frameRate(), 1.0, 120.0); }
+
+void MoviePlayer::advanceClock(double ms)
+{
+    if (quit_ || !(ms > 0))
+        return;
+    runClock(clock_ + ms);
+    scripts_->collectIfDue();
+}
+
+bool MoviePlayer::waitsOnClock() const { return avm1::waitsOnClock(*scripts_); }
+
+void MoviePlayer::runClock(double ms)
+{
+    clock_ = ms;
+    scripts_->setTime(clock_);
+    // What falls due runs with a budget of its own.
+    scripts_->beginStep();
+    workLeft_ = limits::kMaxWorkPerStep;
+    avm1::runDueTimers(*scripts_);
+    avm1::finishSounds(*scripts_);
 }
 
 void MoviePlayer::runFrame(SpriteInstance& clip)
@@ -265,8 +294,13 @@ void MoviePlayer::applyPlace(DisplayObject& object, const PlaceCommand& p)
 void MoviePlayer::noteEntry(SpriteInstance& instance, int from, int to)
 {
     const Frame& entered = instance.timeline->frames[static_cast<size_t>(to)];
-    if (instance.timeline->stream || !entered.sounds.empty())
-        soundCues_.push_back({instance.weak_from_this(), from, to});
+    if (instance.timeline->stream || !entered.sounds.empty()) {
+        SoundCue cue;
+        cue.instance = instance.weak_from_this();
+        cue.from = from;
+        cue.to = to;
+        soundCues_.push_back(std::move(cue));
+    }
 }
 
 DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceCommand& p)
@@ -508,7 +542,7 @@ bool MoviePlayer::isAnimating() const
 {
     if (quit_)
         return false;
-    if (animating(*root_))
+    if (animating(*root_) || waitsOnClock())
         return true;
     // A still timeline moves while scripts run on every frame.
     for (const auto& weak : clips_) {

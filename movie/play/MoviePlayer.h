@@ -19,9 +19,17 @@ namespace movie {
 // by frame, runs their scripts and draws the current frame.
 class MoviePlayer : private avm1::Host {
 public:
+    // The clock of the scripts' timers, getTimer() and the lengths of the
+    // sounds Sound objects start: each step adds a frame period, so that a
+    // run goes the same way however fast it is made; or the player's owner
+    // keeps it, moving it on with advanceClock() (a player shown in real
+    // time).
+    enum class Clock { Frames, Own };
+
     // `trace` takes the scripts' trace() lines, from the first frame on;
     // without it they go nowhere.
-    explicit MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace = {});
+    explicit MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace = {},
+                         Clock clock = Clock::Frames);
     ~MoviePlayer() override;
     MoviePlayer(const MoviePlayer&) = delete;
     MoviePlayer& operator=(const MoviePlayer&) = delete;
@@ -50,10 +58,29 @@ public:
         int from = -1; // the frame it left; -1 for none
         int to = 0;
         bool stopsAllSounds = false; // the script's cue; no timeline
+        // A Sound object's start or stop (no timeline) of sound `soundId`
+        // (stop: 0 for every sound) under the clip `owner`, or under the
+        // whole movie when `movieOwned`.
+        enum class Script : quint8 { None, Start, Stop };
+        Script script = Script::None;
+        quint16 soundId = 0;
+        double offset = 0; // seconds into the sound
+        int loops = 1;
+        std::weak_ptr<const SpriteInstance> owner;
+        bool movieOwned = false;
     };
     // The cues of the last step() or rewind(), in order; taking them
     // empties the list, and each step starts a new one.
     std::vector<SoundCue> takeSoundCues() { return std::exchange(soundCues_, {}); }
+
+    // The volume and balance Sound objects without a clip set for the whole movie.
+    const SoundTransform& soundTransform() const { return movieSound_; }
+
+    // Moves the clock on and runs what falls due by then.
+    void advanceClock(double ms);
+    double clockMs() const { return clock_; }
+    // Whether a timer or a Sound object's sound waits on the clock.
+    bool waitsOnClock() const;
 
     // Whether a script ended the movie (fscommand "quit"): it then stands still.
     bool hasQuit() const { return quit_; }
@@ -93,6 +120,9 @@ private:
     // Takes one unit of this step's work; false once the step has used
     // limits::kMaxWorkPerStep, and from then on the step does nothing more.
     bool spendWork();
+    // Sets the clock and runs the timers and sound ends due by then.
+    void runClock(double ms);
+    double framePeriod() const;
 
     // avm1::Host (MoviePlayerScripting.cpp)
     void trace(const QString& message) override;
@@ -112,6 +142,13 @@ private:
     void runFirstFrame(SpriteInstance& clip) override;
     void removeClip(SpriteInstance& clip) override;
     void swapDepths(SpriteInstance& clip, int depth) override;
+    // (MoviePlayerObjects.cpp)
+    QRectF stageRect() override;
+    bool hitTestShape(SpriteInstance& clip, QPointF rootPoint) override;
+    quint16 exportedSound(const QString& name, double& durationMs) override;
+    void startSound(quint16 id, double offset, int loops, SpriteInstance* owner) override;
+    void stopSound(quint16 id, SpriteInstance* owner) override;
+    SoundTransform& movieSoundTransform() override { return movieSound_; }
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
 
@@ -132,6 +169,9 @@ private:
     bool quit_ = false;
     std::shared_ptr<int> liveInstances_;
     bool antialiased_ = true;
+    SoundTransform movieSound_;
+    double clock_ = 0; // ms
+    Clock clockKind_;
     mutable LayerCache layers_; // pictures of filtered and blended objects, kept between frames
 };
 

@@ -18,19 +18,20 @@ void MoviePlayer::quit()
     root_->playing = false;
 }
 
-void MoviePlayer::stopSounds() { soundCues_.push_back({{}, -1, 0, true}); }
+void MoviePlayer::stopSounds()
+{
+    SoundCue cue;
+    cue.stopsAllSounds = true;
+    soundCues_.push_back(std::move(cue));
+}
 
 SpriteInstance* MoviePlayer::level(int number) { return number == 0 ? root_.get() : nullptr; }
 
 DisplayObject* MoviePlayer::placement(SpriteInstance& clip)
 {
-    auto parent = clip.parent.lock();
-    if (!parent)
+    if (clip.parent.expired())
         return &clip == root_.get() ? &rootPlacement_ : nullptr;
-    const auto it = parent->objects.find(clip.depth);
-    if (it == parent->objects.end() || it->second.sprite.get() != &clip)
-        return nullptr;
-    return &it->second;
+    return placementOf(clip);
 }
 
 int MoviePlayer::framesLoaded(SpriteInstance& clip) { return clip.timeline->frameCount(); }

@@ -1,6 +1,6 @@
 #include "movie/sound/MovieSound.h"
 
-#include "movie/play/MoviePlayer.h"
+#include "movie/Limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,19 +52,91 @@ void MovieSound::stopAll()
 {
     mixer_.stopAll();
     streams_.clear();
+    owned_.clear();
 }
 
-void MovieSound::startOrStop(const SoundStart& start)
+void MovieSound::startOrStop(const SoundStart& start, const std::shared_ptr<const SpriteInstance>& instance)
 {
     const SoundCatalog& catalog = movie_->sounds();
     const quint16 id = start.className.isEmpty() ? start.soundId : catalog.soundNamed(start.className);
     const SoundDef* sound = catalog.sound(id);
     if (!sound)
         return;
-    if (start.info.stop)
+    if (start.info.stop) {
         mixer_.stopSound(id);
-    else if (!(start.info.noMultiple && mixer_.isPlaying(id)))
-        mixer_.startSound(id, *sound, start.info);
+    } else if (!(start.info.noMultiple && mixer_.isPlaying(id))) {
+        if (const SoundMixer::VoiceId voice = mixer_.startSound(id, *sound, start.info))
+            owned_.push_back({voice, instance, false, false, id});
+    }
+}
+
+void MovieSound::followScript(const MoviePlayer::SoundCue& cue)
+{
+    const auto owner = cue.owner.lock();
+    if (!cue.movieOwned && (!owner || owner->removed))
+        return;
+    if (cue.script == MoviePlayer::SoundCue::Script::Start) {
+        const SoundDef* sound = movie_->sounds().sound(cue.soundId);
+        if (!sound)
+            return;
+        SoundInfo info;
+        info.inPoint = quint32(std::clamp(cue.offset * kMixRate, 0.0, 4e9));
+        info.loops = cue.loops;
+        if (const SoundMixer::VoiceId voice = mixer_.startSound(cue.soundId, *sound, info))
+            owned_.push_back({voice, cue.owner, cue.movieOwned, true, cue.soundId});
+        return;
+    }
+    // A stop of the whole movie's ends its sounds, or every copy of one;
+    // a clip's ends what its Sound objects started.
+    if (cue.movieOwned) {
+        if (cue.soundId == 0)
+            stopAll();
+        else
+            mixer_.stopSound(cue.soundId);
+        return;
+    }
+    for (const Owned& o : owned_)
+        if (o.byScript && o.owner.lock() == owner && (cue.soundId == 0 || o.soundId == cue.soundId))
+            mixer_.stop(o.voice);
+}
+
+void MovieSound::applyTransforms(const SoundTransform& movie)
+{
+    // Each level's volume and balance as a matrix from the sound's two
+    // channels to the speakers; a clip's applies within its parent's.
+    struct Gain {
+        double ll = 1, lr = 0, rl = 0, rr = 1;
+        Gain then(const SoundTransform& t) const
+        {
+            const double v = t.volume / 100;
+            const double a = t.ll / 100 * v, b = t.lr / 100 * v, c = t.rl / 100 * v, d = t.rr / 100 * v;
+            return {a * ll + b * rl, a * lr + b * rr, c * ll + d * rl, c * lr + d * rr};
+        }
+    };
+    auto gainsOf = [&](const SpriteInstance* owner) {
+        std::vector<const SpriteInstance*> chain;
+        for (const SpriteInstance* at = owner; at && chain.size() <= std::size_t(limits::kMaxNesting) + 1;
+             at = at->parent.lock().get())
+            chain.push_back(at);
+        Gain g;
+        for (const SpriteInstance* at : chain)
+            g = g.then(at->sound);
+        g = g.then(movie);
+        return SoundMixer::Gains{float(g.ll), float(g.lr), float(g.rl), float(g.rr)};
+    };
+    std::erase_if(owned_, [&](const Owned& o) {
+        const auto owner = o.owner.lock();
+        // A Sound object's sound ends with the clip it belongs to.
+        if (o.byScript && !o.movieOwned && (!owner || owner->removed))
+            mixer_.stop(o.voice);
+        if (!mixer_.isVoicePlaying(o.voice))
+            return true;
+        mixer_.setGains(o.voice, gainsOf(o.movieOwned ? nullptr : owner.get()));
+        return false;
+    });
+    for (const Stream& stream : streams_)
+        if (const auto instance = stream.instance.lock(); instance && stream.voice)
+            mixer_.setGains(stream.voice, gainsOf(instance.get()));
 }
 
 void MovieSound::followStream(const std::shared_ptr<const SpriteInstance>& instance, int from, int to)
@@ -98,12 +170,16 @@ void MovieSound::follow(MoviePlayer& player)
             stopAll();
             continue;
         }
+        if (cue.script != MoviePlayer::SoundCue::Script::None) {
+            followScript(cue);
+            continue;
+        }
         const auto instance = cue.instance.lock();
         if (!instance)
             continue;
         const Timeline& timeline = *instance->timeline;
         for (const SoundStart& start : timeline.frames[std::size_t(cue.to)].sounds)
-            startOrStop(start);
+            startOrStop(start, instance);
         if (timeline.stream)
             followStream(instance, cue.from, cue.to);
     }
@@ -117,6 +193,7 @@ void MovieSound::follow(MoviePlayer& player)
             mixer_.stop(s.voice);
         return !goesOn;
     });
+    applyTransforms(player.soundTransform());
 }
 
 void renderMovieSound(MoviePlayer& player, MovieSound& sound, int frames,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "movie/play/MoviePlayer.h"
 #include "movie/sound/SoundMixer.h"
 
 #include <functional>
@@ -9,8 +10,6 @@
 namespace movie {
 
 class Movie;
-class MoviePlayer;
-struct SpriteInstance;
 
 // The sound of a playing movie: starts and stops its event sounds and the
 // streams of its timelines as the player enters frames, and mixes them.
@@ -42,12 +41,25 @@ public:
 
 private:
     struct Stream;
-    void startOrStop(const SoundStart& start);
+    // A sound playing under a clip's sound transform (or the movie's only).
+    struct Owned {
+        SoundMixer::VoiceId voice = 0;
+        std::weak_ptr<const SpriteInstance> owner;
+        bool movieOwned = false;
+        bool byScript = false; // a Sound object's, which ends with its clip
+        quint16 soundId = 0;
+    };
+    void startOrStop(const SoundStart& start, const std::shared_ptr<const SpriteInstance>& instance);
+    void followScript(const MoviePlayer::SoundCue& cue);
     void followStream(const std::shared_ptr<const SpriteInstance>& instance, int from, int to);
+    // Gives every playing sound the volume and balance of its clip and the
+    // clips it stands in, and of the whole movie.
+    void applyTransforms(const SoundTransform& movie);
 
     std::shared_ptr<const Movie> movie_;
     SoundMixer mixer_;
     std::vector<Stream> streams_;
+    std::vector<Owned> owned_;
 };
 
 // Plays `frames` frames of the player's movie from where it stands (its

@@ -41,6 +41,7 @@ struct SoundMixer::Voice {
     double fraction = 0, step = 1;
     bool sourceEnded = false, ended = false;
     bool loopStarted = false; // no frame read yet in this loop
+    SoundMixer::Gains gains;
 
     // Opens the decoder for the next loop and skips to the in point; false
     // when no loop is left. Every loop plays the same frames, so a loop that
@@ -126,8 +127,10 @@ struct SoundMixer::Voice {
             if (!envelope.empty())
                 envelopeLevels(level);
             const auto t = float(fraction);
-            out[2 * i] += (previous[0] + (next[0] - previous[0]) * t) * level[0];
-            out[2 * i + 1] += (previous[1] + (next[1] - previous[1]) * t) * level[1];
+            const float left = (previous[0] + (next[0] - previous[0]) * t) * level[0];
+            const float right = (previous[1] + (next[1] - previous[1]) * t) * level[1];
+            out[2 * i] += left * gains.ll + right * gains.lr;
+            out[2 * i + 1] += left * gains.rl + right * gains.rr;
             ++played;
             fraction += step;
             while (fraction >= 1.0 && !ended) {
@@ -204,6 +207,11 @@ bool SoundMixer::isPlaying(quint16 soundId) const
     return std::any_of(voices_.begin(), voices_.end(), [soundId](const auto& v) { return v->soundId == soundId; });
 }
 
+bool SoundMixer::isVoicePlaying(VoiceId voice) const
+{
+    return std::any_of(voices_.begin(), voices_.end(), [voice](const auto& v) { return v->id == voice; });
+}
+
 SoundMixer::VoiceId SoundMixer::startStream(const SoundStreamHead& head, std::unique_ptr<CodedPieces> blocks)
 {
     // A stream plays once, to the end of its blocks.
@@ -220,6 +228,13 @@ void SoundMixer::stop(VoiceId voice)
 }
 
 void SoundMixer::stopAll() { voices_.clear(); }
+
+void SoundMixer::setGains(VoiceId voice, const Gains& gains)
+{
+    for (const auto& v : voices_)
+        if (v->id == voice)
+            v->gains = gains;
+}
 
 void SoundMixer::render(float* out, int frames)
 {

@@ -30,9 +30,18 @@ public:
     // Stops every copy of the sound.
     void stopSound(quint16 soundId);
     bool isPlaying(quint16 soundId) const;
+    bool isVoicePlaying(VoiceId voice) const;
     // Starts a stream: the coded blocks one after another, as `head` says.
     VoiceId startStream(const SoundStreamHead& head, std::unique_ptr<CodedPieces> blocks);
     void stop(VoiceId voice);
+    // How a voice's channels reach the speakers, as fractions: left to
+    // left, right to left, left to right, right to right (1, 0, 0, 1 as it
+    // starts).
+    struct Gains {
+        float ll = 1, lr = 0, rl = 0, rr = 1;
+        bool operator==(const Gains&) const = default;
+    };
+    void setGains(VoiceId voice, const Gains& gains);
     void stopAll();
     int playingCount() const { return int(voices_.size()); }
 

@@ -101,7 +101,8 @@ public:
     void removeObject2(quint16 depth);
     void showFrame();
     void frameLabel(const QByteArray& label);
-    void doAction(const QByteArray& actionBytes); // an End action is added
+    void doAction(const QByteArray& actionBytes);          // an End action is added
+    void exportAssets(quint16 id, const QByteArray& name); // a symbol scripts attach by name
     // Pictures. Lossless formats: 3 colour-mapped (at most 256 colours), 4
     // 15-bit, 5 32-bit; version 2 keeps alpha (premultiplied in the file).
     void defineBitsLossless(quint16 id, const QImage& image, int format = 5, int version = 2);

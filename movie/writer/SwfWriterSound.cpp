@@ -66,14 +66,26 @@ void SwfWriter::startSound2(const QByteArray& className, const SoundInfo& info)
     writeTag(tag::StartSound2, w.data());
 }
 
-void SwfWriter::symbolClass(quint16 id, const QByteArray& className)
+namespace {
+
+// The body of SymbolClass and ExportAssets with one symbol and its name.
+QByteArray namedSymbol(quint16 id, const QByteArray& name)
 {
     BitWriter w;
     w.u16(1);
     w.u16(id);
-    w.string(className);
-    writeTag(tag::SymbolClass, w.data());
+    w.string(name);
+    return w.data();
 }
+
+} // namespace
+
+void SwfWriter::symbolClass(quint16 id, const QByteArray& className)
+{
+    writeTag(tag::SymbolClass, namedSymbol(id, className));
+}
+
+void SwfWriter::exportAssets(quint16 id, const QByteArray& name) { writeTag(tag::ExportAssets, namedSymbol(id, name)); }
 
 void SwfWriter::soundStreamHead(const SoundStreamHead& head, int headVersion)
 {

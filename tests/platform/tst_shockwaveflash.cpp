@@ -7,6 +7,7 @@
 #include "platform/ShockwaveFlash.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -170,6 +171,48 @@ private slots:
 
     // ShowAll in a control of another shape: the 2:1 stage in a 100 x 100
     // control fills its width, centred, with background bands above and below.
+    // A title of one frame at one frame a second moves its square with
+    // setInterval every 20 ms: the preview runs the timers on its own
+    // clock, long before the movie's second frame would be due.
+    void timersRunOnThePreviewsOwnClock()
+    {
+        using A = movie::writer::ActionWriter;
+        SwfWriter w(100, 50, 1);
+        w.setBackground(QColor(0, 0, 255));
+        ShapeSpec s;
+        s.fills.push_back(ShapeSpec::Fill::solid(QColor(255, 0, 0)));
+        s.rect(QRect(0, 0, 50 * 20, 50 * 20), 1);
+        w.defineShape(1, s);
+        w.beginSprite(2);
+        w.placeObject2(SwfWriter::Place::add(1, 1));
+        w.showFrame();
+        w.endSprite();
+        w.placeObject2(SwfWriter::Place::add(1, 2).named("box"));
+        const A move = A().push({A::str("box._x")}).getVariable("box._x").push({A::num(5)}).op(0x47).op(0x1D);
+        w.doAction(A().defineFunction("move", {}, move)
+                       .push({A::num(20)})
+                       .getVariable("move")
+                       .push({A::num(2), A::str("setInterval")})
+                       .op(0x3D)
+                       .op(0x17)
+                       .bytes());
+        w.showFrame();
+        QTemporaryDir dir;
+        QWidget canvas;
+        auto* player = new TShockwaveFlash(&canvas);
+        player->setGeometry(0, 0, 100, 50);
+        canvas.resize(100, 50);
+        player->setMovie(writeFile(dir, "logo.swf", w.finish()));
+        canvas.show();
+        QElapsedTimer wall;
+        wall.start();
+        player->Play();
+        QCOMPARE(QColor(player->grab().toImage().pixel(60, 25)), QColor(0, 0, 255));
+        QTRY_COMPARE_WITH_TIMEOUT(QColor(player->grab().toImage().pixel(60, 25)), QColor(255, 0, 0), 3000);
+        QVERIFY2(wall.elapsed() < 900, "the square moved only with the movie's frames");
+        QVERIFY(player->IsPlaying()); // a movie that waits on a timer is not at rest
+    }
+
     void drawsTheStageFittedIntoItsRectangle()
     {
         QTemporaryDir dir;

@@ -316,6 +316,91 @@ private slots:
         QCOMPARE(tracesOf(colourMovie(), script), QStringList({"false", "undefined", "after"}));
     }
 
+    // A title fades its logo out with Color.setTransform, a quarter of its
+    // alpha each frame; the timeline does not undo it.
+    void titleFadesWithColorSetTransform()
+    {
+        SwfWriter w = colourMovie();
+        w.beginSprite(10);
+        w.placeObject2(Place::add(1, Red));
+        w.showFrame();
+        w.endSprite();
+        w.placeObject2(Place::add(1, 10).named("logo"));
+        const A fade = A().push({A::str("alpha")})
+                           .getVariable("alpha")
+                           .push({A::num(25)})
+                           .op(0x0B) // alpha - 25
+                           .op(0x1D)
+                           .push({A::str("aa")})
+                           .getVariable("alpha")
+                           .push({A::num(1)})
+                           .op(0x43) // {aa: alpha}
+                           .push({A::num(1)})
+                           .getVariable("colour")
+                           .push({A::str("setTransform")})
+                           .op(0x52)
+                           .op(0x17);
+        w.doAction(A().push({A::str("colour")})
+                       .getVariable("logo")
+                       .push({A::num(1), A::str("Color")})
+                       .op(0x40) // new Color(logo)
+                       .op(0x1D)
+                       .setVariable("alpha", A::num(100))
+                       .defineFunction("onEnterFrame", {}, fade)
+                       .bytes());
+        w.showFrame();
+        w.showFrame();
+        w.placeObject2(Place::modify(1).withColor(ColorTransform{}));
+        w.doAction(A().op(0x07).bytes()); // stop
+        w.showFrame();
+        Run run(w.finish());
+        EXPECT_PIXEL(frame(*run.player), 5, 5, kRed);
+        run.player->step();
+        EXPECT_PIXEL(frame(*run.player), 5, 5, QColor(255, 64, 64));
+        run.player->step();
+        EXPECT_PIXEL(frame(*run.player), 5, 5, QColor(255, 128, 128));
+        run.player->step();
+        run.player->step();
+        EXPECT_PIXEL(frame(*run.player), 5, 5, kWhite);
+    }
+
+    // setMask: the blue clip shows only where its mask, the left half of
+    // the stage, draws; the mask itself is not drawn; setMask(null) takes
+    // it away again.
+    void scriptMaskCutsTheClip()
+    {
+        SwfWriter w = colourMovie();
+        w.defineShape(4, rectangle(QRect(0, 0, 5, 10), Fill::solid(kGreen)));
+        w.beginSprite(10);
+        w.placeObject2(Place::add(1, Blue));
+        w.showFrame();
+        w.endSprite();
+        w.beginSprite(11);
+        w.placeObject2(Place::add(1, 4));
+        w.showFrame();
+        w.endSprite();
+        w.placeObject2(Place::add(1, 10).named("picture"));
+        w.placeObject2(Place::add(2, 11).named("shape"));
+        w.doAction(A().callMethod("picture", "setMask", {A::str("shape")}).trace().bytes());
+        w.showFrame();
+        w.doAction(A().push({A::null(), A::num(1)})
+                       .getVariable("picture")
+                       .push({A::str("setMask")})
+                       .op(0x52)
+                       .trace()
+                       .op(0x07)
+                       .bytes());
+        w.showFrame();
+        Run run(w.finish());
+        const QImage masked = frame(*run.player);
+        EXPECT_PIXEL(masked, 2, 5, kBlue);
+        EXPECT_PIXEL(masked, 7, 5, kWhite);
+        run.player->step();
+        EXPECT_PIXEL(frame(*run.player), 7, 5, kBlue);
+        EXPECT_PIXEL(frame(*run.player), 2, 5, kGreen);
+        QCOMPARE(run.traces, QStringList({"true", "true"}));
+    }
+
     // Scripts that would run forever or grow without end are cut off at
     // the step's work budget; the movie goes on with its next frame.
     void runawayScriptsAreCutOff_data()

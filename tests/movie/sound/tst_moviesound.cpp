@@ -96,6 +96,7 @@ private slots:
     void scriptStopsAllSounds();
     void streamEndsWithItsSprite();
     void soundsNamedByClassAndUnplayableOnes();
+    void soundObjectPlaysAnExportedSoundUnderItsClip();
     void corpusMovies();
 };
 
@@ -387,6 +388,60 @@ void MovieSoundTest::soundsNamedByClassAndUnplayableOnes()
     QCOMPARE(parsed->warnings(), QStringList{QStringLiteral("sound 2 is not played: Nellymoser is not supported")});
     const std::vector<float> out = render(swf, kFps);
     QVERIFY(std::abs(rms(window(out, 0, 0.05, 0.45)) - kToneRms) < 0.02);
+}
+
+void MovieSoundTest::soundObjectPlaysAnExportedSoundUnderItsClip()
+{
+    // On the third frame a Sound object of the clip "holder" attaches the
+    // sound exported as "Chime", sets half volume, pans it fully left and
+    // starts it; its onSoundComplete traces when it has played (0.45 s).
+    SwfWriter w(40, 40, kFps);
+    w.defineSound(1, format(SoundFormat::PcmLittleEndian, 22050, 1), 9922, enc::pcm16(tone(440, 0.45, 22050, 1)));
+    w.exportAssets(1, "Chime");
+    w.beginSprite(5);
+    w.showFrame();
+    w.endSprite();
+    w.placeObject2(SwfWriter::Place::add(1, 5).named("holder"));
+    using A = movie::writer::ActionWriter;
+    const A done = A().push({A::str("done")}).trace();
+    const QByteArray start = A().push({A::str("s")})
+                                 .getVariable("holder")
+                                 .push({A::num(1), A::str("Sound")})
+                                 .op(0x40) // new Sound(holder)
+                                 .op(0x1D)
+                                 .callMethod("s", "attachSound", {A::str("Chime")})
+                                 .op(0x17)
+                                 .callMethod("s", "setVolume", {A::num(50)})
+                                 .op(0x17)
+                                 .callMethod("s", "setPan", {A::num(-100)})
+                                 .op(0x17)
+                                 .callMethod("s", "start")
+                                 .op(0x17)
+                                 .push({A::str("s.onSoundComplete")})
+                                 .defineFunction("", {}, done)
+                                 .op(0x1D)
+                                 .bytes();
+    for (int f = 0; f < kFps; ++f) {
+        if (f == 2)
+            w.doAction(start);
+        w.showFrame();
+    }
+    const QByteArray swf = w.finish();
+    const std::vector<float> out = render(swf, kFps);
+    QVERIFY(rms(window(out, 0, 0.0, 0.16)) < 0.001);
+    QVERIFY(std::abs(rms(window(out, 0, 0.2, 0.6)) - kToneRms / 2) < 0.02);
+    QVERIFY(rms(window(out, 1, 0.2, 0.6)) < 0.001);
+    QVERIFY(rms(window(out, 0, 0.65, 1.0)) < 0.001);
+
+    // The script's clock counts frames: the sound ends by the eighth.
+    QStringList traces;
+    movie::MoviePlayer player(movie::Movie::fromBytes(swf, QStringLiteral("case.swf")),
+                              [&](const QString& line) { traces << line; });
+    for (int f = 1; f < 7; ++f)
+        player.step();
+    QVERIFY(traces.isEmpty());
+    player.step();
+    QCOMPARE(traces, QStringList{QStringLiteral("done")});
 }
 
 void MovieSoundTest::corpusMovies()
