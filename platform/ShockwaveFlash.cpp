@@ -46,7 +46,7 @@ void TShockwaveFlash::setMovie(const QString& path)
         try {
             // The same file, named in messages with single separators
             // (the menu's own path has a doubled one).
-            movie_ = movie::Movie::load(QDir::cleanPath(path));
+            movie_ = movie::Movie::load(QDir::toNativeSeparators(QDir::cleanPath(path)));
             player_ = std::make_unique<movie::MoviePlayer>(movie_, nullptr, movie::MoviePlayer::Clock::Own);
         } catch (const movie::MovieError& e) {
             update();
