@@ -174,6 +174,10 @@ wait_window_titled() {
 
 window_at() { [ "$(window_geometry "$1" | cut -d' ' -f1-2)" = "$2 $3" ]; }
 
+# Whether WINDOW stands at X Y with the size W x H, read afresh at each call
+# (so it can be polled by wait_for).
+window_is() { [ "$(window_geometry "$1")" = "$2 $3 $4 $5" ]; }
+
 # Whether the window asks to stay above others (as every dialog does, to
 # stand above the always-on-top options window).
 stays_above() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }

@@ -417,7 +417,7 @@ case_drag_past_left_edge() {
     xdotool mousemove --sync $((main_x + sx + 15)) $((sy + 12)) mousedown 1
     xdotool mousemove --sync $((main_x + sx + 15 + dx)) $((sy + 12)) mouseup 1
     local shifted=$((-(sx + dx)))
-    wait_for 10 test "$(window_geometry "$canvas")" = "$main_x 0 $((w + shifted)) $h" \
+    wait_for 10 window_is "$canvas" $main_x 0 $((w + shifted)) "$h" \
         || e2e_fail "canvas at $(window_geometry "$canvas"), expected $main_x 0 $((w + shifted)) $h"
     e2e_note "the setup button dragged by $dx: the layout shifted right by $shifted"
     canvas_picture "$E2E_WORK/before.png"
@@ -429,7 +429,7 @@ case_drag_past_left_edge() {
     wait_editor_end 15 || e2e_fail "Exit did not end the program"
     start_and_wait_both
     canvas=$(canvas_window)
-    wait_for 10 test "$(window_geometry "$canvas")" = "$main_x 0 $((w + shifted)) $h" \
+    wait_for 10 window_is "$canvas" $main_x 0 $((w + shifted)) "$h" \
         || e2e_fail "after the restart the canvas is at $(window_geometry "$canvas")"
     canvas_picture "$E2E_WORK/after.png"
     local differing
