@@ -1,5 +1,6 @@
 #include "movie/play/MoviePlayer.h"
 
+#include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/draw/MovieRenderer.h"
 
@@ -57,7 +58,8 @@ void merge(GotoPlace& into, const GotoPlace& next)
 } // namespace
 
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace)
-    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0))
+    : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0)),
+      warnings_(movie_->warnings())
 {
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
@@ -146,6 +148,9 @@ void MoviePlayer::runStep()
     });
     scripts_->runQueue();
     scripts_->collectIfDue();
+    for (const QString& warning : scripts_->warnings())
+        if (!warnings_.contains(warning))
+            warnings_ << warning;
 }
 
 void MoviePlayer::runFrame(SpriteInstance& clip)
@@ -486,6 +491,8 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
 
 bool MoviePlayer::spendWork()
 {
+    if (workLeft_ % 1024 == 0 && interruptionRequested())
+        workLeft_ = 0; // let go: the rest of the step is not needed
     if (workLeft_ <= 0)
         return false;
     --workLeft_;
