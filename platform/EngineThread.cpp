@@ -35,7 +35,9 @@ void EngineThread::run(Job job)
                 done = [failure = std::current_exception()] { std::rethrow_exception(failure); };
             }
             QMetaObject::invokeMethod(
-                &context_, [this, generation, done] { finished(generation, done); }, Qt::QueuedConnection);
+                &context_,
+                [this, generation, done = std::move(done)]() mutable { finished(generation, std::move(done)); },
+                Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
@@ -55,11 +57,16 @@ void EngineThread::whenIdle(std::function<void()> work)
         work();
 }
 
-void EngineThread::finished(quint64 generation, const Done& done)
+void EngineThread::finished(quint64 generation, Done done)
 {
     --jobsOut_;
-    if (generation == generation_ && done)
+    if (generation != generation_) {
+        // Dropped: what it holds (a whole movie, perhaps) is freed over there.
+        QMetaObject::invokeMethod(
+            &worker_, [dropped = std::move(done)] {}, Qt::QueuedConnection);
+    } else if (done) {
         Application::runBehaviour(done);
+    }
     while (!busy() && !idleWork_.empty()) {
         const std::function<void()> work = idleWork_.front();
         idleWork_.erase(idleWork_.begin());

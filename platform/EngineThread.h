@@ -41,7 +41,7 @@ public:
     void whenIdle(std::function<void()> work);
 
 private:
-    void finished(quint64 generation, const Done& done);
+    void finished(quint64 generation, Done done);
 
     QThread thread_;
     QObject worker_;  // lives on thread_: jobs are queued to it
