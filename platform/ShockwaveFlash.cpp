@@ -5,6 +5,7 @@
 #include "movie/play/MoviePlayer.h"
 #include "platform/MovieAudio.h"
 
+#include <QDebug>
 #include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
@@ -22,7 +23,7 @@ TShockwaveFlash::~TShockwaveFlash() = default;
 
 TShockwaveFlash::Seen TShockwaveFlash::seen(const movie::MoviePlayer& player)
 {
-    return {player.currentFrame(), player.isAnimating(), player.version()};
+    return {player.currentFrame(), player.isAnimating(), player.version(), player.warnings()};
 }
 
 bool TShockwaveFlash::hiddenOnPurpose() const { return isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide); }
@@ -47,6 +48,7 @@ void TShockwaveFlash::setMovie(const QString& path)
         });
     frame_ = QImage();
     seen_ = Seen{};
+    warningsLogged_ = 0;
     drawnVersion_ = 0;
     moviePath_ = path;
     if (!hiddenOnPurpose())
@@ -218,6 +220,9 @@ void TShockwaveFlash::redraw()
 void TShockwaveFlash::showFrame(const QImage& frame, const Seen& state)
 {
     seen_ = state;
+    // The control shows no messages of its own: what the limits cut off goes to the log.
+    for (; warningsLogged_ < state.warnings.size(); ++warningsLogged_)
+        qWarning().noquote() << "The title movie:" << state.warnings.at(warningsLogged_);
     if (frame.isNull())
         return;
     drawnVersion_ = state.version;

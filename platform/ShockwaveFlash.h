@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -76,6 +77,7 @@ private:
         int frame = 0;
         bool animating = false;
         quint64 version = 0;
+        QStringList warnings; // what the engine's limits cut off, so far
     };
     static Seen seen(const movie::MoviePlayer& player);
 
@@ -110,5 +112,6 @@ private:
     QImage frame_;              // the last frame drawn, shown on every paint
     quint64 drawnVersion_ = 0;  // the player's version that frame_ shows
     Seen seen_;
+    qsizetype warningsLogged_ = 0;
     EngineThread engine_; // last: it goes first, waiting for its job
 };
