@@ -27,7 +27,7 @@ measure() { # label command...
     note=""
     [ "$status" -ne 0 ] && note=" (capped or failed: exit $status)"
     printf '%-28s %8.2f s CPU %8.1f MB%s\n' "$label" "$(echo "$1 + $2" | bc)" "$(echo "scale=1; $3 / 1024" | bc)" "$note"
-    head -n 3 "$work/err" | sed "s|$work/||; s/^/    /"
+    grep -v XDG_RUNTIME_DIR "$work/err" | head -n 3 | sed "s|$work/||; s/^/    /"
 }
 
 for movie in "$work"/*.swf; do

@@ -57,7 +57,7 @@ qint64 Heap::trace(Tracer& tracer, bool sweep)
 bool Heap::collectionDue() const
 {
     return sinceCollection_ >= std::max<qsizetype>(20000, size()) || overBudget_
-        || charged_ > std::max<qint64>(live_, limits::kMaxScriptHeapBytes / 16);
+        || charged_ > std::max<qint64>(2 * live_, limits::kMaxScriptHeapBytes / 8);
 }
 
 void Heap::collect(Tracer& tracer)

@@ -71,14 +71,15 @@ public:
         T* raw = cell.get();
         cells_.push_back(std::move(cell));
         ++sinceCollection_;
-        charge(raw->ownBytes() + kCellOverhead);
+        charge(qint64(sizeof(T)) + kCellOverhead);
         return raw;
     }
 
     qsizetype size() const { return static_cast<qsizetype>(cells_.size()); }
     qsizetype madeSinceCollection() const { return sinceCollection_; }
-    // Due when as many cells were made as there were, or scripts made as
-    // many bytes as were reachable, or the budget was passed.
+    // Due when as many cells were made as there were, or scripts made
+    // twice the bytes that were reachable (an eighth of the budget at
+    // least), or the budget was passed.
     bool collectionDue() const;
     // Frees every cell the marking in `tracer` did not reach; the caller
     // marks its roots into `tracer` first.
