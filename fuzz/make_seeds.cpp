@@ -6,6 +6,7 @@
 #include "movie/writer/ActionWriter.h"
 #include "movie/writer/SoundEncoding.h"
 #include "movie/writer/SwfWriter.h"
+#include "tests/support/HostileMovies.h"
 #include "tests/support/TestBitmap.h"
 #include "tests/support/TestJpeg.h"
 
@@ -160,6 +161,7 @@ void jpegSeeds()
     write("fuzz_jpeg", "grey.jpg", encodeTestJpeg(image, JpegKind::Grey, 50));
     write("fuzz_jpeg", "cmyk.jpg", encodeTestJpeg(image, JpegKind::AdobeCmyk, 50));
     write("fuzz_jpeg", "tiny.jpg", encodeTestJpeg(image.scaled(1, 1), JpegKind::Rgb, 10));
+    write("fuzz_jpeg", "many-scans.jpg", jpegScanBomb(40, 24, 120));
 }
 
 void languageSeeds()
@@ -363,6 +365,12 @@ void movieSeeds()
         w.showFrame();
         write("fuzz_movie", "scripts.swf", w.finish());
     }
+    // The hostile titles in small: each a few steps from its limit.
+    write("fuzz_movie", "hostile-strings.swf", hostile::stringHoard(64));
+    write("fuzz_movie", "hostile-scans.swf", hostile::jpegScans(120, 32));
+    write("fuzz_movie", "hostile-actions.swf", hostile::actionFlood(100));
+    write("fuzz_movie", "hostile-edges.swf", hostile::edgeFlood(1000));
+    write("fuzz_movie", "hostile-html.swf", hostile::htmlFlood(4000));
 }
 
 } // namespace

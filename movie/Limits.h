@@ -14,10 +14,26 @@ constexpr int kMaxDrawnObjects = 100000;              // display objects drawn f
 constexpr int kMaxWorkPerStep = 100000;               // instances made, frames and commands applied, actions run
                                                       // in one step of a player (or its start)
 constexpr qint64 kMaxCoordinate = qint64(1) << 26;    // twips a shape's pen may go from the origin
+// Tags: those a frame holds (placements, removals, scripts), and those all
+// timelines of a movie hold together, each frame counting as one.
+constexpr int kMaxFrameTags = 1 << 14;
+constexpr int kMaxMovieTags = 1 << 18;
+// Drawings: the edges one shape, glyph or morph is read with, and the path
+// elements (a curve is three) all shapes, texts and fonts of a movie keep.
+constexpr int kMaxShapeEdges = 1 << 17;
+constexpr qint64 kMaxPathElements = qint64(1) << 21;
+// Path elements up to which the union and meet of regions (a mask's shapes,
+// masks within masks, a clipped picture fill) are worked out exactly: the
+// cost grows with their square. Larger ones are worked out roughly.
+constexpr int kMaxExactPathElements = 1 << 12;
 // Pictures: a side, and the pixels of all pictures of a movie (a title of
 // 1024 x 1024 with a few large photos fits).
 constexpr int kMaxBitmapSide = 8192;
 constexpr qint64 kMaxBitmapPixelsTotal = 64 * 1024 * 1024;
+// A JPEG picture: the scans read (progressive pictures have about ten), and
+// the memory the decoder may take besides the picture itself.
+constexpr int kMaxJpegScans = 100;
+constexpr long kMaxJpegDecoderBytes = 256L * 1024 * 1024;
 // Filters: how many one object may have, a blur in stage pixels (as the
 // authoring tools allow), box blurs in a row, a convolution kernel's side,
 // and how far a filter may reach on the device, in pixels.
@@ -30,6 +46,8 @@ constexpr int kMaxFilterReach = 1024;
 // may use.
 constexpr int kMaxHtmlNesting = 32;
 constexpr int kMaxFieldTypefaces = 32;
+// The characters of a field's text (HTML counted with its tags).
+constexpr qsizetype kMaxFieldText = 1 << 16;
 // Pictures an object is drawn into first (filters, blend modes): their side
 // in device pixels, and how deeply they may nest.
 constexpr int kMaxLayerSide = 8192;
@@ -39,7 +57,8 @@ constexpr qint64 kMaxCachedLayerPixels = 16 * 1024 * 1024;
 
 // Scripts: work (actions run, elements a built-in walks) in one step of a
 // player or its start, levels of calls, the longest string, the most
-// elements a built-in makes or walks, values on the stack, live objects.
+// elements a built-in makes or walks, values on the stack, live objects,
+// and the bytes of everything scripts hold: strings, arrays and objects.
 constexpr qint64 kMaxScriptWorkPerStep = 1000000;
 constexpr int kMaxCallDepth = 256;
 constexpr qsizetype kMaxStringLength = 1 << 22;
@@ -50,5 +69,6 @@ constexpr qsizetype kMaxScriptObjects = 1 << 20;
 // of the clock (a short interval that fell behind catches up no further).
 constexpr int kMaxTimers = 1000;
 constexpr int kMaxTimerCallsPerTurn = 1000;
+constexpr qint64 kMaxScriptHeapBytes = qint64(128) << 20;
 
 } // namespace movie::limits

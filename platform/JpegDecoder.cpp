@@ -29,6 +29,16 @@ extern "C" void failJpeg(j_common_ptr info) { std::longjmp(reinterpret_cast<Erro
 // picture is shown as libjpeg draws it. Only errors end the decoding.
 extern "C" void ignoreJpegMessage(j_common_ptr, int) {}
 
+// A progressive picture is decoded scan by scan, each scan a pass over all
+// its blocks: one of more scans than any encoder writes is refused, as
+// libjpeg-turbo advises for files from anywhere.
+constexpr int kMaxJpegScans = 100;
+extern "C" void limitJpegScans(j_common_ptr info)
+{
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans)
+        ERREXIT(info, JERR_BAD_PROGRESSION);
+}
+
 // RGB from CMYK. Files with an Adobe marker (which is how CMYK and YCCK
 // pictures are written in practice) store the inks inverted.
 void cmykRowToRgb(const JSAMPLE* src, uchar* dst, JDIMENSION width, bool inverted)
@@ -112,6 +122,9 @@ int decode(FileSource* source, QImage* image)
     }
 
     jpeg_create_decompress(&info);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = limitJpegScans;
+    info.progress = &progress;
     source->base.init_source = startSource;
     source->base.fill_input_buffer = fillSource;
     source->base.skip_input_data = skipSource;

@@ -5,7 +5,8 @@
 #
 # The rule, lowest layer first:
 #   movie     depends on Qt only; inside it, by stage:
-#     movie/          the limits, the error type and the display list
+#     movie/          the limits, the error type, the display list and the
+#                     check for a request to stop
 #     movie/format    the file read from bytes into definitions (with the
 #                     shape, text and filter definitions of movie/draw)
 #     movie/draw      shapes, text, filters and the renderer of a display list

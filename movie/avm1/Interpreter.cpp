@@ -191,6 +191,7 @@ private:
         auto& s = rt_.stack();
         if (qsizetype(s.size()) >= limits::kMaxStackValues)
             throw ScriptAbort{};
+        rt_.heap().charge(v);
         s.push_back(std::move(v));
     }
     QString text(QByteArrayView bytes) const { return decodeFileText(bytes, a_.version); }
@@ -1219,6 +1220,7 @@ Scope* Runtime::timelineScope(Object* clip)
 Value Runtime::execute(Activation& a)
 {
     Activation* outer = current_;
+    a.outer = outer;
     current_ = &a;
     struct Restore {
         Runtime& rt;

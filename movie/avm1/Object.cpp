@@ -72,6 +72,33 @@ bool PropertyMap::remove(const QString& key)
     return true;
 }
 
+qint64 PropertyMap::propertyBytes()
+{
+    // A slot, and an index entry (a hash node: key, position, links).
+    return sizeof(Slot) + sizeof(QString) + 32;
+}
+
+qint64 PropertyMap::bytes() const
+{
+    qint64 bytes = qint64(slots_.capacity()) * qint64(sizeof(Slot)) + index_.size() * (propertyBytes() - sizeof(Slot));
+    for (const Slot& s : slots_) {
+        if (!s.alive)
+            continue;
+        bytes += Tracer::bytesOf(s.key);
+        if (s.property.name.constData() != s.key.constData())
+            bytes += Tracer::bytesOf(s.property.name);
+    }
+    return bytes;
+}
+
+qint64 Object::ownBytes() const
+{
+    qint64 bytes = sizeof(Object) + properties.bytes() + (clipPath.isEmpty() ? 0 : Tracer::bytesOf(clipPath));
+    if (script)
+        bytes += sizeof(ScriptFunction) + qint64(script->params.size() * sizeof(ScriptFunction::Param));
+    return bytes;
+}
+
 void Object::traceChildren(Tracer& tracer) const
 {
     properties.forEach([&](const Property& p) {

@@ -45,6 +45,10 @@ public:
     Property& add(const QString& key, const QString& name);
     bool remove(const QString& key);
     qsizetype size() const { return live_; }
+    // The memory the map takes: its slots, index and names.
+    qint64 bytes() const;
+    // What one more property adds, besides its names and value.
+    static qint64 propertyBytes();
 
     template <class F>
     void forEach(F&& f) const
@@ -119,6 +123,7 @@ public:
 
     explicit Object(Kind kind = Kind::Plain) : kind(kind) {}
     void traceChildren(Tracer& tracer) const override;
+    qint64 ownBytes() const override;
 
     bool isFunction() const { return kind == Kind::Function; }
 
@@ -159,6 +164,7 @@ public:
 
     Scope(Kind kind, Object* values, Scope* parent) : kind(kind), values(values), parent(parent) {}
     void traceChildren(Tracer& tracer) const override;
+    qint64 ownBytes() const override { return sizeof(Scope); }
 
     Kind kind;
     Object* values;

@@ -1,6 +1,7 @@
 #include "movie/avm1/Runtime.h"
 
 #include "movie/DisplayList.h"
+#include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
@@ -43,6 +44,7 @@ CallDepth::CallDepth(Runtime& rt) : rt(rt)
 
 Runtime::Runtime(Host& host, int version) : host_(host), version_(version)
 {
+    heap_.setRoots([this](Tracer& tracer) { traceRoots(tracer); });
     installBuiltins();
     beginStep();
 }
@@ -200,7 +202,19 @@ void Runtime::beginStep()
 void Runtime::spend(qint64 units)
 {
     workLeft_ -= units;
-    if (workLeft_ < 0 || aborted_) {
+    if (++spends_ % 4096 == 0 && interruptionRequested())
+        aborted_ = true; // the player is let go: its scripts end here
+    if (workLeft_ < 0 || aborted_ || heap_.overBudget()) {
+        QString why;
+        if (heap_.overBudget())
+            why = QStringLiteral("the scripts hold more than %1 MB: they are stopped for this frame")
+                      .arg(limits::kMaxScriptHeapBytes >> 20);
+        else if (workLeft_ < 0)
+            why = QStringLiteral("the scripts of a frame did more than %1 steps of work: they are stopped for "
+                                 "this frame")
+                      .arg(limits::kMaxScriptWorkPerStep);
+        if (!why.isEmpty() && !warnings_.contains(why))
+            warnings_ << why;
         aborted_ = true;
         throw ScriptAbort{};
     }
@@ -221,6 +235,15 @@ void Runtime::traceRoots(Tracer& tracer)
     tracer.mark(globalScope_);
     for (const Value& r : registers)
         tracer.mark(r);
+    for (const Activation* a = current_; a; a = a->outer) {
+        tracer.mark(a->scope);
+        tracer.mark(a->thisValue);
+        tracer.mark(a->baseClip);
+        tracer.mark(a->target);
+        tracer.mark(a->callee);
+        for (const Value& r : a->registers)
+            tracer.mark(r);
+    }
     std::vector<std::weak_ptr<SpriteInstance>> live;
     for (auto& weak : clips_) {
         if (auto clip = weak.lock()) {
@@ -233,7 +256,7 @@ void Runtime::traceRoots(Tracer& tracer)
 
 void Runtime::collectIfDue()
 {
-    if (heap_.madeSinceCollection() < std::max<qsizetype>(20000, heap_.size()))
+    if (!heap_.collectionDue())
         return;
     Tracer tracer;
     traceRoots(tracer);
@@ -528,6 +551,8 @@ void Runtime::set(Object* o, const QString& name, const Value& value)
         }
         Property& added = self->properties.add(k, name);
         added.value = value;
+        heap_.charge(PropertyMap::propertyBytes() + Tracer::bytesOf(k));
+        heap_.charge(value);
         return;
     }
     if (own->isVirtual()) {
@@ -538,15 +563,19 @@ void Runtime::set(Object* o, const QString& name, const Value& value)
     if (own->attributes & ReadOnly)
         return;
     own->value = value;
+    heap_.charge(value);
 }
 
 void Runtime::define(Object* o, const QString& name, const Value& value, quint8 attributes)
 {
     const QString k = key(name);
     Property* p = o->properties.find(k);
-    if (!p)
+    if (!p) {
         p = &o->properties.add(k, name);
+        heap_.charge(PropertyMap::propertyBytes() + Tracer::bytesOf(k));
+    }
     p->value = value;
+    heap_.charge(value);
     p->getter = p->setter = nullptr;
     p->attributes = attributes;
 }

@@ -89,6 +89,7 @@ struct Activation {
     std::shared_ptr<const QStringList> constants;
     std::vector<Value> registers; // DefineFunction2's own; else the runtime's four
     int version = 0;
+    Activation* outer = nullptr; // the code running when this began, if any
 };
 
 // The script engine of one player: the heap, the global object and its
@@ -225,8 +226,11 @@ public:
     // A method by name, and the object of the prototype chain that has it.
     Value findMethod(Object* o, const QString& name, Object*& holder);
 
-    // One unit of work from the step's budget; ends every script when spent.
+    // One unit of work from the step's budget; ends every script when spent,
+    // or when scripts hold more memory than they may.
     void spend(qint64 units = 1);
+    // The limits scripts ran into, each noted once.
+    const QStringList& warnings() const { return warnings_; }
     // Ends every script of this step (fscommand quit, limits).
     [[noreturn]] void abort();
     // The constant pool code starts with: the last one a script set.
@@ -326,6 +330,8 @@ private:
     void runQueued(const Queued& q);
     void runCode(SpriteInstance& clip, const QByteArray& code);
     void installBuiltins();
+    // Everything scripts reach: the global object, the clips, the stack and,
+    // while code runs, every activation under way.
     void traceRoots(Tracer& tracer);
 
     Host& host_;
@@ -342,9 +348,11 @@ private:
     std::vector<std::unique_ptr<NativeState>> extensions_;
     qint64 workLeft_ = 0;
     double time_ = 0;
+    quint32 spends_ = 0;
     quint32 randomState_ = 0x1F123BB5u;
     int depth_ = 0;
     bool aborted_ = false;
+    QStringList warnings_;
 };
 
 // Counts a level of calls for as long as it lives; too deep ends every script.

@@ -1,8 +1,10 @@
 #include "movie/draw/MovieRenderer.h"
 
+#include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/draw/LayerCache.h"
 #include "movie/draw/Layers.h"
+#include "movie/draw/PathOps.h"
 
 #include <QPainter>
 #include <array>
@@ -66,6 +68,10 @@ public:
         for (const auto& [depth, object] : instance.objects) {
             if (--state_.budget < 0)
                 return;
+            if (state_.budget % 64 == 0 && interruptionRequested()) {
+                state_.budget = 0; // a frame nobody will see
+                return;
+            }
             while (!masks.empty() && depth > masks.back().until)
                 masks.pop_back();
             const Clip active = masks.empty() ? clip : Clip{&masks.back().path, masks.back().id};
@@ -74,7 +80,7 @@ public:
                 QPainterPath path;
                 maskPath(object, ot, path);
                 if (active.path)
-                    path = path.intersected(*active.path);
+                    path = intersectedPaths(path, *active.path);
                 masks.push_back({path, object.clipDepth, ++state_.lastClipId});
                 continue;
             }
@@ -332,7 +338,7 @@ private:
                                                                  : nullptr;
         if (shape) {
             const QPainterPath mapped = t.map(shape->outline());
-            out = out.isEmpty() ? mapped : out.united(mapped);
+            out = unitedPaths(out, mapped);
         }
     }
 

@@ -184,6 +184,7 @@ void readRecords(SwfReader& r, ShapeBuilder& builder, int version, ShapeDef& sha
     int lineBits = static_cast<int>(r.ub(4));
     int fill0 = 0, fill1 = 0, line = 0;
     QPoint pen;
+    int edges = 0;
     while (!r.overrun()) {
         if (r.ub(1) == 0) {
             const quint32 flags = r.ub(5);
@@ -211,6 +212,10 @@ void readRecords(SwfReader& r, ShapeBuilder& builder, int version, ShapeDef& sha
             if (newLine >= 0)
                 line = newLine;
             continue;
+        }
+        if (++edges > limits::kMaxShapeEdges) {
+            shape.edgesCut = true;
+            break;
         }
         const Edge e = readEdgeRecord(r, pen);
         if (r.overrun())
@@ -266,6 +271,8 @@ std::vector<ShapeEdge> readEdges(SwfReader& r)
                 line = static_cast<int>(r.ub(lineBits));
             continue;
         }
+        if (edges.size() >= size_t(limits::kMaxShapeEdges))
+            break;
         const Edge record = readEdgeRecord(r, pen);
         ShapeEdge e;
         e.from = record.from;

@@ -84,6 +84,7 @@ struct ShapeLayer {
 struct ShapeDef {
     QRectF bounds;
     std::vector<ShapeLayer> layers;
+    bool edgesCut = false; // read up to limits::kMaxShapeEdges; the edges after those are left out
 
     // The union of every filled region and stroke, for use as a mask; made
     // on first use.
@@ -114,7 +115,7 @@ struct ShapeEdge {
     bool moveBefore = false;            // a new stroke starts at `from`
 };
 // Reads shape records (bit counts first) into edges, for morph shapes,
-// whose records never bring new styles.
+// whose records never bring new styles; at most limits::kMaxShapeEdges.
 std::vector<ShapeEdge> readEdges(SwfReader& r);
 ShapeDef buildShape(const std::vector<FillStyle>& fills, const std::vector<LineStyle>& lines,
                     const std::vector<ShapeEdge>& edges, Qt::FillRule rule);

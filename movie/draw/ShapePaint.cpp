@@ -1,6 +1,8 @@
 // Painting a shape's styles: brushes, pens, gradient stops and outlines.
 #include "movie/draw/ShapeDef.h"
 
+#include "movie/draw/PathOps.h"
+
 #include <QPainterPathStroker>
 #include <algorithm>
 #include <array>
@@ -157,14 +159,14 @@ const QPainterPath& ShapeDef::outline() const
         all.setFillRule(Qt::WindingFill);
         for (const auto& layer : layers) {
             for (const auto& fill : layer.fills)
-                all = all.isEmpty() ? fill.path : all.united(fill.path);
+                all = unitedPaths(all, fill.path);
             for (const auto& stroke : layer.strokes) {
                 QPainterPathStroker stroker;
                 stroker.setWidth(std::max(stroke.style.width, 20.0));
                 stroker.setCapStyle(stroke.style.cap);
                 stroker.setJoinStyle(stroke.style.join);
                 const QPainterPath area = stroker.createStroke(stroke.path);
-                all = all.isEmpty() ? area : all.united(area);
+                all = unitedPaths(all, area);
             }
         }
         outline_ = all;
@@ -181,7 +183,7 @@ void ShapeDef::resolveBitmaps(const std::function<QImage(quint16)>& picture)
         if (path && !f.repeating && !f.bitmap.isNull()) {
             QPainterPath area;
             area.addPolygon(f.matrix.map(QPolygonF(QRectF(f.bitmap.rect()))));
-            *path = path->intersected(area);
+            *path = intersectedPaths(*path, area);
         }
         f.prepare();
     };

@@ -470,7 +470,11 @@ EditTextDef readEditText(SwfReader& r, int movieVersion)
     }
     r.string(); // variable name
     if (hasText) {
-        const QString text = decodeFileText(r.string(), movieVersion);
+        QString text = decodeFileText(r.string(), movieVersion);
+        if (text.size() > limits::kMaxFieldText) {
+            text.truncate(limits::kMaxFieldText);
+            field.textCut = true;
+        }
         field.text = html ? plainTextOfHtml(text) : text;
         if (html)
             field.html = text;

@@ -65,6 +65,7 @@ struct EditTextDef {
     bool password = false;
     bool border = false;
     bool useOutlines = false;
+    bool textCut = false; // the text was longer than limits::kMaxFieldText
 };
 
 // Reads DefineEditText after the character id. Text before movie version 6

@@ -1,5 +1,6 @@
 #include "movie/format/Container.h"
 
+#include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/MovieError.h"
 
@@ -34,7 +35,7 @@ QByteArray inflateBounded(const QByteArray& packed, qsizetype limit, bool& damag
     zs.avail_in = static_cast<uInt>(packed.size());
     constexpr qsizetype kChunk = 64 * 1024;
     int status = Z_OK;
-    while (status == Z_OK && out.size() < limit) {
+    while (status == Z_OK && out.size() < limit && !interruptionRequested()) {
         const qsizetype offset = out.size();
         const qsizetype room = std::min(kChunk, limit - offset);
         out.resize(offset + room);
@@ -77,7 +78,7 @@ QByteArray unpackLzma(const QByteArray& file, qsizetype unpackedLength, bool& da
     ls.avail_in = static_cast<size_t>(stream.size());
     constexpr qsizetype kChunk = 64 * 1024;
     lzma_ret status = LZMA_OK;
-    while (status == LZMA_OK && out.size() < unpackedLength) {
+    while (status == LZMA_OK && out.size() < unpackedLength && !interruptionRequested()) {
         const qsizetype offset = out.size();
         const qsizetype room = std::min(kChunk, unpackedLength - offset);
         out.resize(offset + room);

@@ -5,6 +5,9 @@
 
 #include "movie/format/JpegImage.h"
 
+#include "movie/Interruption.h"
+#include "movie/Limits.h"
+
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 
@@ -26,6 +29,17 @@ extern "C" void failMovieJpeg(j_common_ptr info) { std::longjmp(reinterpret_cast
 // damaged picture in a movie shows what could be read.
 extern "C" void ignoreMovieJpegMessage(j_common_ptr, int) {}
 
+// Every scan of a progressive picture is a pass over all its blocks: a
+// picture of endless scans is refused after the limit, as libjpeg-turbo
+// advises for pictures from anywhere. Decoding also ends when the thread
+// doing it is asked to stop (the preview stopped, the movie let go).
+extern "C" void limitMovieJpegWork(j_common_ptr info)
+{
+    const auto* picture = reinterpret_cast<j_decompress_ptr>(info);
+    if (picture->input_scan_number > limits::kMaxJpegScans || interruptionRequested())
+        ERREXIT(info, JERR_BAD_PROGRESSION);
+}
+
 enum Outcome { Decoded = 0, Failed = 1, TooLarge = 2, NoMemory = 3 };
 
 // Decodes into *image. Only plain C data and the image, made before the
@@ -43,6 +57,12 @@ int decode(const unsigned char* data, unsigned long size, qint64 maxPixels, int 
         return Failed;
     }
     jpeg_create_decompress(&info);
+    // Beyond this the decoder would need a backing store, which it has not:
+    // it fails instead of taking more memory.
+    info.mem->max_memory_to_use = limits::kMaxJpegDecoderBytes;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = limitMovieJpegWork;
+    info.progress = &progress;
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
     *width = info.image_width;

@@ -16,16 +16,17 @@ namespace movie {
 std::shared_ptr<const Movie> Movie::load(const QString& path)
 {
     const QString name = QDir::toNativeSeparators(path);
-    // Only a regular file: opening a named pipe would wait for a writer, and
-    // a device can be read without end.
-    if (!QFileInfo(path).isFile())
+    // A pipe would block the opening and a device never end: only a file
+    // (or a link to one) is read, and never past the size a movie may have.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
         throw MovieError(QStringLiteral("%1 cannot be opened: it is not a regular file").arg(name));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw MovieError(QStringLiteral("%1 cannot be opened: %2").arg(name, file.errorString()));
-    if (file.size() > limits::kMaxFileBytes)
+    QByteArray bytes = file.read(limits::kMaxFileBytes + 1);
+    if (bytes.size() > limits::kMaxFileBytes)
         throw MovieError(QStringLiteral("%1 is too large for a title movie").arg(name));
-    return fromBytes(file.readAll(), name);
+    return fromBytes(bytes, name);
 }
 
 std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QString& name)

@@ -1,5 +1,6 @@
 #include "movie/format/MovieParser.h"
 
+#include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/draw/Text.h"
 #include "movie/format/Bitmap.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace movie {
 
@@ -37,7 +39,19 @@ public:
     {
         Frame current;
         bool pending = false;
+        int frameTags = 0;
         while (!r.atEnd()) {
+            if (stopped_ || (++tagsRead_ % 1024 == 0 && interruptionRequested())) {
+                stopped_ = true; // the reading is thrown away
+                break;
+            }
+            if (tagsLeft_ <= 0) {
+                if (!std::exchange(tagsCut_, true))
+                    movie_.warnings_ << QStringLiteral("the movie holds more than %1 tags: the rest of the file is "
+                                                       "left out")
+                                            .arg(limits::kMaxMovieTags);
+                break;
+            }
             const quint16 codeAndLength = r.u16();
             const int code = codeAndLength >> 6;
             qsizetype length = codeAndLength & 0x3F;
@@ -62,10 +76,22 @@ public:
                 timeline.shownFrames = timeline.frameCount();
                 current = Frame{};
                 pending = false;
+                frameTags = 0;
+                --tagsLeft_;
                 continue;
             }
-            pending = readControlTag(code, body, current) || pending;
-            pending = readSoundControlTag(code, body, timeline, current, movie_.sounds_) || pending;
+            if (frameTags < limits::kMaxFrameTags) {
+                bool added = readControlTag(code, body, current);
+                added = readSoundControlTag(code, body, timeline, current, movie_.sounds_) || added;
+                if (added) {
+                    ++frameTags;
+                    --tagsLeft_;
+                }
+                pending = added || pending;
+            } else if (!std::exchange(frameTagsCut_, true)) {
+                movie_.warnings_ << QStringLiteral("a frame holds more than %1 tags: the rest of its tags are left out")
+                                        .arg(limits::kMaxFrameTags);
+            }
             if (nesting < kMaxDefinitionNesting)
                 readDefinition(code, body, nesting);
         }
@@ -236,6 +262,8 @@ private:
         case tag::DefineShape3:
         case tag::DefineShape4: {
             const quint16 id = body.u16();
+            if (defined(id) || !mayDraw())
+                break;
             const int version = code == tag::DefineShape ? 1
                 : code == tag::DefineShape2              ? 2
                 : code == tag::DefineShape3              ? 3
@@ -243,8 +271,12 @@ private:
             auto shape = std::make_shared<ShapeDef>(readShape(body, version));
             if (body.overrun())
                 noteDamage(QStringLiteral("shape %1 is cut off").arg(id));
+            if (shape->edgesCut)
+                movie_.warnings_ << QStringLiteral("shape %1 has more than %2 edges: the rest of them are left out")
+                                        .arg(id)
+                                        .arg(limits::kMaxShapeEdges);
             shape->resolveBitmaps(pictures());
-            defineShape(id, std::move(shape));
+            defineDrawing(id, std::move(shape));
             break;
         }
         case tag::JPEGTables:
@@ -254,7 +286,10 @@ private:
         case tag::DefineMorphShape:
         case tag::DefineMorphShape2: {
             const quint16 id = body.u16();
+            if (defined(id) || !mayDraw())
+                break;
             auto morph = std::make_shared<MorphShapeDef>(readMorphShape(body, code == tag::DefineMorphShape ? 1 : 2));
+            pathElementsLeft_ -= qint64(morph->startEdges.size() + morph->endEdges.size());
             morph->resolveBitmaps(pictures());
             define(id, Character{Character::Kind::Morph, nullptr, nullptr, std::move(morph)});
             break;
@@ -263,24 +298,37 @@ private:
         case tag::DefineFont2:
         case tag::DefineFont3: {
             const quint16 id = body.u16();
+            if (fonts_.count(id) || !mayDraw())
+                break;
             const int version = code == tag::DefineFont ? 1 : code == tag::DefineFont2 ? 2 : 3;
-            fonts_.emplace(id, std::make_unique<FontDef>(readFont(body, version)));
+            auto font = std::make_unique<FontDef>(readFont(body, version));
+            for (const QPainterPath& glyph : font->glyphs)
+                pathElementsLeft_ -= glyph.elementCount();
+            fonts_.emplace(id, std::move(font));
             break;
         }
         case tag::DefineText:
         case tag::DefineText2: {
             const quint16 id = body.u16();
+            if (defined(id) || !mayDraw())
+                break;
             auto lookup = [this](quint16 font) { return this->font(font); };
-            defineShape(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
+            defineDrawing(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
             break;
         }
         case tag::DefineEditText: {
             const quint16 id = body.u16();
+            if (defined(id) || !mayDraw())
+                break;
             const EditTextDef field = readEditText(body, movie_.version_);
+            if (field.textCut)
+                movie_.warnings_ << QStringLiteral("the text of field %1 is cut to %2 characters")
+                                        .arg(id)
+                                        .arg(limits::kMaxFieldText);
             const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
             auto byName = [this](const QString& name, bool bold, bool italic) { return fontNamed(name, bold, italic); };
-            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)),
-                        Character::ScriptKind::TextField);
+            defineDrawing(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)),
+                          Character::ScriptKind::TextField);
             break;
         }
         case tag::DefineButton:
@@ -438,6 +486,34 @@ private:
         return any;
     }
 
+    // Whether a drawing (a shape, morph, text, field or font) is read: none
+    // once those read so far hold all the path elements a movie may keep.
+    // The first definition of an id stands, so a later one is not read.
+    bool mayDraw()
+    {
+        if (pathElementsLeft_ > 0)
+            return true;
+        if (!std::exchange(drawingsCut_, true))
+            movie_.warnings_ << QStringLiteral("the movie's drawings hold more than %1 path elements: no more "
+                                               "are read")
+                                    .arg(limits::kMaxPathElements);
+        return false;
+    }
+    bool defined(quint16 id) const { return movie_.dictionary_.count(id) > 0; }
+
+    // A shape, text or field read: its path elements count against the movie's.
+    void defineDrawing(quint16 id, std::shared_ptr<ShapeDef> shape,
+                       Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
+    {
+        for (const ShapeLayer& layer : shape->layers) {
+            for (const ShapeLayer::Fill& fill : layer.fills)
+                pathElementsLeft_ -= fill.path.elementCount();
+            for (const ShapeLayer::Stroke& stroke : layer.strokes)
+                pathElementsLeft_ -= stroke.path.elementCount();
+        }
+        defineShape(id, std::move(shape), scriptKind);
+    }
+
     void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape,
                      Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
     {
@@ -451,6 +527,11 @@ private:
     }
 
     Movie& movie_;
+    int tagsLeft_ = limits::kMaxMovieTags;
+    int tagsRead_ = 0;
+    bool stopped_ = false;
+    qint64 pathElementsLeft_ = limits::kMaxPathElements;
+    bool tagsCut_ = false, frameTagsCut_ = false, drawingsCut_ = false; // each noted once
     qint64 pixelsUsed_ = 0;
     QByteArray jpegTables_;
     std::unordered_map<quint16, QImage> bitmaps_;

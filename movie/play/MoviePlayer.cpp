@@ -1,5 +1,6 @@
 #include "movie/play/MoviePlayer.h"
 
+#include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Clock.h"
 #include "movie/draw/MovieRenderer.h"
@@ -59,7 +60,7 @@ void merge(GotoPlace& into, const GotoPlace& next)
 
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace, Clock clock)
     : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0)),
-      clockKind_(clock)
+      warnings_(movie_->warnings()), clockKind_(clock)
 {
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
@@ -152,6 +153,9 @@ void MoviePlayer::runStep()
     if (clockKind_ == Clock::Frames)
         runClock(clock_ + framePeriod());
     scripts_->collectIfDue();
+    for (const QString& warning : scripts_->warnings())
+        if (!warnings_.contains(warning))
+            warnings_ << warning;
 }
 
 double MoviePlayer::framePeriod() const { return 1000.0 / std::clamp(movie_->frameRate(), 1.0, 120.0); }
@@ -520,6 +524,8 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
 
 bool MoviePlayer::spendWork()
 {
+    if (workLeft_ % 1024 == 0 && interruptionRequested())
+        workLeft_ = 0; // let go: the rest of the step is not needed
     if (workLeft_ <= 0)
         return false;
     --workLeft_;

@@ -84,6 +84,9 @@ public:
 
     // Whether a script ended the movie (fscommand "quit"): it then stands still.
     bool hasQuit() const { return quit_; }
+    // What the engine's limits left out of the movie (Movie::warnings) and,
+    // from then on, what they stopped of its scripts; each noted once.
+    const QStringList& warnings() const { return warnings_; }
 
     // Draws the frame into `viewport`: the whole stage fitted, keeping its
     // aspect ratio, centred, the rest in the background colour.
@@ -168,6 +171,7 @@ private:
     int instanceNames_ = 0;
     bool quit_ = false;
     std::shared_ptr<int> liveInstances_;
+    QStringList warnings_;
     bool antialiased_ = true;
     SoundTransform movieSound_;
     double clock_ = 0; // ms

@@ -414,6 +414,8 @@ private slots:
         QTest::newRow("one over the side limit")
             << withJpegSize(valid, kMaxPictureSide + 1, 16) << int(JERR_IMAGE_TOO_BIG);
         QTest::newRow("zero width") << withJpegSize(valid, 0, 16) << int(JERR_EMPTY_IMAGE);
+        // 14 KB of scans that each make the decoder visit every block again.
+        QTest::newRow("a thousand scans") << jpegScanBomb(2048, 2048, 1000) << int(JERR_BAD_PROGRESSION);
     }
     void damagedJpegs()
     {
@@ -421,6 +423,13 @@ private slots:
         QFETCH(int, code);
         const QString path = write("damaged.jpg", file);
         QCOMPARE(errorOf([&] { return loadJpegFile(path); }), jpegError(code));
+    }
+
+    // Progressive pictures are refused by their number of scans alone:
+    // a hundred, more than any encoder writes, still load.
+    void progressivePicturesOfAHundredScansLoad()
+    {
+        QCOMPARE(loadJpegFile(write("progressive.jpg", jpegScanBomb(64, 32, 100))).size(), QSize(64, 32));
     }
 
     // libjpeg only warns about a file that ends early and draws what it has:

@@ -49,6 +49,13 @@ QString writeMovie(const QTemporaryDir& dir, const char* name, bool sound)
     return writeFile(dir, name, w.finish());
 }
 
+// Gives the player its movie and waits until it is read.
+bool load(TShockwaveFlash& player, const QString& path)
+{
+    player.setMovie(path);
+    return QTest::qWaitFor([&] { return player.hasMovie(); });
+}
+
 // True when no further buffer of the movie's sound reaches the device for a while.
 bool staysSilent(const TShockwaveFlash& player)
 {
@@ -69,7 +76,7 @@ private slots:
     {
         TShockwaveFlash player;
         player.show();
-        player.setMovie(writeMovie(dir_, "sound.swf", true));
+        QVERIFY(load(player, writeMovie(dir_, "sound.swf", true)));
         QVERIFY(!player.IsSounding()); // loading alone plays nothing
         player.Play();
         QVERIFY(player.IsSounding());
@@ -87,7 +94,7 @@ private slots:
     {
         TShockwaveFlash player;
         player.show();
-        player.setMovie(writeMovie(dir_, "sound.swf", true));
+        QVERIFY(load(player, writeMovie(dir_, "sound.swf", true)));
         player.Play();
         QVERIFY(player.IsSounding());
         player.hide();
@@ -104,8 +111,8 @@ private slots:
         TShockwaveFlash first, second;
         first.show();
         second.show();
-        first.setMovie(writeMovie(dir_, "sound.swf", true));
-        second.setMovie(writeMovie(dir_, "sound.swf", true));
+        QVERIFY(load(first, writeMovie(dir_, "sound.swf", true)));
+        QVERIFY(load(second, writeMovie(dir_, "sound.swf", true)));
         first.Play();
         second.Play();
         QVERIFY(!first.IsSounding());
@@ -124,7 +131,7 @@ private slots:
         w.showFrame();
         TShockwaveFlash player;
         player.show();
-        player.setMovie(writeFile(dir_, "short.swf", w.finish()));
+        QVERIFY(load(player, writeFile(dir_, "short.swf", w.finish())));
         player.Play();
         QTRY_VERIFY(!player.IsPlaying());
         QVERIFY(!player.IsSounding());
@@ -135,7 +142,7 @@ private slots:
     {
         TShockwaveFlash player;
         player.show();
-        player.setMovie(writeMovie(dir_, "silent.swf", false));
+        QVERIFY(load(player, writeMovie(dir_, "silent.swf", false)));
         player.Play();
         QTRY_VERIFY(player.CurrentFrame() > 2);
         QVERIFY(!player.IsSounding());
@@ -150,7 +157,7 @@ private slots:
         qputenv("SDL_AUDIODRIVER", "no-such-driver");
         TShockwaveFlash player;
         player.show();
-        player.setMovie(writeMovie(dir_, "sound.swf", true));
+        QVERIFY(load(player, writeMovie(dir_, "sound.swf", true)));
         player.Play(); // no error
         qputenv("SDL_AUDIODRIVER", driver);
         QVERIFY(player.IsPlaying());

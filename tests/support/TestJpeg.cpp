@@ -71,3 +71,33 @@ QByteArray withJpegSize(QByteArray jpeg, int width, int height)
     }
     qFatal("no frame header");
 }
+
+QByteArray jpegScanBomb(int width, int height, int scans)
+{
+    QByteArray jpeg("\xFF\xD8", 2);
+    auto segment = [&jpeg](uchar marker, const QByteArray& body) {
+        const auto length = body.size() + 2;
+        jpeg += char(0xFF);
+        jpeg += char(marker);
+        jpeg += char(length >> 8);
+        jpeg += char(length & 0xFF);
+        jpeg += body;
+    };
+    segment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\1')); // one quantisation table of ones
+    QByteArray frame("\x08", 1);                               // 8-bit samples
+    for (const int v : {height, width}) {
+        frame += char(v >> 8);
+        frame += char(v & 0xFF);
+    }
+    frame += QByteArray("\x01\x01\x11\x00", 4); // one component, no subsampling, table 0
+    segment(0xC2, frame);
+    QByteArray huffman(1, '\0'); // DC table 0: a single code of one bit, for difference category 0
+    huffman += char(1) + QByteArray(15, '\0');
+    huffman += char(0);
+    segment(0xC4, huffman);
+    const QByteArray firstDcScan("\x01\x01\x00\x00\x00\x00", 6); // component 1, Ss 0, Se 0, Ah 0, Al 0
+    for (int i = 0; i < scans; ++i)
+        segment(0xDA, firstDcScan);
+    jpeg += QByteArray("\xFF\xD9", 2);
+    return jpeg;
+}

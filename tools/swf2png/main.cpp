@@ -88,16 +88,14 @@ int main(int argc, char** argv)
                                 .arg(kMaxSide));
         }
         player.setAntialiased(!low);
-        QStringList warnings = movie->warnings();
+        QStringList soundWarnings;
         if (wav.isEmpty()) {
             for (int i = 1; i < frame; ++i)
                 player.step();
-        } else {
-            QStringList soundWarnings;
-            if (!writeMovieSound(movie, player, frame, wav, &soundWarnings))
-                return fail(QStringLiteral("cannot write %1").arg(wav));
-            warnings += soundWarnings;
+        } else if (!writeMovieSound(movie, player, frame, wav, &soundWarnings)) {
+            return fail(QStringLiteral("cannot write %1").arg(wav));
         }
+        const QStringList warnings = player.warnings() + soundWarnings;
         for (const QString& warning : warnings)
             std::fprintf(stderr, "swf2png: %s: %s\n", qPrintable(files[0]), qPrintable(warning));
         const QImage image = player.renderImage(size.expandedTo(QSize(1, 1)));

@@ -2,7 +2,8 @@
 // Plays a title movie for N frames (1 by default) without a display, the
 // way the editor's Flash player runs it, and prints every trace() line on
 // standard output: a CR inside a message starts a line of its own, NUL
-// characters are left out. A script's fscommand("quit") ends the run.
+// characters are left out. A script's fscommand("quit") ends the run. What
+// the engine's limits left out or stopped goes to standard error.
 
 #include "movie/MovieError.h"
 #include "movie/play/MoviePlayer.h"
@@ -57,6 +58,8 @@ int main(int argc, char** argv)
         movie::MoviePlayer player(movie, printTrace);
         for (int i = 1; i < frames && !player.hasQuit(); ++i)
             player.step();
+        for (const QString& warning : player.warnings())
+            std::fprintf(stderr, "swfrun: %s: %s\n", qPrintable(files[0]), qPrintable(warning));
     } catch (const movie::MovieError& e) {
         return fail(e.text());
     }

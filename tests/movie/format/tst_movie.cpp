@@ -12,6 +12,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace kit;
 
 namespace {
@@ -109,6 +113,29 @@ private slots:
     void missingFileIsAnError()
     {
         QVERIFY_THROWS_EXCEPTION(movie::MovieError, movie::Movie::load(QStringLiteral("/no/such/dir/logo.swf")));
+    }
+
+    // A pipe would block the reading, a device never end it: both are
+    // refused before they are opened, a link to one as well.
+    void onlyFilesAreRead()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath("logo.swf");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QString device = dir.filePath("zero.swf");
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), device));
+        for (const QString& path : {pipe, device}) {
+            try {
+                movie::Movie::load(path);
+                QFAIL("read a file that is none");
+            } catch (const movie::MovieError& e) {
+                QVERIFY2(e.text().endsWith("it is not a file"), qPrintable(e.text()));
+            }
+        }
+#else
+        QSKIP("pipes and devices are made here on POSIX systems only");
+#endif
     }
 
     // A file cut short plays what it holds.
