@@ -8,7 +8,8 @@
 // draws it (at the stage's size, or W x H), by default for the length of
 // the movie's timeline; the time a frame takes, its step and its drawing,
 // is printed last: "mean X ms, worst Y ms". The line before it gives the
-// time the movie took to load.
+// time the movie took to load and its first frame to run, and the size:
+// "load X ms, W x H pixels".
 
 #include "movie/MovieError.h"
 #include "movie/play/MoviePlayer.h"
@@ -128,7 +129,7 @@ int main(int argc, char** argv)
         } else {
             const QSize stage = movie->stageSizePixels().boundedTo(QSize(kMaxSide, kMaxSide)).expandedTo(QSize(1, 1));
             const QSize size(width ? width : stage.width(), height ? height : stage.height());
-            std::printf("load %.3f ms\n", loadMs);
+            std::printf("load %.3f ms, %d x %d pixels\n", loadMs, size.width(), size.height());
             drawFrames(player, size, frames ? frames : std::clamp(movie->timeline().frameCount(), 1, kMaxFrames));
         }
     } catch (const movie::MovieError& e) {

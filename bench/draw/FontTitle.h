@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+
+// A 700 x 380 title as intros with embedded lettering are made: two fonts
+// of a few thousand glyphs each (Cyrillic and CJK codes, curved outlines
+// with a counter), of which a static text and a text field show a few
+// dozen. `glyphBytes` takes the size of the two font definitions.
+QByteArray fontTitle(qsizetype* glyphBytes);
