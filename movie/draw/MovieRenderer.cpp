@@ -7,11 +7,16 @@
 #include <QPainter>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace movie {
 
 namespace {
+
+// Path elements from which a shape is drawn from a kept picture: hundreds of
+// curves, a few thousand pixels of its edges or more.
+constexpr qsizetype kPictureElements = 2000;
 
 // A stroke's path with its points on whole pixels: on pixel centres for
 // odd widths, so that the stroke covers whole pixels.
@@ -127,9 +132,11 @@ private:
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
-            drawShape(*object.character->shape, t, cx, clip, object.matrix);
-        else if (object.character->kind == Character::Kind::Morph)
-            drawShape(*object.character->morph->at(object.ratio), t, cx, clip, object.matrix);
+            drawShape(*object.character->shape, t, cx, clip, object.matrix, object.character->shape);
+        else if (object.character->kind == Character::Kind::Morph) {
+            const std::shared_ptr<const ShapeDef> shape = object.character->morph->at(object.ratio);
+            drawShape(*shape, t, cx, clip, object.matrix, shape);
+        }
     }
 
     // A sprite with a 9-slice grid: each of the nine cells of its bounds is
@@ -195,15 +202,19 @@ private:
             drawContent(object, t, cx, clip); // too deep or too large for a picture of its own
             return;
         }
+        // Kept while the object only moves by whole pixels: drawn at its
+        // place to a 64th of a pixel.
+        const LayerCache::Placement placement = state_.cache ? LayerCache::placementOf(t) : LayerCache::Placement{};
         LayerCache::Key key;
-        QPoint cachedAt;
         const QImage* cached = nullptr;
-        if (state_.cache) {
-            key = {&object, t, LayerCache::signature(object), stage_, state_.antialiased};
-            cached = state_.cache->find(key, cachedAt);
+        if (placement.valid) {
+            key = {
+                &object,           placement.rest,    LayerCache::signature(object), area.translated(-placement.offset),
+                state_.stageScale, state_.antialiased};
+            cached = state_.cache->find(key);
         }
         QImage layer;
-        if (cached && cachedAt == area.topLeft()) {
+        if (cached && !cached->isNull()) {
             layer = *cached;
         } else {
             layer = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -214,13 +225,15 @@ private:
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
                 FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1,
                                     root_ * QTransform::fromTranslate(-area.x(), -area.y()));
-                inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{},
-                                  Clip{});
+                inner.drawContent(object,
+                                  (placement.valid ? placement.transform() : t)
+                                      * QTransform::fromTranslate(-area.x(), -area.y()),
+                                  ColorTransform{}, Clip{});
             }
             if (filters)
                 applyFilters(layer, *filters, state_.stageScale);
-            if (state_.cache)
-                state_.cache->store(key, layer, area.topLeft());
+            if (placement.valid)
+                state_.cache->store(key, layer);
         }
         // After the cache: an object that only fades is not filtered again.
         if (!cx.isIdentity())
@@ -262,9 +275,13 @@ private:
         return shape ? t.mapRect(shape->bounds) : QRectF();
     }
 
-    // `own` is the shape's own placement within `t`.
-    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own)
+    // `own` is the shape's own placement within `t`. A shape of many edges
+    // is drawn from a kept picture when `owner`, which holds it, is given.
+    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own,
+                   const std::shared_ptr<const ShapeDef>& owner = {})
     {
+        if (owner && state_.cache && drawShapePicture(owner, t, cx, clip, own))
+            return;
         useClip(clip);
         const double scale = std::sqrt(std::abs(t.determinant()));
         for (const ShapeLayer& layer : shape.layers) {
@@ -313,6 +330,70 @@ private:
                 painter_.drawPath(path);
             }
         }
+    }
+
+    // Draws a shape of many edges from its picture: made the second frame
+    // it is drawn at the same scale and rotation (not for one that keeps
+    // changing), kept while it stands there or moves by whole pixels. False
+    // when the shape is to be drawn as it is.
+    bool drawShapePicture(const std::shared_ptr<const ShapeDef>& shape, const QTransform& t, const ColorTransform& cx,
+                          Clip clip, const Matrix& own)
+    {
+        qsizetype elements = 0;
+        QRectF bounds;
+        for (const ShapeLayer& layer : shape->layers) {
+            for (const auto& fill : layer.fills) {
+                elements += fill.path.elementCount();
+                bounds |= fill.path.controlPointRect();
+            }
+            for (const auto& stroke : layer.strokes) {
+                // Strokes of a scale mode keep a width of their own on the device.
+                if (stroke.style.noHScale || stroke.style.noVScale)
+                    return false;
+                elements += stroke.path.elementCount();
+                const double reach = stroke.style.width * std::max(1.5, stroke.style.miterLimit);
+                bounds |= stroke.path.controlPointRect().adjusted(-reach, -reach, reach, reach);
+            }
+        }
+        if (elements < kPictureElements)
+            return false;
+        const LayerCache::Placement placement = LayerCache::placementOf(t);
+        if (!placement.valid)
+            return false;
+        // Hairlines and smoothed edges reach a pixel beyond the outlines.
+        const QTransform placed = placement.transform();
+        const QRect area = placed.mapRect(bounds).toAlignedRect().adjusted(-2, -2, 2, 2) & stage_.toAlignedRect();
+        if (area.isEmpty())
+            return true;
+        if (area.width() > limits::kMaxLayerSide || area.height() > limits::kMaxLayerSide
+            || !state_.cache->hasRoom(qint64(area.width()) * area.height()))
+            return false;
+        const LayerCache::Key key{
+            shape.get(), placement.rest,    LayerCache::signature(cx), area.translated(-placement.offset),
+            0,           state_.antialiased};
+        const QImage* kept = state_.cache->find(key);
+        if (!kept) {
+            state_.cache->store(key, QImage(), shape); // seen once: drawn as it is
+            return false;
+        }
+        QImage picture = *kept;
+        if (picture.isNull()) {
+            picture = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            {
+                QPainter painter(&picture);
+                painter.setRenderHint(QPainter::Antialiasing, state_.antialiased);
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+                FrameRenderer inner(painter, &picture, QRectF(picture.rect()), state_, layers_,
+                                    root_ * QTransform::fromTranslate(-area.x(), -area.y()));
+                inner.drawShape(*shape, placed * QTransform::fromTranslate(-area.x(), -area.y()), cx, Clip{}, own);
+            }
+            state_.cache->store(key, picture, shape);
+        }
+        useClip(clip);
+        painter_.setWorldTransform(QTransform());
+        painter_.drawImage(area.topLeft(), picture);
+        return true;
     }
 
     // The region a mask object covers, in device pixels.
