@@ -30,12 +30,25 @@ QPainterPath hinted(QPainterPath path, double width)
     return path;
 }
 
-// The clip in force: a mask path in device pixels, or none. The id tells
-// the painter's current clip apart from a new one at the same address.
+// The regions of the masks a drawing lies within, in device pixels: it
+// shows where they all meet. The painter meets them itself, which costs far
+// less than working out their meet as a path.
+using Regions = std::vector<QPainterPath>;
+
+// The clip in force: the regions, or none. The id tells the painter's
+// current clip apart from a new one at the same address.
 struct Clip {
-    const QPainterPath* path = nullptr;
+    const Regions* regions = nullptr;
     int id = 0;
 };
+
+// The regions of `clip` and one more.
+Regions within(Clip clip, QPainterPath region)
+{
+    Regions all = clip.regions ? *clip.regions : Regions{};
+    all.push_back(std::move(region));
+    return all;
+}
 
 // What the drawing of one frame shares among the pictures it draws into.
 struct FrameState {
@@ -63,7 +76,7 @@ public:
     void drawInstance(const SpriteInstance& instance, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
         struct Mask {
-            QPainterPath path;
+            Regions regions;
             int until;
             int id;
         };
@@ -73,14 +86,12 @@ public:
                 return;
             while (!masks.empty() && depth > masks.back().until)
                 masks.pop_back();
-            const Clip active = masks.empty() ? clip : Clip{&masks.back().path, masks.back().id};
+            const Clip active = masks.empty() ? clip : Clip{&masks.back().regions, masks.back().id};
             const QTransform ot = object.matrix.toTransform() * t;
             if (object.clipDepth > 0) {
                 QPainterPath path;
                 maskPath(object, ot, path);
-                if (active.path)
-                    path = path.intersected(*active.path);
-                masks.push_back({path, object.clipDepth, ++state_.lastClipId});
+                masks.push_back({within(active, std::move(path)), object.clipDepth, ++state_.lastClipId});
                 continue;
             }
             draw(object, ot, cx.after(object.colorTransform), active);
@@ -93,16 +104,16 @@ private:
         if ((!object.character && !object.sprite) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
         // A clip a script made a mask is not drawn; one it masks is cut to it.
-        QPainterPath masked;
+        Regions masked;
         if (object.sprite) {
             if (const auto masks = object.sprite->masking.lock(); masks && !masks->removed)
                 return;
             const auto mask = object.sprite->mask.lock();
             const DisplayObject* placed = mask && !mask->removed ? placementOf(*mask) : nullptr;
             if (placed) {
-                maskPath(*placed, transformToRoot(*mask) * root_, masked);
-                if (clip.path)
-                    masked = masked.intersected(*clip.path);
+                QPainterPath region;
+                maskPath(*placed, transformToRoot(*mask) * root_, region);
+                masked = within(clip, std::move(region));
                 clip = Clip{&masked, ++state_.lastClipId};
             }
         }
@@ -177,9 +188,8 @@ private:
                     * QTransform::fromTranslate(to.x(), to.y());
                 QPainterPath area;
                 area.addRect(to);
-                if (clip.path)
-                    area = area.intersected(*clip.path);
-                drawInstance(*object.sprite, cell, cx, Clip{&area, ++state_.lastClipId});
+                const Regions cellClip = within(clip, std::move(area));
+                drawInstance(*object.sprite, cell, cx, Clip{&cellClip, ++state_.lastClipId});
             }
         }
         return true;
@@ -238,8 +248,9 @@ private:
         // After the cache: an object that only fades is not filtered again.
         if (!cx.isIdentity())
             transformLayer(layer, cx);
-        if (clip.path)
-            clipLayer(layer, *clip.path, area.topLeft());
+        if (clip.regions)
+            for (const QPainterPath& region : *clip.regions)
+                clipLayer(layer, region, area.topLeft());
         painter_.setWorldTransform(QTransform());
         painter_.setClipRect(stage_);
         currentClipId_ = -1;
@@ -423,8 +434,9 @@ private:
             return;
         painter_.setWorldTransform(QTransform());
         painter_.setClipRect(stage_);
-        if (clip.path)
-            painter_.setClipPath(*clip.path, Qt::IntersectClip);
+        if (clip.regions)
+            for (const QPainterPath& region : *clip.regions)
+                painter_.setClipPath(region, Qt::IntersectClip);
         currentClipId_ = clip.id;
     }
 
