@@ -1,4 +1,4 @@
-#include "FontTitle.h"
+#include "WrittenTitles.h"
 
 #include "movie/writer/SwfWriter.h"
 
@@ -110,5 +110,57 @@ QByteArray fontTitle(qsizetype* glyphBytes)
                                   : SwfWriter::Place::modify(1).withMatrix(at));
         w.showFrame();
     }
+    return w.finish(SwfWriter::Compression::Zlib);
+}
+
+QByteArray tintedIntro()
+{
+    constexpr int px = 20, width = 1000, height = 710, frames = 48;
+    SwfWriter w(width, height, 24);
+    w.setBackground(Qt::black);
+    ShapeSpec ground;
+    Matrix square;
+    square.a = square.d = width * px / 32768.0;
+    square.tx = width * px / 2;
+    square.ty = height * px / 2;
+    ground.fills.push_back(ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Linear, square,
+                                                     {{0, QColor(30, 60, 160)}, {255, QColor(220, 120, 40)}}));
+    ground.rect(QRect(0, 0, width * px, height * px), 1);
+    w.defineShape(1, ground);
+    ShapeSpec petal;
+    petal.fills.push_back(ShapeSpec::Fill::solid(QColor(250, 240, 200, 200)));
+    quint32 seed = 7;
+    contour(petal, seed, 0, 0, 90 * px, 40 * px, 12, true);
+    w.defineShape(2, petal);
+
+    // The tinted sprite: the ground and eight petals turning around the middle.
+    w.beginSprite(3);
+    w.placeObject2(SwfWriter::Place::add(1, 1));
+    constexpr int petals = 8;
+    for (int frame = 0; frame < frames; ++frame) {
+        for (int i = 0; i < petals; ++i) {
+            const double a = 2 * std::numbers::pi * (i + frame / double(frames)) / petals;
+            Matrix at;
+            at.a = at.d = std::cos(a);
+            at.b = std::sin(a);
+            at.c = -at.b;
+            at.tx = (width / 2 + 220 * std::cos(a)) * px;
+            at.ty = (height / 2 + 220 * std::sin(a)) * px;
+            const auto depth = quint16(2 + i);
+            w.placeObject2(frame == 0 ? SwfWriter::Place::add(depth, 2).withMatrix(at)
+                                      : SwfWriter::Place::modify(depth).withMatrix(at));
+        }
+        w.showFrame();
+    }
+    w.endSprite();
+
+    movie::Filter sepia;
+    sepia.kind = movie::Filter::Kind::ColorMatrix;
+    sepia.matrix = {0.39f, 0.77f, 0.19f, 0, 0, 0.35f, 0.69f, 0.17f, 0, 0, 0.27f, 0.53f, 0.13f, 0, 0, 0, 0, 0, 1, 0};
+    SwfWriter::Place tinted = SwfWriter::Place::add(1, 3);
+    tinted.filters = movie::FilterList{sepia};
+    w.placeObject3(tinted);
+    for (int frame = 0; frame < frames; ++frame)
+        w.showFrame();
     return w.finish(SwfWriter::Compression::Zlib);
 }
