@@ -1,12 +1,14 @@
 // The editor's entry: the application, both windows, then the event loop.
 #include "app/Editor.h"
 #include "base/Application.h"
+#include "platform/FontConfiguration.h"
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    FontConfigurationLoader fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(Application::title());
     // The canvas is the main window; the options window does not keep the
@@ -17,6 +19,7 @@ int main(int argc, char* argv[])
     Application::setDialogs(&dialogs);
     int result = 0;
     {
+        fonts.wait();
         Editor editor;
         editor.show();
         result = QApplication::exec();

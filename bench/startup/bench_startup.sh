@@ -2,24 +2,28 @@
 # Start-up time and peak memory of the whole editor process on the sample
 # skin, against the floor: a minimal Qt program that shows two windows.
 # Both run in the same way under one Xvfb, alternately, N times each.
+# Given a second build (BEFORE), its editor runs in turn with them too, so
+# that a change is measured side by side with what it changed.
 #
 #   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DSKINEDIT_BUILD_TESTS=ON
 #   cmake --build build/bench --target skinedit bench_floor_two_windows
-#   bench/startup/bench_startup.sh build/bench [RUNS]
+#   bench/startup/bench_startup.sh build/bench [RUNS] [BEFORE_BUILD]
 #
 # Start-up: from launch until both windows are mapped (viewable), polled
 # with xdotool. Memory: the process's peak resident set (VmHWM) once both
 # windows are up and the first paint is done. Prints medians and ratios;
 # the goal is within 1.3 times the floor on both.
 set -uo pipefail
-BUILD=$(cd "${1:?usage: bench_startup.sh BUILD_DIR [RUNS]}" && pwd)
+BUILD=$(cd "${1:?usage: bench_startup.sh BUILD_DIR [RUNS] [BEFORE_BUILD_DIR]}" && pwd)
 RUNS=${2:-21}
+BEFORE=${3:+$(cd "$3" && pwd)}
 EDITOR=$BUILD/program/skinedit
 FLOOR=$BUILD/bench/startup/bench_floor_two_windows
 for tool in Xvfb xdotool; do
     command -v $tool >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
 done
 [ -x "$EDITOR" ] && [ -x "$FLOOR" ] || { echo "build skinedit and bench_floor_two_windows in $BUILD" >&2; exit 2; }
+[ -z "$BEFORE" ] || [ -x "$BEFORE/program/skinedit" ] || { echo "no skinedit in $BEFORE/program" >&2; exit 2; }
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/skinedit-bench.XXXXXX")
 XVFB_PID=
@@ -35,6 +39,10 @@ mkdir -p "$WORK/program" "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 export XDG_RUNTIME_DIR=$WORK/runtime
 cp -r "$BUILD/program/data" "$BUILD/program/Support" "$EDITOR" "$WORK/program/"
+if [ -n "$BEFORE" ]; then
+    mkdir -p "$WORK/before"
+    cp -r "$BUILD/program/data" "$BUILD/program/Support" "$BEFORE/program/skinedit" "$WORK/before/"
+fi
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
 XVFB_PID=$!
@@ -74,14 +82,17 @@ median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : i
 
 : >"$WORK/editor.txt"
 : >"$WORK/floor.txt"
+: >"$WORK/before.txt"
 # One warm-up each (file cache, fontconfig cache), then alternate.
 measure "$WORK/program/skinedit" >/dev/null
 measure "$FLOOR" >/dev/null
+[ -z "$BEFORE" ] || measure "$WORK/before/skinedit" >/dev/null
 for _ in $(seq "$RUNS"); do
     measure "$WORK/program/skinedit" >>"$WORK/editor.txt"
     measure "$FLOOR" >>"$WORK/floor.txt"
+    [ -z "$BEFORE" ] || measure "$WORK/before/skinedit" >>"$WORK/before.txt"
 done
-if grep -q failed "$WORK/editor.txt" "$WORK/floor.txt"; then
+if grep -q failed "$WORK/editor.txt" "$WORK/floor.txt" "$WORK/before.txt"; then
     echo "a launch did not map two windows; the programs said:" >&2
     tail -5 "$WORK/output.log" >&2
     exit 1
@@ -101,4 +112,10 @@ printf '%-28s %8s %12s\n' "" "start-up" "peak memory"
 printf '%-28s %6d ms %9d KiB\n' "skinedit (sample skin)" "$editor_ms" "$editor_kb"
 printf '%-28s %6d ms %9d KiB\n' "floor (two Qt windows)" "$floor_ms" "$floor_kb"
 printf '%-28s %8s %12s\n' "ratio" "$time_ratio" "$memory_ratio"
+if [ -n "$BEFORE" ]; then
+    before_ms=$(cut -d' ' -f1 "$WORK/before.txt" | median)
+    before_kb=$(cut -d' ' -f2 "$WORK/before.txt" | median)
+    printf '%-28s %6d ms %9d KiB\n' "before ($(basename "$BEFORE"))" "$before_ms" "$before_kb"
+    printf '%-28s %8s %12s\n' "its ratio" "$(ratio "$before_ms" "$floor_ms")" "$(ratio "$before_kb" "$floor_kb")"
+fi
 echo "start-up $(verdict "$time_ratio"), memory $(verdict "$memory_ratio")"

@@ -377,19 +377,29 @@ void bevel(QImage& image, const Filter& f, double scale)
 void colorMatrix(QImage& image, const Filter& f)
 {
     const auto& m = f.matrix;
-    for (int y = 0; y < image.height(); ++y) {
+    // A channel rounded half away from zero, as lround does, within 0..255.
+    auto channel = [](double v) { return v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v + 0.5); };
+    auto tint = [&](QRgb pixel) {
+        const QRgb c = qUnpremultiply(pixel);
+        const double in[4] = {double(qRed(c)), double(qGreen(c)), double(qBlue(c)), double(qAlpha(c))};
+        int out[4];
+        for (size_t row = 0; row < 4; ++row) {
+            const float* k = &m[row * 5];
+            out[row] = channel(k[0] * in[0] + k[1] * in[1] + k[2] * in[2] + k[3] * in[3] + k[4]);
+        }
+        return qPremultiply(qRgba(out[0], out[1], out[2], out[3]));
+    };
+    // Pictures have runs of one colour: the last pixel's result serves them.
+    QRgb lastIn = 0, lastOut = tint(0);
+    const int width = image.width(), height = image.height();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = qUnpremultiply(line[x]);
-            const double in[4] = {double(qRed(c)), double(qGreen(c)), double(qBlue(c)), double(qAlpha(c))};
-            int out[4];
-            for (int row = 0; row < 4; ++row) {
-                const float* k = &m[static_cast<size_t>(row) * 5];
-                out[row] = std::clamp(
-                    static_cast<int>(std::lround(k[0] * in[0] + k[1] * in[1] + k[2] * in[2] + k[3] * in[3] + k[4])), 0,
-                    255);
+        for (int x = 0; x < width; ++x) {
+            if (line[x] != lastIn) {
+                lastIn = line[x];
+                lastOut = tint(lastIn);
             }
-            line[x] = qPremultiply(qRgba(out[0], out[1], out[2], out[3]));
+            line[x] = lastOut;
         }
     }
 }

@@ -2,7 +2,9 @@
 
 #include "movie/Limits.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 
 namespace movie {
 
@@ -45,26 +47,56 @@ quint64 LayerCache::signature(const DisplayObject& object, int nesting)
     return h;
 }
 
-const QImage* LayerCache::find(const Key& key, QPoint& at)
+quint64 LayerCache::signature(const ColorTransform& cx)
 {
-    const auto [first, last] = entries_.equal_range(key.object);
+    quint64 h = 0xcbf29ce484222325ULL;
+    for (double v : {cx.rm, cx.gm, cx.bm, cx.am, cx.ra, cx.ga, cx.ba, cx.aa})
+        mix(h, v);
+    return h;
+}
+
+LayerCache::Placement LayerCache::placementOf(const QTransform& t)
+{
+    // Whole pixels of the offset, and 64ths of its fraction.
+    constexpr double kReach = 1 << 24;
+    Placement p;
+    if (!(std::abs(t.dx()) < kReach && std::abs(t.dy()) < kReach) || t.type() == QTransform::TxProject)
+        return p;
+    const double x = std::round(t.dx() * 64) / 64, y = std::round(t.dy() * 64) / 64;
+    const double wholeX = std::floor(x), wholeY = std::floor(y);
+    p.offset = QPoint(static_cast<int>(wholeX), static_cast<int>(wholeY));
+    p.rest = QTransform(t.m11(), t.m12(), t.m21(), t.m22(), x - wholeX, y - wholeY);
+    p.valid = true;
+    return p;
+}
+
+const QImage* LayerCache::find(const Key& key)
+{
+    const auto [first, last] = entries_.equal_range(key.owner);
     for (auto it = first; it != last; ++it) {
         if (it->second.key == key) {
             it->second.used = true;
-            at = it->second.at;
-            return &it->second.layer;
+            return &it->second.picture;
         }
     }
     return nullptr;
 }
 
-void LayerCache::store(const Key& key, const QImage& layer, QPoint at)
+bool LayerCache::hasRoom(qint64 pixels) const { return pixels_ + pixels <= limits::kMaxCachedLayerPixels; }
+
+void LayerCache::store(const Key& key, const QImage& picture, std::shared_ptr<const void> keep)
 {
-    const qint64 pixels = qint64(layer.width()) * layer.height();
-    if (pixels_ + pixels > limits::kMaxCachedLayerPixels)
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    const auto [first, last] = entries_.equal_range(key.owner);
+    auto it = std::find_if(first, last, [&](const auto& entry) { return entry.second.key == key; });
+    const qint64 replaced = it == last ? 0 : qint64(it->second.picture.width()) * it->second.picture.height();
+    if (pixels_ - replaced + pixels > limits::kMaxCachedLayerPixels)
         return;
-    pixels_ += pixels;
-    entries_.emplace(key.object, Entry{key, layer, at, true});
+    pixels_ += pixels - replaced;
+    if (it == last)
+        entries_.emplace(key.owner, Entry{key, picture, std::move(keep), true});
+    else
+        it->second = Entry{key, picture, std::move(keep), true};
 }
 
 void LayerCache::endFrame()
@@ -74,7 +106,7 @@ void LayerCache::endFrame()
             it->second.used = false;
             ++it;
         } else {
-            pixels_ -= qint64(it->second.layer.width()) * it->second.layer.height();
+            pixels_ -= qint64(it->second.picture.width()) * it->second.picture.height();
             it = entries_.erase(it);
         }
     }

@@ -9,11 +9,16 @@
 #include <QPainter>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace movie {
 
 namespace {
+
+// Path elements from which a shape is drawn from a kept picture: hundreds of
+// curves, a few thousand pixels of its edges or more.
+constexpr qsizetype kPictureElements = 2000;
 
 // A stroke's path with its points on whole pixels: on pixel centres for
 // odd widths, so that the stroke covers whole pixels.
@@ -27,12 +32,25 @@ QPainterPath hinted(QPainterPath path, double width)
     return path;
 }
 
-// The clip in force: a mask path in device pixels, or none. The id tells
-// the painter's current clip apart from a new one at the same address.
+// The regions of the masks a drawing lies within, in device pixels: it
+// shows where they all meet. The painter meets them itself, which costs far
+// less than working out their meet as a path.
+using Regions = std::vector<QPainterPath>;
+
+// The clip in force: the regions, or none. The id tells the painter's
+// current clip apart from a new one at the same address.
 struct Clip {
-    const QPainterPath* path = nullptr;
+    const Regions* regions = nullptr;
     int id = 0;
 };
+
+// The regions of `clip` and one more.
+Regions within(Clip clip, QPainterPath region)
+{
+    Regions all = clip.regions ? *clip.regions : Regions{};
+    all.push_back(std::move(region));
+    return all;
+}
 
 // What the drawing of one frame shares among the pictures it draws into.
 struct FrameState {
@@ -60,7 +78,7 @@ public:
     void drawInstance(const SpriteInstance& instance, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
         struct Mask {
-            QPainterPath path;
+            Regions regions;
             int until;
             int id;
         };
@@ -74,14 +92,12 @@ public:
             }
             while (!masks.empty() && depth > masks.back().until)
                 masks.pop_back();
-            const Clip active = masks.empty() ? clip : Clip{&masks.back().path, masks.back().id};
+            const Clip active = masks.empty() ? clip : Clip{&masks.back().regions, masks.back().id};
             const QTransform ot = object.matrix.toTransform() * t;
             if (object.clipDepth > 0) {
                 QPainterPath path;
                 maskPath(object, ot, path);
-                if (active.path)
-                    path = intersectedPaths(path, *active.path);
-                masks.push_back({path, object.clipDepth, ++state_.lastClipId});
+                masks.push_back({within(active, std::move(path)), object.clipDepth, ++state_.lastClipId});
                 continue;
             }
             draw(object, ot, cx.after(object.colorTransform), active);
@@ -94,16 +110,16 @@ private:
         if ((!object.character && !object.sprite) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
         // A clip a script made a mask is not drawn; one it masks is cut to it.
-        QPainterPath masked;
+        Regions masked;
         if (object.sprite) {
             if (const auto masks = object.sprite->masking.lock(); masks && !masks->removed)
                 return;
             const auto mask = object.sprite->mask.lock();
             const DisplayObject* placed = mask && !mask->removed ? placementOf(*mask) : nullptr;
             if (placed) {
-                maskPath(*placed, transformToRoot(*mask) * root_, masked);
-                if (clip.path)
-                    masked = masked.intersected(*clip.path);
+                QPainterPath region;
+                maskPath(*placed, transformToRoot(*mask) * root_, region);
+                masked = within(clip, std::move(region));
                 clip = Clip{&masked, ++state_.lastClipId};
             }
         }
@@ -133,9 +149,11 @@ private:
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
-            drawShape(*object.character->shape, t, cx, clip, object.matrix);
-        else if (object.character->kind == Character::Kind::Morph)
-            drawShape(*object.character->morph->at(object.ratio), t, cx, clip, object.matrix);
+            drawShape(*object.character->shape, t, cx, clip, object.matrix, object.character->shape);
+        else if (object.character->kind == Character::Kind::Morph) {
+            const std::shared_ptr<const ShapeDef> shape = object.character->morph->at(object.ratio);
+            drawShape(*shape, t, cx, clip, object.matrix, shape);
+        }
     }
 
     // A sprite with a 9-slice grid: each of the nine cells of its bounds is
@@ -176,9 +194,8 @@ private:
                     * QTransform::fromTranslate(to.x(), to.y());
                 QPainterPath area;
                 area.addRect(to);
-                if (clip.path)
-                    area = area.intersected(*clip.path);
-                drawInstance(*object.sprite, cell, cx, Clip{&area, ++state_.lastClipId});
+                const Regions cellClip = within(clip, std::move(area));
+                drawInstance(*object.sprite, cell, cx, Clip{&cellClip, ++state_.lastClipId});
             }
         }
         return true;
@@ -201,15 +218,19 @@ private:
             drawContent(object, t, cx, clip); // too deep or too large for a picture of its own
             return;
         }
+        // Kept while the object only moves by whole pixels: drawn at its
+        // place to a 64th of a pixel.
+        const LayerCache::Placement placement = state_.cache ? LayerCache::placementOf(t) : LayerCache::Placement{};
         LayerCache::Key key;
-        QPoint cachedAt;
         const QImage* cached = nullptr;
-        if (state_.cache) {
-            key = {&object, t, LayerCache::signature(object), stage_, state_.antialiased};
-            cached = state_.cache->find(key, cachedAt);
+        if (placement.valid) {
+            key = {
+                &object,           placement.rest,    LayerCache::signature(object), area.translated(-placement.offset),
+                state_.stageScale, state_.antialiased};
+            cached = state_.cache->find(key);
         }
         QImage layer;
-        if (cached && cachedAt == area.topLeft()) {
+        if (cached && !cached->isNull()) {
             layer = *cached;
         } else {
             layer = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -220,19 +241,22 @@ private:
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
                 FrameRenderer inner(painter, &layer, QRectF(layer.rect()), state_, layers_ + 1,
                                     root_ * QTransform::fromTranslate(-area.x(), -area.y()));
-                inner.drawContent(object, t * QTransform::fromTranslate(-area.x(), -area.y()), ColorTransform{},
-                                  Clip{});
+                inner.drawContent(object,
+                                  (placement.valid ? placement.transform() : t)
+                                      * QTransform::fromTranslate(-area.x(), -area.y()),
+                                  ColorTransform{}, Clip{});
             }
             if (filters)
                 applyFilters(layer, *filters, state_.stageScale);
-            if (state_.cache)
-                state_.cache->store(key, layer, area.topLeft());
+            if (placement.valid)
+                state_.cache->store(key, layer);
         }
         // After the cache: an object that only fades is not filtered again.
         if (!cx.isIdentity())
             transformLayer(layer, cx);
-        if (clip.path)
-            clipLayer(layer, *clip.path, area.topLeft());
+        if (clip.regions)
+            for (const QPainterPath& region : *clip.regions)
+                clipLayer(layer, region, area.topLeft());
         painter_.setWorldTransform(QTransform());
         painter_.setClipRect(stage_);
         currentClipId_ = -1;
@@ -268,9 +292,13 @@ private:
         return shape ? t.mapRect(shape->bounds) : QRectF();
     }
 
-    // `own` is the shape's own placement within `t`.
-    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own)
+    // `own` is the shape's own placement within `t`. A shape of many edges
+    // is drawn from a kept picture when `owner`, which holds it, is given.
+    void drawShape(const ShapeDef& shape, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own,
+                   const std::shared_ptr<const ShapeDef>& owner = {})
     {
+        if (owner && state_.cache && drawShapePicture(owner, t, cx, clip, own))
+            return;
         useClip(clip);
         const double scale = std::sqrt(std::abs(t.determinant()));
         for (const ShapeLayer& layer : shape.layers) {
@@ -321,6 +349,70 @@ private:
         }
     }
 
+    // Draws a shape of many edges from its picture: made the second frame
+    // it is drawn at the same scale and rotation (not for one that keeps
+    // changing), kept while it stands there or moves by whole pixels. False
+    // when the shape is to be drawn as it is.
+    bool drawShapePicture(const std::shared_ptr<const ShapeDef>& shape, const QTransform& t, const ColorTransform& cx,
+                          Clip clip, const Matrix& own)
+    {
+        qsizetype elements = 0;
+        QRectF bounds;
+        for (const ShapeLayer& layer : shape->layers) {
+            for (const auto& fill : layer.fills) {
+                elements += fill.path.elementCount();
+                bounds |= fill.path.controlPointRect();
+            }
+            for (const auto& stroke : layer.strokes) {
+                // Strokes of a scale mode keep a width of their own on the device.
+                if (stroke.style.noHScale || stroke.style.noVScale)
+                    return false;
+                elements += stroke.path.elementCount();
+                const double reach = stroke.style.width * std::max(1.5, stroke.style.miterLimit);
+                bounds |= stroke.path.controlPointRect().adjusted(-reach, -reach, reach, reach);
+            }
+        }
+        if (elements < kPictureElements)
+            return false;
+        const LayerCache::Placement placement = LayerCache::placementOf(t);
+        if (!placement.valid)
+            return false;
+        // Hairlines and smoothed edges reach a pixel beyond the outlines.
+        const QTransform placed = placement.transform();
+        const QRect area = placed.mapRect(bounds).toAlignedRect().adjusted(-2, -2, 2, 2) & stage_.toAlignedRect();
+        if (area.isEmpty())
+            return true;
+        if (area.width() > limits::kMaxLayerSide || area.height() > limits::kMaxLayerSide
+            || !state_.cache->hasRoom(qint64(area.width()) * area.height()))
+            return false;
+        const LayerCache::Key key{
+            shape.get(), placement.rest,    LayerCache::signature(cx), area.translated(-placement.offset),
+            0,           state_.antialiased};
+        const QImage* kept = state_.cache->find(key);
+        if (!kept) {
+            state_.cache->store(key, QImage(), shape); // seen once: drawn as it is
+            return false;
+        }
+        QImage picture = *kept;
+        if (picture.isNull()) {
+            picture = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            {
+                QPainter painter(&picture);
+                painter.setRenderHint(QPainter::Antialiasing, state_.antialiased);
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+                FrameRenderer inner(painter, &picture, QRectF(picture.rect()), state_, layers_,
+                                    root_ * QTransform::fromTranslate(-area.x(), -area.y()));
+                inner.drawShape(*shape, placed * QTransform::fromTranslate(-area.x(), -area.y()), cx, Clip{}, own);
+            }
+            state_.cache->store(key, picture, shape);
+        }
+        useClip(clip);
+        painter_.setWorldTransform(QTransform());
+        painter_.drawImage(area.topLeft(), picture);
+        return true;
+    }
+
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
@@ -348,8 +440,9 @@ private:
             return;
         painter_.setWorldTransform(QTransform());
         painter_.setClipRect(stage_);
-        if (clip.path)
-            painter_.setClipPath(*clip.path, Qt::IntersectClip);
+        if (clip.regions)
+            for (const QPainterPath& region : *clip.regions)
+                painter_.setClipPath(region, Qt::IntersectClip);
         currentClipId_ = clip.id;
     }
 

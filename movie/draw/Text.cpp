@@ -62,7 +62,7 @@ public:
             const int g = font_.glyphFor(c);
             if (g >= 0) {
                 const QTransform t = QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(x, baseline);
-                out.addPath(t.map(font_.glyphs[static_cast<size_t>(g)]));
+                out.addPath(t.map(font_.glyph(g)));
             }
             x += font_.advance(g) * scale_;
         }
@@ -142,7 +142,7 @@ public:
             if (const FontDef* named = byName_(name, run.bold, run.italic))
                 font = named;
         std::unique_ptr<Typeface> face;
-        if (font && !font->glyphs.empty() && !font->codes.empty())
+        if (font && font->glyphCount() > 0 && !font->codes.empty())
             face = std::make_unique<GlyphTypeface>(*font, run.size);
         else if (system_)
             face = std::make_unique<SystemTypeface>(run.face.isEmpty() && font ? font->name : run.face,
@@ -272,6 +272,23 @@ void layOut(const EditTextDef& field, const std::vector<TextParagraph>& paragrap
 
 } // namespace
 
+const QPainterPath& FontDef::glyph(int index) const
+{
+    static const QPainterPath none;
+    if (index < 0 || index >= glyphCount())
+        return none;
+    const auto i = static_cast<size_t>(index);
+    if (!glyphRead_[i]) {
+        glyphRead_[i] = true;
+        const auto [start, end] = glyphRecords_[i];
+        if (start < end) {
+            SwfReader g(glyphBytes_.constData() + start, end - start);
+            glyphs_[i] = readGlyph(g);
+        }
+    }
+    return glyphs_[i];
+}
+
 int FontDef::glyphFor(char32_t code) const
 {
     const auto it = byCode_.find(code);
@@ -292,8 +309,8 @@ double FontDef::advance(int index) const
         return unitsPerEm / 3; // a missing glyph still takes a space
     if (static_cast<size_t>(index) < advances.size())
         return advances[static_cast<size_t>(index)];
-    if (static_cast<size_t>(index) < glyphs.size())
-        return glyphs[static_cast<size_t>(index)].boundingRect().right() + unitsPerEm / 20;
+    if (index < glyphCount())
+        return glyph(index).boundingRect().right() + unitsPerEm / 20;
     return 0;
 }
 
@@ -332,16 +349,17 @@ FontDef readFont(SwfReader& r, int version)
     if (version >= 2 && count > 0)
         codeTable = wideOffsets ? qsizetype(t.u32()) : qsizetype(t.u16());
     codeTable = std::clamp<qsizetype>(codeTable, 0, table.size());
+    // Each glyph's records run from its offset to the next (the last to
+    // the code table); they are read when the glyph is first drawn.
     for (size_t i = 0; i < offsets.size(); ++i) {
         const qsizetype start = offsets[i];
         const qsizetype end = i + 1 < offsets.size() ? offsets[i + 1] : codeTable;
-        QPainterPath glyph;
-        if (start >= 0 && start < end && end <= table.size()) {
-            SwfReader g(table.constData() + start, end - start);
-            glyph = readGlyph(g);
-        }
-        font.glyphs.push_back(glyph);
+        const bool valid = start >= 0 && start < end && end <= table.size();
+        font.glyphRecords_.emplace_back(valid ? start : 0, valid ? end : 0);
     }
+    font.glyphBytes_ = table;
+    font.glyphs_.resize(offsets.size());
+    font.glyphRead_.assign(offsets.size(), false);
     if (version == 1)
         return font;
 
@@ -421,9 +439,9 @@ ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts)
         for (int i = 0; i < count && !r.overrun(); ++i) {
             const quint32 index = r.ub(glyphBits);
             const qint32 advance = r.sb(advanceBits);
-            if (font && index < font->glyphs.size() && !r.overrun())
-                ink.addPath(
-                    (QTransform::fromScale(scale, scale) * QTransform::fromTranslate(x, y)).map(font->glyphs[index]));
+            if (font && index < quint32(font->glyphCount()) && !r.overrun())
+                ink.addPath((QTransform::fromScale(scale, scale) * QTransform::fromTranslate(x, y))
+                                .map(font->glyph(int(index))));
             x += advance;
         }
     }

@@ -20,12 +20,17 @@ struct FontDef {
     bool bold = false;
     bool italic = false;
     double unitsPerEm = 1024; // DefineFont3 works in twentieths
-    std::vector<QPainterPath> glyphs;
     std::vector<char32_t> codes;
     std::vector<double> advances; // font units; empty without a layout
     double ascent = 0, descent = 0, leading = 0;
     bool hasLayout = false;
 
+    // How many glyphs the font has, and the outline of one in font units
+    // (empty for an index it does not have). An outline is read from the
+    // file the first time it is drawn: a title shows a few dozen glyphs of
+    // fonts that hold thousands.
+    int glyphCount() const { return static_cast<int>(glyphs_.size()); }
+    const QPainterPath& glyph(int index) const;
     // The glyph drawn for `code`, or -1.
     int glyphFor(char32_t code) const;
     // The advance of glyph `index` in font units.
@@ -35,6 +40,10 @@ struct FontDef {
 
 private:
     friend FontDef readFont(SwfReader& r, int version);
+    QByteArray glyphBytes_;                                     // the glyph records, each from its offset on
+    std::vector<std::pair<qsizetype, qsizetype>> glyphRecords_; // start and end of each
+    mutable std::vector<QPainterPath> glyphs_;                  // the outlines read so far
+    mutable std::vector<bool> glyphRead_;
     std::unordered_map<char32_t, int> byCode_;
     std::unordered_map<quint32, double> kerning_; // by first << 16 | second
 };

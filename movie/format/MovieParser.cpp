@@ -480,7 +480,7 @@ private:
                 continue;
             if (font->bold == bold && font->italic == italic)
                 return font.get();
-            if (!any || (font->glyphs.size() > any->glyphs.size()))
+            if (!any || (font->glyphCount() > any->glyphCount()))
                 any = font.get();
         }
         return any;

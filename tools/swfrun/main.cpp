@@ -1,21 +1,34 @@
-// swfrun MOVIE [--frames N]
+// swfrun MOVIE [--frames N] [--draw [--width W --height H]]
 // Plays a title movie for N frames (1 by default) without a display, the
 // way the editor's Flash player runs it, and prints every trace() line on
 // standard output: a CR inside a message starts a line of its own, NUL
 // characters are left out. A script's fscommand("quit") ends the run. What
 // the engine's limits left out or stopped goes to standard error.
+//
+// With --draw every frame is also drawn offscreen as the title preview
+// draws it (at the stage's size, or W x H), by default for the length of
+// the movie's timeline; the time a frame takes, its step and its drawing,
+// is printed last: "mean X ms, worst Y ms". The line before it gives the
+// time the movie took to load and its first frame to run, and the size:
+// "load X ms, W x H pixels".
 
 #include "movie/MovieError.h"
 #include "movie/play/MoviePlayer.h"
 #include "movie/play/TraceLog.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
 constexpr int kMaxFrames = 1000000;
+constexpr int kMaxSide = 8192;
 
 int fail(const QString& text)
 {
@@ -29,35 +42,97 @@ void printTrace(const QString& message)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
+bool wantsDrawing(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--draw") == 0)
+            return true;
+    return false;
+}
+
+// Reads the number after option `i`, within [1, most].
+bool readNumber(const QStringList& args, int& i, int most, int& out)
+{
+    bool ok = false;
+    out = i + 1 < args.size() ? args.at(++i).toInt(&ok) : 0;
+    return ok && out >= 1 && out <= most;
+}
+
+double msSince(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
+
+// Draws the frame as the preview does, then steps, `frames` times; prints
+// the mean and the worst of the frames' times.
+void drawFrames(movie::MoviePlayer& player, QSize size, int frames)
+{
+    double total = 0, worst = 0;
+    int drawn = 0;
+    for (int i = 0; i < frames; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (i > 0)
+            player.step();
+        const QImage picture = player.renderImage(size);
+        const double ms = msSince(timer);
+        total += ms;
+        worst = std::max(worst, ms);
+        ++drawn;
+        if (player.hasQuit())
+            break;
+    }
+    std::fflush(stdout);
+    std::printf("mean %.3f ms, worst %.3f ms\n", total / drawn, worst);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    const bool draw = wantsDrawing(argc, argv);
+    // Device-font text needs the GUI side of Qt; no window is ever shown.
+    if (draw && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app =
+        draw ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
     QStringList files;
-    int frames = 1;
+    int frames = 0, width = 0, height = 0;
     for (int i = 1; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--frames")) {
-            bool ok = false;
-            frames = i + 1 < args.size() ? args.at(++i).toInt(&ok) : 0;
-            if (!ok || frames < 1 || frames > kMaxFrames)
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--frames")) {
+            if (!readNumber(args, i, kMaxFrames, frames))
                 return fail(QStringLiteral("--frames needs a number of frames from 1 to %1").arg(kMaxFrames));
-        } else if (args.at(i).startsWith(QLatin1String("--"))) {
-            return fail(QStringLiteral("unknown option %1").arg(args.at(i)));
+        } else if (arg == QLatin1String("--width") || arg == QLatin1String("--height")) {
+            if (!readNumber(args, i, kMaxSide, arg == QLatin1String("--width") ? width : height))
+                return fail(QStringLiteral("%1 needs a number of pixels from 1 to %2").arg(arg).arg(kMaxSide));
+        } else if (arg == QLatin1String("--draw")) {
+            continue;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return fail(QStringLiteral("unknown option %1").arg(arg));
         } else {
-            files << args.at(i);
+            files << arg;
         }
     }
     if (files.size() != 1)
-        return fail(QStringLiteral("usage: swfrun MOVIE [--frames N]"));
+        return fail(QStringLiteral("usage: swfrun MOVIE [--frames N] [--draw [--width W --height H]]"));
+    if (!draw && (width || height))
+        return fail(QStringLiteral("--width and --height go with --draw"));
     try {
+        QElapsedTimer loading;
+        loading.start();
         std::shared_ptr<const movie::Movie> movie = movie::Movie::load(files[0]);
         // The first frame runs as the player is made: traces must reach
         // the output from there on.
         movie::MoviePlayer player(movie, printTrace);
-        for (int i = 1; i < frames && !player.hasQuit(); ++i)
-            player.step();
+        const double loadMs = msSince(loading);
+        if (!draw) {
+            for (int i = 1; i < std::max(frames, 1) && !player.hasQuit(); ++i)
+                player.step();
+        } else {
+            const QSize stage = movie->stageSizePixels().boundedTo(QSize(kMaxSide, kMaxSide)).expandedTo(QSize(1, 1));
+            const QSize size(width ? width : stage.width(), height ? height : stage.height());
+            std::printf("load %.3f ms, %d x %d pixels\n", loadMs, size.width(), size.height());
+            drawFrames(player, size, frames ? frames : std::clamp(movie->timeline().frameCount(), 1, kMaxFrames));
+        }
         for (const QString& warning : player.warnings())
             std::fprintf(stderr, "swfrun: %s: %s\n", qPrintable(files[0]), qPrintable(warning));
     } catch (const movie::MovieError& e) {
