@@ -16,12 +16,31 @@ struct MethodSpec {
 void defineMethods(Runtime& rt, Object* on, std::initializer_list<MethodSpec> methods);
 // A built-in constant: hidden, fixed and read-only.
 void defineConstant(Runtime& rt, Object* on, const char* name, const Value& value);
+// Built-in properties read and written through native functions (a null
+// setter makes one read-only), hidden from for..in.
+struct AccessorSpec {
+    const char* name;
+    NativeFunction get;
+    NativeFunction set = nullptr;
+    quint8 minVersion = 0;
+};
+void defineAccessors(Runtime& rt, Object* on, std::initializer_list<AccessorSpec> accessors);
+// The package object flash.NAME (flash.geom, ...), made with `flash` on
+// first need; files of version 8 and later see them.
+Object* flashPackage(Runtime& rt, Object* global, const char* name);
 
 void installObjectBuiltins(Runtime& rt, Object* global); // Object, Function, global functions
 void installArrayBuiltins(Runtime& rt, Object* global);  // Array
 void installStringBuiltins(Runtime& rt, Object* global); // String
 void installNumberBuiltins(Runtime& rt, Object* global); // Number, Boolean, Math
 void installClipBuiltins(Runtime& rt, Object* global);   // MovieClip and the inert player objects
+
+// flash.geom, flash.filters, flash.display.BitmapData, and the drawing API
+// and display settings of clips.
+void installGeomBuiltins(Runtime& rt, Object* global);
+void installFilterBuiltins(Runtime& rt, Object* global);
+void installBitmapDataBuiltins(Runtime& rt, Object* global);
+void installDrawingBuiltins(Runtime& rt, Object* global);
 
 // The array elements 0..length-1 of an object, as `apply` and `concat` read them.
 std::vector<Value> arrayElements(Runtime& rt, Object* array);

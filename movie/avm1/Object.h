@@ -103,6 +103,13 @@ struct ScriptFunction {
     Object* baseClip = nullptr; // the clip whose code defined it
 };
 
+// What a built-in object keeps besides its properties (a picture, a
+// filter), out of the scripts' reach: its methods work on it.
+class NativeState {
+public:
+    virtual ~NativeState() = default;
+};
+
 // A script object. One class serves every kind; the kind says which of
 // the extra members count.
 class Object : public GcCell {
@@ -131,7 +138,16 @@ public:
     // found on; names are looked up from that object's prototype on.
     Object* superThis = nullptr;
     Object* superBase = nullptr;
+    // Built-in objects: their native part, shared with what draws it.
+    std::shared_ptr<NativeState> nativeState;
 };
+
+// The native part of `o` if it is a `T`, else null.
+template <class T>
+T* nativeOf(const Object* o)
+{
+    return o ? dynamic_cast<T*>(o->nativeState.get()) : nullptr;
+}
 
 // A link of a scope chain: the global object, a clip's timeline, a
 // function's locals, or the object of a `with` block.

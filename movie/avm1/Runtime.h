@@ -3,6 +3,8 @@
 #include "movie/avm1/Object.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QTransform>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -10,6 +12,8 @@
 namespace movie {
 struct SpriteInstance;
 struct DisplayObject;
+class BitmapPixels;
+struct ColorTransform;
 } // namespace movie
 
 namespace movie::avm1 {
@@ -48,6 +52,15 @@ public:
     virtual void removeClip(SpriteInstance& clip) = 0;
     // Moves a clip to another depth of its parent, swapping with what stands there.
     virtual void swapDepths(SpriteInstance& clip, int depth) = 0;
+    // Pictures scripts make (BitmapData): a picture of the library by the
+    // name it is exported under (null for none); a picture shown at
+    // `depth` of a clip (replacing what stood there); a clip's content
+    // drawn into `target` through `t` (twips to its pixels).
+    virtual QImage exportedPicture(const QString& name) = 0;
+    virtual void attachBitmap(SpriteInstance& parent, std::shared_ptr<const BitmapPixels> pixels, int depth,
+                              bool smoothing) = 0;
+    virtual void drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
+                          bool smoothing) = 0;
 };
 
 // Thrown by a script's `throw`: unwinds to the nearest try block.
@@ -182,6 +195,9 @@ public:
     // Runs a constructor on an object made for it: the object learns its
     // constructor, which then runs with `self` as `this`.
     Value constructOn(Object* self, Object* constructor, std::span<const Value> args);
+    // Called by a built-in constructor that refuses its arguments: the
+    // `new` running it gives undefined.
+    void refuseConstruction() { constructionRefused_ = true; }
     // A call of a built-in or a script function. `superBase` is the object
     // the function was found on as a method (`this` when null).
     Value invoke(Object* function, const Value& thisValue, std::span<const Value> args, bool constructing,
@@ -282,6 +298,7 @@ private:
     quint32 randomState_ = 0x1F123BB5u;
     int depth_ = 0;
     bool aborted_ = false;
+    bool constructionRefused_ = false;
 };
 
 // Counts a level of calls for as long as it lives; too deep ends every script.

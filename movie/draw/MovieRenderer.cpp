@@ -25,6 +25,10 @@ QPainterPath hinted(QPainterPath path, double width)
     return path;
 }
 
+// Whether an object has anything to draw: a character, a sprite made by a
+// script or an attached picture.
+bool drawsSomething(const DisplayObject& object) { return object.character || object.sprite || object.bitmap; }
+
 // The clip in force: a mask path in device pixels, or none. The id tells
 // the painter's current clip apart from a new one at the same address.
 struct Clip {
@@ -83,7 +87,7 @@ public:
 private:
     void draw(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
-        if (!object.character || !object.visible || (cx.am <= 0 && cx.aa <= 0))
+        if (!drawsSomething(object) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
         const quint8 mode = object.blendMode > 1 && object.blendMode <= 14 ? object.blendMode : 1;
         const bool filtered = object.filters && !object.filters->empty();
@@ -109,11 +113,62 @@ private:
         if (object.sprite && drawScalingGrid(object, t, cx, clip))
             return;
         if (object.sprite)
-            drawInstance(*object.sprite, t, cx, clip);
+            drawSprite(object, t, cx, clip);
+        else if (object.bitmap)
+            drawBitmap(object, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
             drawShape(*object.character->shape, t, cx, clip, object.matrix);
         else if (object.character->kind == Character::Kind::Morph)
             drawShape(*object.character->morph->at(object.ratio), t, cx, clip, object.matrix);
+    }
+
+    // A sprite: what its scripts drew, then its children; a scroll
+    // rectangle shows its window of them, moved to the sprite's origin.
+    void drawSprite(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
+        QTransform inner = t;
+        QPainterPath window;
+        if (object.scrollRect) {
+            const QRectF r = *object.scrollRect;
+            window.addPolygon(t.map(QPolygonF(QRectF(0, 0, r.width() * 20, r.height() * 20))));
+            window.closeSubpath();
+            if (clip.path)
+                window = window.intersected(*clip.path);
+            clip = Clip{&window, ++state_.lastClipId};
+            inner = QTransform::fromTranslate(-r.x() * 20, -r.y() * 20) * t;
+        }
+        drawSpriteContent(*object.sprite, inner, cx, clip, object.matrix);
+    }
+
+public:
+    // `own` is the sprite's own placement within `t`.
+    void drawSpriteContent(const SpriteInstance& sprite, const QTransform& t, const ColorTransform& cx, Clip clip,
+                           const Matrix& own)
+    {
+        const Drawing* drawing = sprite.drawing.get();
+        if (drawing && !drawing->isEmpty())
+            drawShape(drawing->shape(), t, cx, clip, own);
+        drawInstance(sprite, t, cx, clip);
+    }
+
+private:
+    // A picture attached by a script: a pixel to 20 twips from the origin.
+    void drawBitmap(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
+        const BitmapPixels& pixels = *object.bitmap;
+        if (pixels.disposed())
+            return;
+        useClip(clip);
+        painter_.setWorldTransform(QTransform::fromScale(20, 20) * t);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, object.smoothing);
+        if (cx.isIdentity()) {
+            painter_.drawImage(QPointF(0, 0), pixels.image());
+        } else {
+            QImage tinted = pixels.image();
+            transformLayer(tinted, cx);
+            painter_.drawImage(QPointF(0, 0), tinted);
+        }
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
     }
 
     // A sprite with a 9-slice grid: each of the nine cells of its bounds is
@@ -220,7 +275,7 @@ private:
     // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if (!drawsSomething(object) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return {};
         if (nesting > 0 && object.filters && !object.filters->empty()) {
             const QRectF inner = contentBounds(object, t, nesting);
@@ -232,12 +287,18 @@ private:
     QRectF contentBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
         if (object.sprite) {
+            if (object.scrollRect)
+                return t.mapRect(QRectF(0, 0, object.scrollRect->width() * 20, object.scrollRect->height() * 20));
             QRectF all;
+            if (object.sprite->drawing && !object.sprite->drawing->isEmpty())
+                all = t.mapRect(object.sprite->drawing->shape().bounds);
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.visible)
                     all |= deviceBounds(child, child.matrix.toTransform() * t, nesting + 1);
             return all;
         }
+        if (object.bitmap)
+            return t.mapRect(QRectF(0, 0, object.bitmap->width() * 20.0, object.bitmap->height() * 20.0));
         const Character& c = *object.character;
         const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
             : c.kind == Character::Kind::Morph                   ? c.morph->at(object.ratio).get()
@@ -301,12 +362,23 @@ private:
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if (!drawsSomething(object) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
         if (object.sprite) {
+            if (const Drawing* drawing = object.sprite->drawing.get(); drawing && !drawing->isEmpty()) {
+                const QPainterPath mapped = t.map(drawing->shape().outline());
+                out = out.isEmpty() ? mapped : out.united(mapped);
+            }
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.clipDepth == 0)
                     maskPath(child, child.matrix.toTransform() * t, out, nesting + 1);
+            return;
+        }
+        if (object.bitmap) {
+            QPainterPath area;
+            area.addRect(QRectF(0, 0, object.bitmap->width() * 20.0, object.bitmap->height() * 20.0));
+            const QPainterPath mapped = t.map(area);
+            out = out.isEmpty() ? mapped : out.united(mapped);
             return;
         }
         const Character& c = *object.character;
@@ -347,6 +419,23 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport)
     const double dy = viewport.y() + (viewport.height() - stage.height() * scale) / 2;
     return QTransform::fromTranslate(-stage.x(), -stage.y()) * QTransform::fromScale(scale, scale)
         * QTransform::fromTranslate(dx, dy);
+}
+
+void renderClip(QPainter& painter, const Movie& movie, const SpriteInstance& clip, const QTransform& t,
+                const ColorTransform& cx, bool antialiased)
+{
+    auto* image = dynamic_cast<QImage*>(painter.device());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    FrameState state;
+    state.stageScale = std::sqrt(std::abs(t.determinant())) * 20;
+    state.antialiased = antialiased;
+    state.movie = &movie;
+    const QRectF area = image ? QRectF(image->rect()) : QRectF(painter.viewport());
+    FrameRenderer renderer(painter, image, area, state, 0);
+    renderer.drawSpriteContent(clip, t, cx, Clip{}, Matrix{});
+    painter.restore();
 }
 
 void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,

@@ -112,6 +112,11 @@ private:
     void runFirstFrame(SpriteInstance& clip) override;
     void removeClip(SpriteInstance& clip) override;
     void swapDepths(SpriteInstance& clip, int depth) override;
+    QImage exportedPicture(const QString& name) override;
+    void attachBitmap(SpriteInstance& parent, std::shared_ptr<const BitmapPixels> pixels, int depth,
+                      bool smoothing) override;
+    void drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
+                  bool smoothing) override;
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
 
