@@ -175,6 +175,8 @@ QTransform gradientMatrix(Runtime& rt, Object* m)
 // player refuses.
 std::optional<FillStyle> gradientArgs(Runtime& rt, NativeCall& c, int first)
 {
+    if (c.count() > first + 8)
+        return std::nullopt;
     const QString type = rt.toString(c.arg(first));
     const bool linear = type == QLatin1String("linear");
     if (!linear && type != QLatin1String("radial"))
@@ -193,8 +195,9 @@ std::optional<FillStyle> gradientArgs(Runtime& rt, NativeCall& c, int first)
         return std::nullopt;
     QGradientStops raw;
     for (size_t i = 0; i < count && i < kMaxGradientStops; ++i) {
-        double ratio = rt.toNumber(ratioValues[i]);
-        ratio = std::isnan(ratio) ? 0 : std::clamp(ratio, 0.0, 255.0);
+        const qint32 ratio = rt.toInt32(ratioValues[i]);
+        if (ratio < 0 || ratio > 255)
+            return std::nullopt;
         raw.append({ratio / 255.0, colorArg(rt, colorValues[i], alphaValues[i])});
     }
     FillStyle fill;
@@ -208,8 +211,9 @@ std::optional<FillStyle> gradientArgs(Runtime& rt, NativeCall& c, int first)
         fill.kind = FillStyle::Kind::LinearGradient;
     } else if (!c.arg(first + 7).isUndefined()) {
         fill.kind = FillStyle::Kind::FocalGradient;
+        // Kept as a shape tag keeps it: 8.8 fixed point.
         const double focal = rt.toNumber(c.arg(first + 7));
-        fill.focal = std::isnan(focal) ? 0 : std::clamp(focal, -1.0, 1.0);
+        fill.focal = std::isnan(focal) ? 0 : std::trunc(std::clamp(focal, -1.0, 1.0) * 256) / 256;
     } else {
         fill.kind = FillStyle::Kind::RadialGradient;
     }
@@ -222,10 +226,12 @@ Value drawBeginGradientFill(Runtime& rt, NativeCall& c)
     Drawing* d = drawingOf(rt, c);
     if (!d)
         return {};
-    if (const auto fill = gradientArgs(rt, c, 0))
-        d->beginFill(*fill);
-    else
+    // Without a type the fill ends; arguments the player cannot use
+    // change nothing.
+    if (c.arg(0).isUndefined())
         d->endFill();
+    else if (const auto fill = gradientArgs(rt, c, 0))
+        d->beginFill(*fill);
     return {};
 }
 

@@ -43,19 +43,11 @@ void Drawing::addEdge(QPoint control, QPoint to, bool curved)
 }
 
 // A fill's contour that does not end where it began is closed by a
-// straight edge that only bounds the fill.
+// straight line, drawn in the line style of the moment.
 void Drawing::closeContour()
 {
-    if (!filling_ || pen_ == contourStart_)
-        return;
-    ShapeEdge e;
-    e.from = pen_;
-    e.to = contourStart_;
-    e.control = (pen_ + contourStart_) / 2;
-    e.fill1 = 1;
-    current().edges.push_back(e);
-    pen_ = contourStart_;
-    changed();
+    if (filling_ && pen_ != contourStart_)
+        addEdge(contourStart_, contourStart_, false);
 }
 
 void Drawing::moveTo(QPoint to)
@@ -132,6 +124,9 @@ const ShapeDef& Drawing::shape() const
         builder.setStyles(std::move(fills), group.lines);
         for (const ShapeEdge& e : group.edges)
             builder.addEdge({e.from, e.control, e.to, e.curved}, 0, e.fill1, e.line);
+        // A fill still open is drawn as if it were ended now.
+        if (&group == &groups_.back() && filling_ && pen_ != contourStart_)
+            builder.addEdge({pen_, pen_, contourStart_, false}, 0, 1, line_ ? lineIndex_ : 0);
         builder.flush(shape);
     }
     // The bounds take in half of each line's width, as the player's do.
