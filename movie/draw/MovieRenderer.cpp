@@ -365,13 +365,26 @@ private:
         if (!drawsSomething(object) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
         if (object.sprite) {
+            // A scroll rectangle masks with its window of the content.
+            QTransform inner = t;
+            QPainterPath content;
+            QPainterPath& into = object.scrollRect ? content : out;
+            if (object.scrollRect)
+                inner = QTransform::fromTranslate(-object.scrollRect->x() * 20, -object.scrollRect->y() * 20) * t;
             if (const Drawing* drawing = object.sprite->drawing.get(); drawing && !drawing->isEmpty()) {
-                const QPainterPath mapped = t.map(drawing->shape().outline());
-                out = out.isEmpty() ? mapped : out.united(mapped);
+                const QPainterPath mapped = inner.map(drawing->shape().outline());
+                into = into.isEmpty() ? mapped : into.united(mapped);
             }
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.clipDepth == 0)
-                    maskPath(child, child.matrix.toTransform() * t, out, nesting + 1);
+                    maskPath(child, child.matrix.toTransform() * inner, into, nesting + 1);
+            if (object.scrollRect) {
+                QPainterPath window;
+                window.addPolygon(
+                    t.map(QPolygonF(QRectF(0, 0, object.scrollRect->width() * 20, object.scrollRect->height() * 20))));
+                content = content.intersected(window);
+                out = out.isEmpty() ? content : out.united(content);
+            }
             return;
         }
         if (object.bitmap) {
