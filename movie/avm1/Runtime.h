@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMargins>
 #include <QTransform>
 #include <deque>
 #include <memory>
@@ -14,6 +15,8 @@ struct SpriteInstance;
 struct DisplayObject;
 class BitmapPixels;
 struct ColorTransform;
+struct Filter;
+using FilterList = std::vector<Filter>;
 } // namespace movie
 
 namespace movie::avm1 {
@@ -61,6 +64,11 @@ public:
                               bool smoothing) = 0;
     virtual void drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
                           bool smoothing) = 0;
+    // Filters as the renderer draws them, a pixel of the picture to a
+    // stage pixel: how far they reach beyond a picture, and a picture
+    // (with room for that around it) filtered in place.
+    virtual QMargins filterReach(const FilterList& filters) = 0;
+    virtual void filterPicture(QImage& picture, const FilterList& filters) = 0;
 };
 
 // Thrown by a script's `throw`: unwinds to the nearest try block.

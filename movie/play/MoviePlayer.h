@@ -117,6 +117,8 @@ private:
                       bool smoothing) override;
     void drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
                   bool smoothing) override;
+    QMargins filterReach(const FilterList& filters) override;
+    void filterPicture(QImage& picture, const FilterList& filters) override;
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
 

@@ -2,6 +2,7 @@
 // moved and removed by scripts.
 
 #include "movie/Limits.h"
+#include "movie/draw/Filters.h"
 #include "movie/draw/MovieRenderer.h"
 #include "movie/play/MoviePlayer.h"
 
@@ -178,5 +179,9 @@ void MoviePlayer::drawClip(SpriteInstance& clip, QImage& target, const QTransfor
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
     renderClip(painter, *movie_, clip, t, cx, antialiased_);
 }
+
+QMargins MoviePlayer::filterReach(const FilterList& filters) { return filterMargins(filters, 1); }
+
+void MoviePlayer::filterPicture(QImage& picture, const FilterList& filters) { applyFilters(picture, filters, 1); }
 
 } // namespace movie
