@@ -110,6 +110,15 @@ std::optional<QPoint> pointArg(Runtime& rt, const Value& v)
     return QPoint(integer(rt, x), integer(rt, y));
 }
 
+// Pixel work counts against the script's budget for the step, so that a
+// script that fills huge pictures over and over is stopped like a loop.
+void charge(Runtime& rt, const QRect& area)
+{
+    const QRect r = area.normalized();
+    rt.spend(1 + qint64(r.width()) * r.height() / 64);
+}
+void charge(Runtime& rt, const QImage& image) { charge(rt, image.rect()); }
+
 BitmapPixels* live(const std::shared_ptr<BitmapPixels>& p) { return p && !p->disposed() ? p.get() : nullptr; }
 
 // The picture `this` is, unless it is disposed.
@@ -147,6 +156,7 @@ int copyArgs(Runtime& rt, NativeCall& c, CopyArgs& out)
         return -4;
     out.from = *rect;
     out.to = pointArg(rt, c.arg(2)).value_or(QPoint());
+    charge(rt, out.from & out.source->image().rect());
     return 0;
 }
 
@@ -164,6 +174,7 @@ Value bitmapConstructor(Runtime& rt, NativeCall& c)
     const quint32 fill = c.count() < 4 ? 0xFFFFFFFFu : color(rt, c.arg(3));
     std::shared_ptr<BitmapPixels> pixels;
     if (fits) {
+        charge(rt, QRect(0, 0, width, height));
         const PictureBudget* budget = nativeOf<PictureBudget>(c.callee);
         pixels = newPixels(budget ? budget->used : budgetOf(rt), QSize(width, height), transparent, fill);
     }
@@ -248,8 +259,10 @@ Value bitmapFillRect(Runtime& rt, NativeCall& c)
 {
     BitmapPixels* p = self(c);
     const auto rect = p && c.count() >= 2 ? rectArg(rt, c.arg(0)) : std::nullopt;
-    if (rect)
+    if (rect) {
+        charge(rt, *rect & p->image().rect());
         pixels::fill(p->edit(), *rect, color(rt, c.arg(1)), p->transparent());
+    }
     return {};
 }
 
@@ -259,6 +272,7 @@ Value bitmapFloodFill(Runtime& rt, NativeCall& c)
     if (!p || c.count() < 3)
         return Value(-1);
     const QPoint at(integer(rt, c.arg(0)), integer(rt, c.arg(1)));
+    charge(rt, p->image());
     QImage& image = p->edit();
     return Value(pixels::floodFill(image, at, color(rt, c.arg(2)), p->transparent()) ? 1 : 0);
 }
@@ -272,6 +286,7 @@ Value bitmapNoise(Runtime& rt, NativeCall& c)
     const int high = c.count() > 2 ? integer(rt, c.arg(2)) : 255;
     const quint32 channels = c.count() > 3 ? color(rt, c.arg(3)) : 7;
     const bool gray = c.count() > 4 && rt.toBoolean(c.arg(4));
+    charge(rt, p->image());
     pixels::noise(p->edit(), integer(rt, c.arg(0)), low, high, channels, gray, p->transparent());
     return Value(0);
 }
@@ -288,7 +303,8 @@ Value bitmapPerlinNoise(Runtime& rt, NativeCall& c)
                                  rt.toNumber(rt.get(v, QStringLiteral("y"))));
     const int octaves = std::clamp(integer(rt, c.arg(2)), 0, 16);
     const quint32 channels = c.count() > 6 ? color(rt, c.arg(6)) : 7;
-    rt.spend(qint64(p->width()) * p->height() * std::max(1, octaves) / 64);
+    for (int i = 0; i < std::max(1, octaves); ++i)
+        charge(rt, p->image());
     pixels::perlinNoise(p->edit(), rt.toNumber(c.arg(0)), rt.toNumber(c.arg(1)), octaves, integer(rt, c.arg(3)),
                         rt.toBoolean(c.arg(4)), rt.toBoolean(c.arg(5)), channels, rt.toBoolean(c.arg(7)), offsets,
                         p->transparent());
@@ -300,6 +316,7 @@ Value bitmapScroll(Runtime& rt, NativeCall& c)
     BitmapPixels* p = self(c);
     if (!p || c.count() < 2)
         return Value(-1);
+    charge(rt, p->image());
     pixels::scroll(p->edit(), integer(rt, c.arg(0)), integer(rt, c.arg(1)));
     return Value(0);
 }
@@ -315,6 +332,7 @@ Value bitmapColorTransform(Runtime& rt, NativeCall& c)
     const auto cx = colorTransformOf(c.arg(1));
     if (!cx)
         return Value(-3);
+    charge(rt, *rect & p->image().rect());
     pixels::colorTransform(p->edit(), *rect, *cx, p->transparent());
     return Value(-1);
 }
@@ -432,6 +450,7 @@ Value bitmapPixelDissolve(Runtime& rt, NativeCall& c)
         return Value(code);
     const int seed = integer(rt, c.arg(3));
     const int count = std::max(0, integer(rt, c.arg(4)));
+    charge(rt, QRect(0, 0, count, 1));
     const quint32 fill = color(rt, c.arg(5));
     const bool same = a.source == p;
     const QImage source = a.source->image();
@@ -444,6 +463,7 @@ Value bitmapGetColorBoundsRect(Runtime& rt, NativeCall& c)
     if (!p || c.count() < 2)
         return Value(-1);
     const bool find = c.count() < 3 || rt.toBoolean(c.arg(2));
+    charge(rt, p->image());
     const QRect r = pixels::colorBounds(p->image(), color(rt, c.arg(0)), color(rt, c.arg(1)), find, p->transparent());
     return newRectangle(rt, QRectF(r.x(), r.y(), r.width(), r.height()));
 }
@@ -468,6 +488,7 @@ Value bitmapHitTest(Runtime& rt, NativeCall& c)
         if (!at)
             return Value(-4);
         const int otherThreshold = c.count() > 4 ? std::clamp(integer(rt, c.arg(4)), 0, 255) : 1;
+        charge(rt, image);
         // Where the pictures overlap, in this one's pixels.
         const QRect overlap = QRect(*at - *first, other->image().size()) & image.rect();
         for (int y = overlap.top(); y <= overlap.bottom(); ++y)
@@ -491,6 +512,7 @@ Value bitmapClone(Runtime& rt, NativeCall& c)
     const BitmapPixels* p = self(c);
     if (!p)
         return Value(-1);
+    charge(rt, p->image());
     auto copy = newPixels(budgetOf(rt), p->image().size(), p->transparent(), 0);
     if (!copy)
         return {};
@@ -518,6 +540,7 @@ Value bitmapCompare(Runtime& rt, NativeCall& c)
     if (other->height() != p->height())
         return Value(-4);
     // The difference of each pixel; 0 when all are equal.
+    charge(rt, p->image());
     auto diff = newPixels(budgetOf(rt), p->image().size(), true, 0);
     if (!diff)
         return {};
@@ -559,6 +582,7 @@ Value bitmapDraw(Runtime& rt, NativeCall& c)
     const ColorTransform cx = colorTransformOf(c.arg(2)).value_or(ColorTransform{});
     const auto clipRect = rectArg(rt, c.arg(4));
     const bool smooth = rt.toBoolean(c.arg(5));
+    charge(rt, p->image());
     QImage& image = p->edit();
     QImage layer(image.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
