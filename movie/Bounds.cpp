@@ -22,7 +22,7 @@ QRectF spriteBounds(const SpriteInstance& sprite, const DisplayObject* placement
     if (nesting > limits::kMaxNesting)
         return all;
     if (sprite.drawing && !sprite.drawing->isEmpty())
-        unite(all, sprite.drawing->shape().bounds);
+        unite(all, sprite.drawing->bounds());
     for (const auto& [depth, child] : sprite.objects)
         unite(all, objectBounds(child, nesting + 1));
     return all;

@@ -14,10 +14,13 @@ constexpr int kMaxDrawnObjects = 100000;              // display objects drawn f
 constexpr int kMaxWorkPerStep = 100000;               // instances made, frames and commands applied, actions run
                                                       // in one step of a player (or its start)
 constexpr qint64 kMaxCoordinate = qint64(1) << 26;    // twips a shape's pen may go from the origin
+constexpr int kMaxDrawingEdges = 200000;              // edges a clip's scripts may draw into it
 // Pictures: a side, and the pixels of all pictures of a movie (a title of
 // 1024 x 1024 with a few large photos fits).
 constexpr int kMaxBitmapSide = 8192;
 constexpr qint64 kMaxBitmapPixelsTotal = 64 * 1024 * 1024;
+// The pictures scripts make (BitmapData) count against this limit too,
+// all of one movie's live ones together.
 // Filters: how many one object may have, a blur in stage pixels (as the
 // authoring tools allow), box blurs in a row, a convolution kernel's side,
 // and how far a filter may reach on the device, in pixels.

@@ -138,6 +138,9 @@ public:
     // In -1..1 roughly.
     double at(double x, double y, int periodX, int periodY) const
     {
+        // The lattice repeats every 256 cells: far points are brought near.
+        x = std::isfinite(x) ? std::fmod(x, 65536.0) : 0;
+        y = std::isfinite(y) ? std::fmod(y, 65536.0) : 0;
         const double fx = std::floor(x), fy = std::floor(y);
         const int x0 = int(fx), y0 = int(fy);
         const double dx = x - fx, dy = y - fy;
@@ -182,8 +185,12 @@ void perlinNoise(QImage& image, double baseX, double baseY, int octaves, double 
                        frequencyY = baseY != 0 ? 1 / baseY : 0, weight = 0;
                 for (int o = 0; o < octaves; ++o) {
                     const QPointF shift = size_t(o) < offsets.size() ? offsets[size_t(o)] : QPointF();
-                    const int periodX = stitch ? std::max(1, int(std::lround(w * frequencyX))) : 0;
-                    const int periodY = stitch ? std::max(1, int(std::lround(h * frequencyY))) : 0;
+                    auto period = [&](double size, double frequency) {
+                        const double cells = size * frequency;
+                        return stitch ? int(std::clamp(std::round(std::isfinite(cells) ? cells : 1.0), 1.0, 65536.0))
+                                      : 0;
+                    };
+                    const int periodX = period(w, frequencyX), periodY = period(h, frequencyY);
                     const double n = p.at((x + shift.x()) * frequencyX, (y + shift.y()) * frequencyY, periodX, periodY);
                     total += (fractal ? n : std::abs(n)) * amplitude;
                     weight += amplitude;
@@ -273,9 +280,7 @@ void copyPixels(QImage& target, const QImage& source, QRect from, QPoint to, boo
             if (blend && transparent) {
                 const quint32 keep = 255 - qAlpha(s);
                 // What shows through is cut down, not rounded.
-                auto ch = [&](int shift) {
-                    return (((dst[x] >> shift) & 0xFF) * keep) / 255 + ((s >> shift) & 0xFF);
-                };
+                auto ch = [&](int shift) { return (((dst[x] >> shift) & 0xFF) * keep) / 255 + ((s >> shift) & 0xFF); };
                 dst[x] = std::min<quint32>(255, ch(24)) << 24 | std::min<quint32>(255, ch(16)) << 16
                     | std::min<quint32>(255, ch(8)) << 8 | std::min<quint32>(255, ch(0));
             } else if (transparent) {

@@ -79,6 +79,8 @@ Value wrap(Runtime& rt, std::shared_ptr<BitmapPixels> pixels)
 // --- Arguments
 
 int integer(Runtime& rt, const Value& v) { return rt.toInt32(v); }
+// A coordinate or size: held where sums of them stay within int.
+int coordinate(Runtime& rt, const Value& v) { return std::clamp(rt.toInt32(v), -(1 << 24), 1 << 24); }
 quint32 color(Runtime& rt, const Value& v) { return quint32(rt.toInt32(v)); }
 
 // A rectangle: any object with x, y, width and height.
@@ -93,7 +95,7 @@ std::optional<QRect> rectArg(Runtime& rt, const Value& v)
         const Value p = rt.get(o, QString::fromLatin1(names[i]));
         if (p.isUndefined())
             return std::nullopt;
-        n[i] = integer(rt, p);
+        n[i] = coordinate(rt, p);
     }
     return QRect(n[0], n[1], std::max(0, n[2]), std::max(0, n[3]));
 }
@@ -107,7 +109,7 @@ std::optional<QPoint> pointArg(Runtime& rt, const Value& v)
     const Value x = rt.get(o, QStringLiteral("x")), y = rt.get(o, QStringLiteral("y"));
     if (x.isUndefined() || y.isUndefined())
         return std::nullopt;
-    return QPoint(integer(rt, x), integer(rt, y));
+    return QPoint(coordinate(rt, x), coordinate(rt, y));
 }
 
 // Pixel work counts against the script's budget for the step, so that a
@@ -219,7 +221,7 @@ Value bitmapGetPixel(Runtime& rt, NativeCall& c)
     const BitmapPixels* p = self(c);
     if (!p || c.count() < 2)
         return Value(-1);
-    const QPoint at(integer(rt, c.arg(0)), integer(rt, c.arg(1)));
+    const QPoint at(coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
     if (!p->image().rect().contains(at))
         return Value(0);
     return Value(double(pixels::read(p->image().pixel(at), p->transparent()) & 0xFFFFFF));
@@ -230,7 +232,7 @@ Value bitmapGetPixel32(Runtime& rt, NativeCall& c)
     const BitmapPixels* p = self(c);
     if (!p || c.count() < 2)
         return Value(-1);
-    const QPoint at(integer(rt, c.arg(0)), integer(rt, c.arg(1)));
+    const QPoint at(coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
     if (!p->image().rect().contains(at))
         return Value(0);
     return Value(double(qint32(pixels::read(p->image().pixel(at), p->transparent()))));
@@ -241,7 +243,7 @@ Value setPixel(Runtime& rt, NativeCall& c, bool withAlpha)
     BitmapPixels* p = self(c);
     if (!p || c.count() < 3)
         return Value(-1);
-    const QPoint at(integer(rt, c.arg(0)), integer(rt, c.arg(1)));
+    const QPoint at(coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
     if (!p->image().rect().contains(at))
         return Value(0);
     QImage& image = p->edit();
@@ -271,7 +273,7 @@ Value bitmapFloodFill(Runtime& rt, NativeCall& c)
     BitmapPixels* p = self(c);
     if (!p || c.count() < 3)
         return Value(-1);
-    const QPoint at(integer(rt, c.arg(0)), integer(rt, c.arg(1)));
+    const QPoint at(coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
     charge(rt, p->image());
     QImage& image = p->edit();
     return Value(pixels::floodFill(image, at, color(rt, c.arg(2)), p->transparent()) ? 1 : 0);
@@ -317,7 +319,7 @@ Value bitmapScroll(Runtime& rt, NativeCall& c)
     if (!p || c.count() < 2)
         return Value(-1);
     charge(rt, p->image());
-    pixels::scroll(p->edit(), integer(rt, c.arg(0)), integer(rt, c.arg(1)));
+    pixels::scroll(p->edit(), coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
     return Value(0);
 }
 
@@ -333,7 +335,7 @@ Value bitmapColorTransform(Runtime& rt, NativeCall& c)
     if (!cx)
         return Value(-3);
     charge(rt, *rect & p->image().rect());
-    pixels::colorTransform(p->edit(), *rect, *cx, p->transparent());
+    pixels::colorTransform(p->edit(), *rect, drawable(*cx), p->transparent());
     return Value(-1);
 }
 
@@ -450,7 +452,7 @@ Value bitmapPixelDissolve(Runtime& rt, NativeCall& c)
         return Value(code);
     const int seed = integer(rt, c.arg(3));
     const int count = std::max(0, integer(rt, c.arg(4)));
-    charge(rt, QRect(0, 0, count, 1));
+    charge(rt, QRect(0, 0, std::min(count, a.from.width() * a.from.height()), 1));
     const quint32 fill = color(rt, c.arg(5));
     const bool same = a.source == p;
     const QImage source = a.source->image();
@@ -576,10 +578,12 @@ Value bitmapDraw(Runtime& rt, NativeCall& c)
         return Value(-1);
     QTransform t;
     if (Object* m = c.arg(1).object()) {
-        const Matrix placed = matrixOf(rt, m);
-        t = QTransform(placed.a, placed.b, placed.c, placed.d, placed.tx / 20, placed.ty / 20);
+        const auto placed = drawable(matrixOf(rt, m));
+        if (!placed)
+            return Value(-1);
+        t = QTransform(placed->a, placed->b, placed->c, placed->d, placed->tx / 20, placed->ty / 20);
     }
-    const ColorTransform cx = colorTransformOf(c.arg(2)).value_or(ColorTransform{});
+    const ColorTransform cx = drawable(colorTransformOf(c.arg(2)).value_or(ColorTransform{}));
     const auto clipRect = rectArg(rt, c.arg(4));
     const bool smooth = rt.toBoolean(c.arg(5));
     charge(rt, p->image());

@@ -162,11 +162,17 @@ QTransform gradientMatrix(Runtime& rt, Object* m)
     if (rt.toString(rt.get(m, QStringLiteral("matrixType"))) == QLatin1String("box")) {
         const double w = n("w"), h = n("h"), r = n("r");
         const double sx = w / 1638.4, sy = h / 1638.4, cs = std::cos(r), sn = std::sin(r);
-        return {sx * cs, sy * sn, -sx * sn, sy * cs, (n("x") + w / 2) * 20, (n("y") + h / 2) * 20};
+        const Matrix box{sx * cs, sy * sn, -sx * sn, sy * cs, (n("x") + w / 2) * 20, (n("y") + h / 2) * 20};
+        return drawable(box) ? box.toTransform() : QTransform();
     }
+    QTransform t;
     if (!rt.get(m, QStringLiteral("tx")).isUndefined())
-        return matrixOf(rt, m).toTransform();
-    return {n("a"), n("b"), n("d"), n("e"), n("g") * 20, n("h") * 20};
+        t = matrixOf(rt, m).toTransform();
+    else
+        t = QTransform(n("a"), n("b"), n("d"), n("e"), n("g") * 20, n("h") * 20);
+    // A matrix with numbers that are not finite draws the gradient unplaced.
+    const auto finite = drawable(Matrix{t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()});
+    return finite ? t : QTransform();
 }
 
 // A gradient from the arguments of beginGradientFill and
@@ -256,8 +262,11 @@ Value drawBeginBitmapFill(Runtime& rt, NativeCall& c)
     fill.bitmap = pixels->image();
     const QTransform pixelsToTwips = QTransform::fromScale(20, 20);
     if (Object* m = c.arg(1).object()) {
-        const Matrix placed = matrixOf(rt, m);
-        fill.matrix = QTransform(placed.a * 20, placed.b * 20, placed.c * 20, placed.d * 20, placed.tx, placed.ty);
+        const auto placed = drawable(matrixOf(rt, m));
+        if (!placed)
+            return {};
+        fill.matrix =
+            QTransform(placed->a * 20, placed->b * 20, placed->c * 20, placed->d * 20, placed->tx, placed->ty);
     } else {
         fill.matrix = pixelsToTwips;
     }

@@ -359,6 +359,9 @@ QColor colorOf(double rgb, double alpha)
     return c;
 }
 
+// A number a script gave, fit to draw with: 0 unless finite.
+double finite(double v) { return std::isfinite(v) ? v : 0; }
+
 std::optional<Filter> rendered(const FilterState& s)
 {
     Filter f;
@@ -366,8 +369,8 @@ std::optional<Filter> rendered(const FilterState& s)
     f.blurX = blurs ? s.blurX : 0;
     f.blurY = blurs ? s.blurY : 0;
     f.passes = std::clamp(int(s.quality), 1, limits::kMaxFilterPasses);
-    f.angle = s.angle * std::numbers::pi / 180;
-    f.distance = std::clamp(s.distance, -double(limits::kMaxFilterReach), double(limits::kMaxFilterReach));
+    f.angle = finite(s.angle) * std::numbers::pi / 180;
+    f.distance = std::clamp(finite(s.distance), -double(limits::kMaxFilterReach), double(limits::kMaxFilterReach));
     f.strength = s.strength;
     f.knockout = s.knockout;
     f.inner = s.inner;
@@ -402,16 +405,16 @@ std::optional<Filter> rendered(const FilterState& s)
     case Type::ColorMatrix:
         f.kind = Filter::Kind::ColorMatrix;
         for (size_t i = 0; i < f.matrix.size() && i < s.matrix.size(); ++i)
-            f.matrix[i] = float(s.matrix[i]);
+            f.matrix[i] = float(std::clamp(finite(s.matrix[i]), -1e6, 1e6));
         break;
     case Type::Convolution:
         f.kind = Filter::Kind::Convolution;
         f.columns = int(s.matrixX);
         f.rows = int(s.matrixY);
         for (const double k : s.matrix)
-            f.kernel.push_back(float(k));
-        f.divisor = float(s.divisor);
-        f.bias = float(s.bias);
+            f.kernel.push_back(float(std::clamp(finite(k), -1e6, 1e6)));
+        f.divisor = float(std::clamp(finite(s.divisor), -1e6, 1e6));
+        f.bias = float(std::clamp(finite(s.bias), -1e6, 1e6));
         f.preserveAlpha = s.preserveAlpha;
         f.clamp = s.clamp;
         f.color = colorOf(s.color, s.alpha);

@@ -653,7 +653,10 @@ Value transformSetMatrix(Runtime& rt, NativeCall& c)
     DisplayObject* placed = clip ? rt.host().placement(*clip) : nullptr;
     if (!placed || !c.arg(0).object())
         return {};
-    placed->matrix = matrixOf(rt, c.arg(0).object());
+    const auto m = drawable(matrixOf(rt, c.arg(0).object()));
+    if (!m)
+        return {};
+    placed->matrix = *m;
     clip->transformCached = false;
     clip->transformedByScript = true;
     rt.host().displayChanged();
@@ -707,7 +710,7 @@ Value transformSetColorTransform(Runtime& rt, NativeCall& c)
     DisplayObject* placed = placementOf(rt, c);
     const auto value = colorTransformOf(c.arg(0));
     if (placed && value) {
-        placed->colorTransform = *value;
+        placed->colorTransform = drawable(*value);
         rt.host().displayChanged();
     }
     return {};
@@ -785,6 +788,24 @@ std::optional<ColorTransform> colorTransformOf(const Value& v)
     if (const ColorTransformState* s = nativeOf<ColorTransformState>(v.object()))
         return s->value;
     return std::nullopt;
+}
+
+ColorTransform drawable(ColorTransform cx)
+{
+    auto fit = [](double& v, double limit) { v = std::isnan(v) ? 0 : std::clamp(v, -limit, limit); };
+    for (double* m : {&cx.rm, &cx.gm, &cx.bm, &cx.am})
+        fit(*m, 128);
+    for (double* a : {&cx.ra, &cx.ga, &cx.ba, &cx.aa})
+        fit(*a, 65535);
+    return cx;
+}
+
+std::optional<Matrix> drawable(const Matrix& m)
+{
+    for (const double v : {m.a, m.b, m.c, m.d, m.tx, m.ty})
+        if (!std::isfinite(v))
+            return std::nullopt;
+    return m;
 }
 
 void installGeomBuiltins(Runtime& rt, Object* global)

@@ -35,5 +35,10 @@ QRectF rectangleOf(Runtime& rt, const Value& v);
 Matrix matrixOf(Runtime& rt, Object* o);
 // The transform of a ColorTransform object; none for other values.
 std::optional<ColorTransform> colorTransformOf(const Value& v);
+// A transform scripts gave, fit to draw with: NaN as 0, each number within
+// the range the player's 8.8 fixed point (multipliers) and offsets allow.
+ColorTransform drawable(ColorTransform cx);
+// A script's matrix, unless a number of it is not finite.
+std::optional<Matrix> drawable(const Matrix& m);
 
 } // namespace movie::avm1

@@ -291,7 +291,7 @@ private:
                 return t.mapRect(QRectF(0, 0, object.scrollRect->width() * 20, object.scrollRect->height() * 20));
             QRectF all;
             if (object.sprite->drawing && !object.sprite->drawing->isEmpty())
-                all = t.mapRect(object.sprite->drawing->shape().bounds);
+                all = t.mapRect(object.sprite->drawing->bounds());
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.visible)
                     all |= deviceBounds(child, child.matrix.toTransform() * t, nesting + 1);

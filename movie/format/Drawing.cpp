@@ -1,8 +1,39 @@
 #include "movie/format/Drawing.h"
 
+#include "movie/Limits.h"
 #include "movie/draw/ShapeBuilder.h"
 
+#include <algorithm>
+
 namespace movie {
+
+namespace {
+
+// The exact bounds of a straight or quadratic edge: a curve's extreme
+// points where its tangent turns, not its control point.
+QRectF edgeBounds(QPointF from, QPointF control, QPointF to, bool curved)
+{
+    QRectF r = QRectF(from, to).normalized();
+    if (!curved)
+        return r;
+    auto extreme = [](double p0, double p1, double p2, double& low, double& high) {
+        const double denominator = p0 - 2 * p1 + p2;
+        if (denominator == 0)
+            return;
+        const double t = (p0 - p1) / denominator;
+        if (t <= 0 || t >= 1)
+            return;
+        const double v = (1 - t) * (1 - t) * p0 + 2 * t * (1 - t) * p1 + t * t * p2;
+        low = std::min(low, v);
+        high = std::max(high, v);
+    };
+    double left = r.left(), right = r.right(), top = r.top(), bottom = r.bottom();
+    extreme(from.x(), control.x(), to.x(), left, right);
+    extreme(from.y(), control.y(), to.y(), top, bottom);
+    return {QPointF(left, top), QPointF(right, bottom)};
+}
+
+} // namespace
 
 Drawing::Group& Drawing::current()
 {
@@ -25,10 +56,17 @@ void Drawing::changed()
 
 void Drawing::addEdge(QPoint control, QPoint to, bool curved)
 {
-    if (!filling_ && !line_) {
+    if ((!filling_ && !line_) || edges_ >= limits::kMaxDrawingEdges) {
         pen_ = to;
         return;
     }
+    ++edges_;
+    QRectF area = edgeBounds(pen_, control, to, curved);
+    if (line_) {
+        const double half = line_->width / 2;
+        area.adjust(-half, -half, half, half);
+    }
+    bounds_ = bounds_.isNull() ? area : bounds_.united(area);
     Group& group = current();
     ShapeEdge e;
     e.from = pen_;
@@ -106,6 +144,8 @@ void Drawing::clear()
     filling_ = false;
     line_.reset();
     lineIndex_ = 0;
+    edges_ = 0;
+    bounds_ = QRectF();
     changed();
 }
 
@@ -129,17 +169,7 @@ const ShapeDef& Drawing::shape() const
             builder.addEdge({pen_, pen_, contourStart_, false}, 0, 1, line_ ? lineIndex_ : 0);
         builder.flush(shape);
     }
-    // The bounds take in half of each line's width, as the player's do.
-    QRectF bounds;
-    for (const ShapeLayer& layer : shape.layers) {
-        for (const auto& fill : layer.fills)
-            bounds |= fill.path.boundingRect();
-        for (const auto& stroke : layer.strokes) {
-            const double half = stroke.style.width / 2;
-            bounds |= stroke.path.boundingRect().adjusted(-half, -half, half, half);
-        }
-    }
-    shape.bounds = bounds;
+    shape.bounds = bounds_;
     shape_ = std::move(shape);
     return *shape_;
 }

@@ -12,7 +12,8 @@ namespace movie {
 // beginFill ...), in twips. It is kept as the edges and styles a shape tag
 // would hold and made into a ShapeDef by the same builder, so that it is
 // painted as shapes from the file are: each fill begun starts a new style
-// group, drawn over what came before it.
+// group, drawn over what came before it. A drawing takes at most
+// limits::kMaxDrawingEdges edges; those beyond are left out.
 class Drawing {
 public:
     void moveTo(QPoint to);
@@ -32,6 +33,8 @@ public:
     bool isEmpty() const { return groups_.empty(); }
     // The drawing as a shape; made again after a change.
     const ShapeDef& shape() const;
+    // Its bounds, lines' widths included, kept up to date as it is drawn.
+    QRectF bounds() const { return bounds_; }
     // Changes with every change of the drawing.
     quint64 version() const { return version_; }
 
@@ -47,6 +50,8 @@ private:
     void changed();
 
     std::vector<Group> groups_;
+    int edges_ = 0;
+    QRectF bounds_;
     QPoint pen_;
     QPoint contourStart_;
     bool filling_ = false;
