@@ -9,6 +9,8 @@
 
 #include "tests/support/MovieTestKit.h"
 
+#include "tests/support/ReferenceFrames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -144,49 +146,7 @@ const std::map<QString, Expectation>& expectations()
     return table;
 }
 
-// The frame each picture shows, from the column "frame" of a set's
-// MANIFEST.tsv, whose first line names the columns; a set without one
-// shows first frames.
-std::map<QString, int> manifestFrames(const QDir& set)
-{
-    std::map<QString, int> frames;
-    QFile manifest(set.filePath("MANIFEST.tsv"));
-    if (!manifest.open(QIODevice::ReadOnly | QIODevice::Text))
-        return frames;
-    qsizetype frameColumn = -1;
-    while (!manifest.atEnd()) {
-        const QList<QByteArray> columns = manifest.readLine().trimmed().split('\t');
-        if (columns[0].startsWith('#')) {
-            frameColumn = columns.indexOf("frame");
-            continue;
-        }
-        if (frameColumn > 0 && frameColumn < columns.size())
-            frames[QString::fromUtf8(columns[0])] = columns[frameColumn].toInt();
-    }
-    return frames;
-}
-
-// The pairs of a set: name, path without extension, frame.
-struct Pair {
-    QString name;
-    QString path;
-    int frame = 1;
-};
-std::vector<Pair> pairsOf(const char* set)
-{
-    std::vector<Pair> pairs;
-    const QString root = sharedFile(set);
-    if (root.isEmpty() || !QDir(root).exists())
-        return pairs;
-    const QDir dir(root);
-    const std::map<QString, int> frames = manifestFrames(dir);
-    for (const QString& swf : dir.entryList({"*.swf"}, QDir::Files, QDir::Name)) {
-        const QString name = swf.chopped(4);
-        const auto f = frames.find(name);
-        pairs.push_back({name, dir.filePath(name), f == frames.end() ? 1 : f->second});
-    }
-    return pairs;
-}
+std::vector<ReferencePair> pairsOf(const char* set) { return referencePairs(sharedFile(set)); }
 
 // The picture of a movie at a frame, at the reference's size.
 QImage frameOf(const QString& path, int frame, bool smoothed, const QSize& size)
@@ -224,7 +184,7 @@ private slots:
         QTest::addColumn<int>("frame");
         bool any = false;
         for (const char* set : {"movie-golden", "movie-golden-2"}) {
-            for (const Pair& pair : pairsOf(set)) {
+            for (const ReferencePair& pair : pairsOf(set)) {
                 QTest::addRow("%s", qPrintable(pair.name)) << pair.path << pair.frame;
                 any = true;
             }
@@ -261,8 +221,8 @@ private slots:
         QTest::addColumn<int>("frame");
         QTest::addColumn<bool>("listed");
         const QSet<QString> holding = nameList(holdingListPath());
-        const std::vector<Pair> pairs = pairsOf(kScriptSet);
-        for (const Pair& pair : pairs)
+        const std::vector<ReferencePair> pairs = pairsOf(kScriptSet);
+        for (const ReferencePair& pair : pairs)
             QTest::addRow("%s", qPrintable(pair.name)) << pair.path << pair.frame << holding.contains(pair.name);
         if (pairs.empty())
             QTest::addRow("absent") << QString() << 1 << false;
