@@ -30,28 +30,31 @@ int channelShift(quint32 channel)
 
 } // namespace
 
+namespace {
+
+// Each colour channel of a pixel through `ch`, its alpha kept; opaque and
+// invisible pixels as they are (an invisible one as 0).
+template <class F>
+quint32 perChannel(quint32 pixel, F ch)
+{
+    const quint32 a = pixel >> 24;
+    if (a == 255 || a == 0)
+        return a ? pixel : 0;
+    return a << 24 | ch((pixel >> 16) & 0xFF, a) << 16 | ch((pixel >> 8) & 0xFF, a) << 8 | ch(pixel & 0xFF, a);
+}
+
+} // namespace
+
 QRgb premultiplied(quint32 argb)
 {
-    const quint32 a = argb >> 24;
-    if (a == 255)
-        return argb;
-    if (a == 0)
-        return 0;
-    auto ch = [a](quint32 c) { return (c * a + 127) / 255; };
-    return a << 24 | ch((argb >> 16) & 0xFF) << 16 | ch((argb >> 8) & 0xFF) << 8 | ch(argb & 0xFF);
+    return perChannel(argb, [](quint32 c, quint32 a) { return (c * a + 127) / 255; });
 }
 
 quint32 unpremultiplied(QRgb pixel)
 {
-    const quint32 a = pixel >> 24;
-    if (a == 255)
-        return pixel;
-    if (a == 0)
-        return 0;
     // The player divides by a table of 255 * 256 / alpha, cut to whole numbers.
-    const quint32 factor = 0xFF00u / a;
-    auto ch = [factor](quint32 c) { return std::min<quint32>(255, (c * factor + 127) >> 8); };
-    return a << 24 | ch((pixel >> 16) & 0xFF) << 16 | ch((pixel >> 8) & 0xFF) << 8 | ch(pixel & 0xFF);
+    return perChannel(pixel,
+                      [](quint32 c, quint32 a) { return std::min<quint32>(255, (c * (0xFF00u / a) + 127) >> 8); });
 }
 
 QRgb stored(quint32 argb, bool transparent) { return transparent ? premultiplied(argb) : (argb | 0xFF000000u); }
@@ -246,101 +249,89 @@ bool clipCopy(const QImage& source, const QImage& target, QRect& from, QPoint& t
     return !from.isEmpty();
 }
 
+namespace {
+
+// Each pixel of `source`'s `from` area with the target pixel it lands on
+// at `to`, as far as both pictures reach; the number of pixels it took.
+template <class F>
+int forEachCopied(QImage& target, const QImage& source, QRect from, QPoint to, F f)
+{
+    if (!clipCopy(source, target, from, to))
+        return 0;
+    for (int y = 0; y < from.height(); ++y) {
+        const QRgb* src = line(source, from.y() + y) + from.x();
+        QRgb* dst = line(target, to.y() + y) + to.x();
+        for (int x = 0; x < from.width(); ++x)
+            f(src[x], dst[x]);
+    }
+    return from.width() * from.height();
+}
+
+constexpr int kShifts[] = {16, 8, 0, 24}; // red, green, blue, alpha
+
+} // namespace
+
 void copyChannel(QImage& target, const QImage& source, QRect from, QPoint to, quint32 sourceChannel,
                  quint32 targetChannel, bool transparent)
 {
-    if (!clipCopy(source, target, from, to))
-        return;
     // A source that is not one channel reads as zero.
     const bool single =
         sourceChannel == Red || sourceChannel == Green || sourceChannel == Blue || sourceChannel == Alpha;
     const int in = channelShift(sourceChannel), out = channelShift(targetChannel);
     if (out == 24 && !transparent)
         return;
-    for (int y = 0; y < from.height(); ++y) {
-        const QRgb* src = line(source, from.y() + y) + from.x();
-        QRgb* dst = line(target, to.y() + y) + to.x();
-        for (int x = 0; x < from.width(); ++x) {
-            const quint32 value = single ? (unpremultiplied(src[x]) >> in) & 0xFF : 0;
-            const quint32 c = unpremultiplied(dst[x]);
-            dst[x] = stored((c & ~(0xFFu << out)) | value << out, transparent);
-        }
-    }
+    forEachCopied(target, source, from, to, [&](QRgb src, QRgb& dst) {
+        const quint32 value = single ? (unpremultiplied(src) >> in) & 0xFF : 0;
+        dst = stored((unpremultiplied(dst) & ~(0xFFu << out)) | value << out, transparent);
+    });
 }
 
 void copyPixels(QImage& target, const QImage& source, QRect from, QPoint to, bool blend, bool transparent)
 {
-    if (!clipCopy(source, target, from, to))
-        return;
-    for (int y = 0; y < from.height(); ++y) {
-        const QRgb* src = line(source, from.y() + y) + from.x();
-        QRgb* dst = line(target, to.y() + y) + to.x();
-        for (int x = 0; x < from.width(); ++x) {
-            const QRgb s = src[x];
-            if (blend && transparent) {
-                const quint32 keep = 255 - qAlpha(s);
-                // What shows through is cut down, not rounded.
-                auto ch = [&](int shift) { return (((dst[x] >> shift) & 0xFF) * keep) / 255 + ((s >> shift) & 0xFF); };
-                dst[x] = std::min<quint32>(255, ch(24)) << 24 | std::min<quint32>(255, ch(16)) << 16
-                    | std::min<quint32>(255, ch(8)) << 8 | std::min<quint32>(255, ch(0));
-            } else if (transparent) {
-                dst[x] = s;
-            } else {
-                // An opaque picture takes the colours, as seen over black.
-                dst[x] = 0xFF000000u | (s & 0xFFFFFF);
-            }
+    forEachCopied(target, source, from, to, [&](QRgb s, QRgb& dst) {
+        if (blend && transparent) {
+            const quint32 keep = 255 - qAlpha(s);
+            // What shows through is cut down, not rounded.
+            auto ch = [&](int shift) {
+                return std::min<quint32>(255, (((dst >> shift) & 0xFF) * keep) / 255 + ((s >> shift) & 0xFF));
+            };
+            dst = ch(24) << 24 | ch(16) << 16 | ch(8) << 8 | ch(0);
+        } else {
+            // An opaque picture takes the colours, as seen over black.
+            dst = transparent ? s : 0xFF000000u | (s & 0xFFFFFF);
         }
-    }
+    });
 }
 
 void merge(QImage& target, const QImage& source, QRect from, QPoint to, const std::array<int, 4>& multipliers,
            bool transparent)
 {
-    if (!clipCopy(source, target, from, to))
-        return;
-    const int shifts[] = {16, 8, 0, 24};
-    for (int y = 0; y < from.height(); ++y) {
-        const QRgb* src = line(source, from.y() + y) + from.x();
-        QRgb* dst = line(target, to.y() + y) + to.x();
-        for (int x = 0; x < from.width(); ++x) {
-            const quint32 s = unpremultiplied(src[x]), d = unpremultiplied(dst[x]);
-            quint32 out = 0;
-            for (int i = 0; i < 4; ++i) {
-                const int m = std::clamp(multipliers[size_t(i)], 0, 256);
-                const quint32 sv = (s >> shifts[i]) & 0xFF, dv = (d >> shifts[i]) & 0xFF;
-                out |= ((sv * quint32(m) + dv * quint32(256 - m)) / 256) << shifts[i];
-            }
-            dst[x] = stored(out, transparent);
+    forEachCopied(target, source, from, to, [&](QRgb src, QRgb& dst) {
+        const quint32 s = unpremultiplied(src), d = unpremultiplied(dst);
+        quint32 out = 0;
+        for (size_t i = 0; i < 4; ++i) {
+            const auto m = quint32(std::clamp(multipliers[i], 0, 256));
+            const quint32 sv = (s >> kShifts[i]) & 0xFF, dv = (d >> kShifts[i]) & 0xFF;
+            out |= ((sv * m + dv * (256 - m)) / 256) << kShifts[i];
         }
-    }
+        dst = stored(out, transparent);
+    });
 }
 
 void paletteMap(QImage& target, const QImage& source, QRect from, QPoint to,
                 const std::array<std::vector<quint32>, 4>& tables, bool transparent)
 {
-    if (!clipCopy(source, target, from, to))
-        return;
-    const int shifts[] = {16, 8, 0, 24};
-    for (int y = 0; y < from.height(); ++y) {
-        const QRgb* src = line(source, from.y() + y) + from.x();
-        QRgb* dst = line(target, to.y() + y) + to.x();
-        for (int x = 0; x < from.width(); ++x) {
-            const quint32 s = unpremultiplied(src[x]);
-            quint32 out = 0;
-            bool any = false;
-            for (int i = 0; i < 4; ++i) {
-                const auto& table = tables[size_t(i)];
-                const quint32 v = (s >> shifts[i]) & 0xFF;
-                if (table.size() == 256) {
-                    out += table[v];
-                    any = true;
-                } else {
-                    out += v << shifts[i];
-                }
-            }
-            dst[x] = stored(any ? out : s, transparent);
+    forEachCopied(target, source, from, to, [&](QRgb src, QRgb& dst) {
+        const quint32 s = unpremultiplied(src);
+        quint32 out = 0;
+        bool any = false;
+        for (size_t i = 0; i < 4; ++i) {
+            const quint32 v = (s >> kShifts[i]) & 0xFF;
+            any |= tables[i].size() == 256;
+            out += tables[i].size() == 256 ? tables[i][v] : v << kShifts[i];
         }
-    }
+        dst = stored(any ? out : s, transparent);
+    });
 }
 
 bool floodFill(QImage& image, QPoint at, quint32 argb, bool transparent)
@@ -391,8 +382,6 @@ void scroll(QImage& image, int dx, int dy)
 int threshold(QImage& target, const QImage& source, QRect from, QPoint to, const QString& test, quint32 value,
               quint32 color, quint32 mask, bool copySource)
 {
-    if (!clipCopy(source, target, from, to))
-        return 0;
     const quint32 limit = value & mask;
     auto passes = [&](quint32 v) {
         if (test == QLatin1String("=="))
@@ -407,22 +396,18 @@ int threshold(QImage& target, const QImage& source, QRect from, QPoint to, const
             return v >= limit;
         return v < limit;
     };
-    // The colour is kept premultiplied, whatever the target.
-    int count = 0;
+    // The colour is kept premultiplied, whatever the target; the kept
+    // (premultiplied) pixel is tested, as the player does.
     const QRgb fillValue = premultiplied(color);
-    for (int y = 0; y < from.height(); ++y) {
-        const QRgb* src = line(source, from.y() + y) + from.x();
-        QRgb* dst = line(target, to.y() + y) + to.x();
-        for (int x = 0; x < from.width(); ++x) {
-            // The kept (premultiplied) pixel is tested, as the player does.
-            if (passes(src[x] & mask)) {
-                dst[x] = fillValue;
-                ++count;
-            } else if (copySource) {
-                dst[x] = src[x];
-            }
+    int count = 0;
+    forEachCopied(target, source, from, to, [&](QRgb src, QRgb& dst) {
+        if (passes(src & mask)) {
+            dst = fillValue;
+            ++count;
+        } else if (copySource) {
+            dst = src;
         }
-    }
+    });
     return count;
 }
 

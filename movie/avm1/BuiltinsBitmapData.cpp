@@ -142,15 +142,21 @@ int sourceArg(const Value& v, BitmapPixels*& out)
     return 0;
 }
 
-// The source, rectangle and point most copying methods begin with; 0 when
-// they can be used (an unusable point counts as the origin).
+// What the copying methods begin with: this picture (`target`), then the
+// source, rectangle and point of their first arguments (an unusable point
+// counts as the origin). 0 when they can run, else their answer.
 struct CopyArgs {
+    BitmapPixels* target = nullptr;
     BitmapPixels* source = nullptr;
+    QImage sourceImage; // a copy: the source may be the target itself
     QRect from;
     QPoint to;
 };
-int copyArgs(Runtime& rt, NativeCall& c, CopyArgs& out)
+int copyArgs(Runtime& rt, NativeCall& c, int minArgs, CopyArgs& out)
 {
+    out.target = self(c);
+    if (!out.target || c.count() < minArgs)
+        return -1;
     if (const int code = sourceArg(c.arg(0), out.source))
         return code;
     const auto rect = rectArg(rt, c.arg(1));
@@ -158,8 +164,19 @@ int copyArgs(Runtime& rt, NativeCall& c, CopyArgs& out)
         return -4;
     out.from = *rect;
     out.to = pointArg(rt, c.arg(2)).value_or(QPoint());
-    charge(rt, out.from & out.source->image().rect());
+    out.sourceImage = out.source->image();
+    charge(rt, out.from & out.sourceImage.rect());
     return 0;
+}
+
+// A copying method: `Body` runs once its first arguments are read.
+template <Value (*Body)(Runtime&, NativeCall&, CopyArgs&), int MinArgs>
+Value copying(Runtime& rt, NativeCall& c)
+{
+    CopyArgs a;
+    if (const int code = copyArgs(rt, c, MinArgs, a))
+        return Value(code);
+    return Body(rt, c, a);
 }
 
 // --- Construction and properties
@@ -216,7 +233,8 @@ Value bitmapRectangle(Runtime& rt, NativeCall& c)
 
 // --- Pixels
 
-Value bitmapGetPixel(Runtime& rt, NativeCall& c)
+// getPixel and getPixel32: the colour alone, or with its alpha.
+Value getPixel(Runtime& rt, NativeCall& c, quint32 mask)
 {
     const BitmapPixels* p = self(c);
     if (!p || c.count() < 2)
@@ -224,19 +242,11 @@ Value bitmapGetPixel(Runtime& rt, NativeCall& c)
     const QPoint at(coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
     if (!p->image().rect().contains(at))
         return Value(0);
-    return Value(double(pixels::read(p->image().pixel(at), p->transparent()) & 0xFFFFFF));
+    return Value(double(qint32(pixels::read(p->image().pixel(at), p->transparent()) & mask)));
 }
 
-Value bitmapGetPixel32(Runtime& rt, NativeCall& c)
-{
-    const BitmapPixels* p = self(c);
-    if (!p || c.count() < 2)
-        return Value(-1);
-    const QPoint at(coordinate(rt, c.arg(0)), coordinate(rt, c.arg(1)));
-    if (!p->image().rect().contains(at))
-        return Value(0);
-    return Value(double(qint32(pixels::read(p->image().pixel(at), p->transparent()))));
-}
+Value bitmapGetPixel(Runtime& rt, NativeCall& c) { return getPixel(rt, c, 0xFFFFFF); }
+Value bitmapGetPixel32(Runtime& rt, NativeCall& c) { return getPixel(rt, c, 0xFFFFFFFFu); }
 
 Value setPixel(Runtime& rt, NativeCall& c, bool withAlpha)
 {
@@ -344,31 +354,20 @@ bool validChannel(quint32 channel)
     return channel == pixels::Red || channel == pixels::Green || channel == pixels::Blue || channel == pixels::Alpha;
 }
 
-Value bitmapCopyChannel(Runtime& rt, NativeCall& c)
+Value bitmapCopyChannel(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 5)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
+    BitmapPixels* p = a.target;
     const quint32 from = color(rt, c.arg(3)), to = color(rt, c.arg(4));
     if (validChannel(to)) {
-        const QImage source = a.source->image(); // the same picture may be both
-        pixels::copyChannel(p->edit(), source, a.from, a.to, from, to, p->transparent());
+        pixels::copyChannel(p->edit(), a.sourceImage, a.from, a.to, from, to, p->transparent());
     }
     return Value(-1);
 }
 
-Value bitmapCopyPixels(Runtime& rt, NativeCall& c)
+Value bitmapCopyPixels(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 3)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
-    QImage source = a.source->image();
+    BitmapPixels* p = a.target;
+    QImage source = a.sourceImage;
     // An alpha picture's alpha, from its point on, scales the source's.
     if (const std::shared_ptr<BitmapPixels> alpha = bitmapPixelsOf(c.arg(3)); alpha && !alpha->disposed()) {
         const QPoint alphaAt = pointArg(rt, c.arg(4)).value_or(QPoint());
@@ -390,29 +389,18 @@ Value bitmapCopyPixels(Runtime& rt, NativeCall& c)
     return Value(-1);
 }
 
-Value bitmapMerge(Runtime& rt, NativeCall& c)
+Value bitmapMerge(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 7)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
+    BitmapPixels* p = a.target;
     const std::array<int, 4> multipliers{integer(rt, c.arg(3)), integer(rt, c.arg(4)), integer(rt, c.arg(5)),
                                          integer(rt, c.arg(6))};
-    const QImage source = a.source->image();
-    pixels::merge(p->edit(), source, a.from, a.to, multipliers, p->transparent());
+    pixels::merge(p->edit(), a.sourceImage, a.from, a.to, multipliers, p->transparent());
     return Value(-1);
 }
 
-Value bitmapPaletteMap(Runtime& rt, NativeCall& c)
+Value bitmapPaletteMap(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 3)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
+    BitmapPixels* p = a.target;
     std::array<std::vector<quint32>, 4> tables;
     for (size_t i = 0; i < 4; ++i)
         if (Object* list = c.arg(qsizetype(i) + 3).object()) {
@@ -420,43 +408,31 @@ Value bitmapPaletteMap(Runtime& rt, NativeCall& c)
                 tables[i].push_back(color(rt, v));
             tables[i].resize(256, 0);
         }
-    const QImage source = a.source->image();
-    pixels::paletteMap(p->edit(), source, a.from, a.to, tables, p->transparent());
+    pixels::paletteMap(p->edit(), a.sourceImage, a.from, a.to, tables, p->transparent());
     return Value(-1);
 }
 
-Value bitmapThreshold(Runtime& rt, NativeCall& c)
+Value bitmapThreshold(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 5)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
+    BitmapPixels* p = a.target;
     const QString test = rt.toString(c.arg(3));
     const quint32 value = color(rt, c.arg(4));
     const quint32 fill = c.count() > 5 ? color(rt, c.arg(5)) : 0;
     const quint32 mask = c.count() > 6 ? color(rt, c.arg(6)) : 0xFFFFFFFFu;
     const bool copySource = c.count() > 7 && rt.toBoolean(c.arg(7));
-    const QImage source = a.source->image();
-    return Value(pixels::threshold(p->edit(), source, a.from, a.to, test, value, fill, mask, copySource));
+    return Value(pixels::threshold(p->edit(), a.sourceImage, a.from, a.to, test, value, fill, mask, copySource));
 }
 
-Value bitmapPixelDissolve(Runtime& rt, NativeCall& c)
+Value bitmapPixelDissolve(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 3)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
+    BitmapPixels* p = a.target;
     const int seed = integer(rt, c.arg(3));
     const int count = std::max(0, integer(rt, c.arg(4)));
     charge(rt, QRect(0, 0, std::min(count, a.from.width() * a.from.height()), 1));
     const quint32 fill = color(rt, c.arg(5));
     const bool same = a.source == p;
-    const QImage source = a.source->image();
-    return Value(pixels::pixelDissolve(p->edit(), source, a.from, a.to, seed, count, fill, same, p->transparent()));
+    return Value(
+        pixels::pixelDissolve(p->edit(), a.sourceImage, a.from, a.to, seed, count, fill, same, p->transparent()));
 }
 
 Value bitmapGetColorBoundsRect(Runtime& rt, NativeCall& c)
@@ -616,19 +592,14 @@ Value bitmapDraw(Runtime& rt, NativeCall& c)
     return Value(-1);
 }
 
-Value bitmapApplyFilter(Runtime& rt, NativeCall& c)
+Value bitmapApplyFilter(Runtime& rt, NativeCall& c, CopyArgs& a)
 {
-    BitmapPixels* p = self(c);
-    CopyArgs a;
-    if (!p || c.count() < 4)
-        return Value(-1);
-    if (const int code = copyArgs(rt, c, a))
-        return Value(code);
+    BitmapPixels* p = a.target;
     const auto filter = filterOf(c.arg(3));
     if (!filter)
         return Value(-5);
     // The source area, filtered with room around it, laid at the point.
-    const QImage source = a.source->image();
+    const QImage& source = a.sourceImage;
     const QRect from = a.from & source.rect();
     const QMargins reach = rt.host().filterReach({*filter});
     QImage work(from.size().grownBy(reach), QImage::Format_ARGB32_Premultiplied);
@@ -708,12 +679,12 @@ void installBitmapDataBuiltins(Runtime& rt, Object* global)
     for (const char* name : {"width", "height", "rectangle", "transparent"})
         proto->properties.find(rt.key(QString::fromLatin1(name)))->attributes &= quint8(~DontEnum);
     defineMethods(rt, proto,
-                  {{"applyFilter", bitmapApplyFilter},
+                  {{"applyFilter", copying<bitmapApplyFilter, 4>},
                    {"clone", bitmapClone},
                    {"colorTransform", bitmapColorTransform},
                    {"compare", bitmapCompare},
-                   {"copyChannel", bitmapCopyChannel},
-                   {"copyPixels", bitmapCopyPixels},
+                   {"copyChannel", copying<bitmapCopyChannel, 5>},
+                   {"copyPixels", copying<bitmapCopyPixels, 3>},
                    {"dispose", bitmapDispose},
                    {"draw", bitmapDraw},
                    {"fillRect", bitmapFillRect},
@@ -723,15 +694,15 @@ void installBitmapDataBuiltins(Runtime& rt, Object* global)
                    {"getPixel", bitmapGetPixel},
                    {"getPixel32", bitmapGetPixel32},
                    {"hitTest", bitmapHitTest},
-                   {"merge", bitmapMerge},
+                   {"merge", copying<bitmapMerge, 7>},
                    {"noise", bitmapNoise},
-                   {"paletteMap", bitmapPaletteMap},
+                   {"paletteMap", copying<bitmapPaletteMap, 3>},
                    {"perlinNoise", bitmapPerlinNoise},
-                   {"pixelDissolve", bitmapPixelDissolve},
+                   {"pixelDissolve", copying<bitmapPixelDissolve, 3>},
                    {"scroll", bitmapScroll},
                    {"setPixel", bitmapSetPixel},
                    {"setPixel32", bitmapSetPixel32},
-                   {"threshold", bitmapThreshold}});
+                   {"threshold", copying<bitmapThreshold, 5>}});
     defineMethods(rt, cls, {{"loadBitmap", bitmapLoadBitmap}});
     for (const auto& [name, value] :
          {std::pair{"RED_CHANNEL", 1}, {"GREEN_CHANNEL", 2}, {"BLUE_CHANNEL", 4}, {"ALPHA_CHANNEL", 8}})

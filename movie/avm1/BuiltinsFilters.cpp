@@ -163,22 +163,17 @@ void writeColors(Runtime& rt, FilterState& s, const Value& v)
     s.alphas.resize(s.colors.size(), 1);
     s.ratios.resize(s.colors.size(), 0);
 }
-void writeAlphas(Runtime& rt, FilterState& s, const Value& v)
+// An array of numbers as long as the colours, within low..high.
+std::vector<double> fitted(Runtime& rt, const Value& v, size_t count, double fallback, double low, double high)
 {
     std::vector<double> given = numbers(rt, v);
-    given.resize(s.colors.size(), 1);
-    for (double& a : given)
-        a = std::isnan(a) ? 0 : std::clamp(a, 0.0, 1.0);
-    s.alphas = given;
+    given.resize(count, fallback);
+    for (double& n : given)
+        n = std::isnan(n) ? 0 : std::clamp(n, low, high);
+    return given;
 }
-void writeRatios(Runtime& rt, FilterState& s, const Value& v)
-{
-    std::vector<double> given = numbers(rt, v);
-    given.resize(s.colors.size(), 0);
-    for (double& r : given)
-        r = std::isnan(r) ? 0 : std::clamp(r, 0.0, 255.0);
-    s.ratios = given;
-}
+void writeAlphas(Runtime& rt, FilterState& s, const Value& v) { s.alphas = fitted(rt, v, s.colors.size(), 1, 0, 1); }
+void writeRatios(Runtime& rt, FilterState& s, const Value& v) { s.ratios = fitted(rt, v, s.colors.size(), 0, 0, 255); }
 
 // A colour matrix has 20 numbers; a convolution matrixX * matrixY.
 void writeColorMatrix(Runtime& rt, FilterState& s, const Value& v)

@@ -346,23 +346,25 @@ Value rectOffsetPoint(Runtime& rt, NativeCall& c)
 double least(double a, double b) { return std::isnan(a) || std::isnan(b) ? std::nan("") : std::min(a, b); }
 double most(double a, double b) { return std::isnan(a) || std::isnan(b) ? std::nan("") : std::max(a, b); }
 
-Value rectIntersection(Runtime& rt, NativeCall& c)
+// Where this rectangle and the argument overlap; none when they do not
+// (or a number is NaN).
+std::optional<Box> overlap(Runtime& rt, NativeCall& c)
 {
     const Box a = boxOf(rt, c.thisValue), b = boxOf(rt, c.arg(0));
     const double left = most(a.x, b.x), top = most(a.y, b.y);
     const double right = least(a.x + a.w, b.x + b.w), bottom = least(a.y + a.h, b.y + b.h);
     if (!(right > left && bottom > top))
-        return newRectangle(rt, QRectF());
-    return newRectangle(rt, Value(left), Value(top), Value(right - left), Value(bottom - top));
+        return std::nullopt;
+    return Box{left, top, right - left, bottom - top};
 }
 
-Value rectIntersects(Runtime& rt, NativeCall& c)
+Value rectIntersection(Runtime& rt, NativeCall& c)
 {
-    const Box a = boxOf(rt, c.thisValue), b = boxOf(rt, c.arg(0));
-    const double left = most(a.x, b.x), top = most(a.y, b.y);
-    const double right = least(a.x + a.w, b.x + b.w), bottom = least(a.y + a.h, b.y + b.h);
-    return Value(right > left && bottom > top);
+    const auto o = overlap(rt, c);
+    return o ? newRectangle(rt, Value(o->x), Value(o->y), Value(o->w), Value(o->h)) : newRectangle(rt, QRectF());
 }
+
+Value rectIntersects(Runtime& rt, NativeCall& c) { return Value(overlap(rt, c).has_value()); }
 
 Value rectUnion(Runtime& rt, NativeCall& c)
 {
