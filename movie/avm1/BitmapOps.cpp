@@ -177,6 +177,7 @@ void perlinNoise(QImage& image, double baseX, double baseY, int octaves, double 
     // Each channel has noise of its own, from seeds that follow the given one.
     std::vector<Perlin> noises;
     const int count = gray ? 1 + ((channels & Alpha) ? 1 : 0) : 4;
+    noises.reserve(size_t(count));
     for (int i = 0; i < count; ++i)
         noises.emplace_back(seed + i);
     const double w = image.width(), h = image.height();

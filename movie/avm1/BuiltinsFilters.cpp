@@ -84,7 +84,7 @@ Value getField(Runtime&, NativeCall& c)
 template <Write W>
 Value setField(Runtime& rt, NativeCall& c)
 {
-    if (FilterState* s = nativeOf<FilterState>(c.self))
+    if (auto* s = nativeOf<FilterState>(c.self))
         W(rt, *s, c.arg(0));
     return {};
 }

@@ -755,16 +755,17 @@ Value newRectangle(Runtime& rt, const QRectF& r)
     return newRectangle(rt, Value(r.x()), Value(r.y()), Value(r.width()), Value(r.height()));
 }
 
-Value newMatrix(Runtime& rt, const Matrix& m)
+Value newMatrix(Runtime& rt, const Matrix& twips)
 {
-    return construct(rt, "Matrix",
-                     {Value(m.a), Value(m.b), Value(m.c), Value(m.d), Value(m.tx / 20), Value(m.ty / 20)});
+    return construct(
+        rt, "Matrix",
+        {Value(twips.a), Value(twips.b), Value(twips.c), Value(twips.d), Value(twips.tx / 20), Value(twips.ty / 20)});
 }
 
 Value newColorTransform(Runtime& rt, const ColorTransform& value)
 {
-    const Value made = construct(rt, "ColorTransform", {});
-    if (ColorTransformState* s = nativeOf<ColorTransformState>(made.object()))
+    Value made = construct(rt, "ColorTransform", {});
+    if (auto* s = nativeOf<ColorTransformState>(made.object()))
         s->value = value;
     return made;
 }
