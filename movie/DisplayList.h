@@ -1,10 +1,13 @@
 #pragma once
 
 #include "movie/Limits.h"
+#include "movie/format/BitmapPixels.h"
+#include "movie/format/Drawing.h"
 #include "movie/format/Movie.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace movie {
 
@@ -26,6 +29,11 @@ struct DisplayObject {
     std::shared_ptr<const FilterList> filters; // null or empty: none
     bool cacheAsBitmap = false;
     QColor background; // invalid: none
+    // Scripts: the window of a sprite's content it shows (pixels, from
+    // the content's origin), and a picture attached in place of a character.
+    std::optional<QRectF> scrollRect;
+    std::shared_ptr<const BitmapPixels> bitmap;
+    bool smoothing = false;
     std::shared_ptr<SpriteInstance> sprite;
     QString name; // the instance name scripts know it by
 };
@@ -61,6 +69,8 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     // or read, so that scripts get back what they set.
     bool transformCached = false;
     qint8 focusRect = 0; // _focusrect: unset (0), on (1), off (-1)
+    // What its scripts drew (null for nothing), below its children.
+    std::shared_ptr<Drawing> drawing;
     double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
     SoundTransform sound;
     // setMask: the clip that masks this one, and the clip this one masks

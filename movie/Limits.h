@@ -26,6 +26,7 @@ constexpr qint64 kMaxPathElements = qint64(1) << 21;
 // masks within masks, a clipped picture fill) are worked out exactly: the
 // cost grows with their square. Larger ones are worked out roughly.
 constexpr int kMaxExactPathElements = 1 << 12;
+constexpr int kMaxDrawingEdges = 200000;              // edges a clip's scripts may draw into it
 // Pictures: a side, and the pixels of all pictures of a movie (a title of
 // 1024 x 1024 with a few large photos fits).
 constexpr int kMaxBitmapSide = 8192;
@@ -34,6 +35,8 @@ constexpr qint64 kMaxBitmapPixelsTotal = 64 * 1024 * 1024;
 // the memory the decoder may take besides the picture itself.
 constexpr int kMaxJpegScans = 100;
 constexpr long kMaxJpegDecoderBytes = 256L * 1024 * 1024;
+// The pictures scripts make (BitmapData) count against this limit too,
+// all of one movie's live ones together.
 // Filters: how many one object may have, a blur in stage pixels (as the
 // authoring tools allow), box blurs in a row, a convolution kernel's side,
 // and how far a filter may reach on the device, in pixels.

@@ -3,12 +3,16 @@
 // folders (by default the shared corpus and both sets of reference frames)
 // or files, at the stage's size and at the title's 265 x 65, and prints
 // the time per frame. Movies that place objects with filters are marked.
+// For the set of frames that scripts draw it also times the making of each
+// pair's reference frame: the movie started, its scripts run up to that
+// frame, and the frame drawn.
 //
 // bench_movie [DIR_OR_MOVIE.swf...]
 
 #include "movie/MovieError.h"
 #include "movie/play/MoviePlayer.h"
 #include "movie/writer/SwfWriter.h"
+#include "tests/support/ReferenceFrames.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -202,6 +206,28 @@ void bench(const QString& path, int frames, const QByteArray& written = {}, cons
     }
 }
 
+// Times the making of a reference frame, from the movie read to the frame
+// drawn at the stage's size, mean of `runs`.
+void benchReferenceFrame(const ReferencePair& pair, int runs)
+{
+    try {
+        const std::shared_ptr<const movie::Movie> movie = movie::Movie::load(pair.path + ".swf");
+        double total = 0;
+        for (int run = 0; run < runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            movie::MoviePlayer player(movie);
+            for (int f = 1; f < pair.frame; ++f)
+                player.step();
+            const QImage frame = player.renderImage(player.movie().stageSizePixels().boundedTo(QSize(2048, 2048)));
+            total += timer.nsecsElapsed() / 1e6;
+        }
+        std::printf("%-50s frame %-3d %8.3f ms\n", qPrintable(pair.name), pair.frame, total / runs);
+    } catch (const movie::MovieError& e) {
+        std::printf("%-50s refused: %s\n", qPrintable(pair.name), qPrintable(e.text()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -212,7 +238,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QStringList inputs = app.arguments().mid(1);
     if (inputs.isEmpty())
-        for (const char* set : {"swf-corpus", "movie-golden", "movie-golden-2"})
+        for (const char* set : {"swf-corpus", "movie-golden", "movie-golden-2", "movie-golden-3"})
             inputs << QStringLiteral(SKINEDIT_SHARED_DIR "/") + QLatin1String(set);
     constexpr int kFrames = 100;
 
@@ -226,6 +252,11 @@ int main(int argc, char** argv)
         }
         for (const QString& name : QDir(input).entryList({"*.swf"}, QDir::Files, QDir::Name))
             bench(QDir(input).filePath(name), kFrames);
+    }
+    if (app.arguments().size() == 1) {
+        std::printf("\nreference frames that scripts draw: movie read, scripts run to the frame, frame drawn\n");
+        for (const ReferencePair& pair : referencePairs(QStringLiteral(SKINEDIT_SHARED_DIR "/movie-golden-3")))
+            benchReferenceFrame(pair, 20);
     }
     return 0;
 }

@@ -16,10 +16,18 @@ struct MethodSpec {
 void defineMethods(Runtime& rt, Object* on, std::initializer_list<MethodSpec> methods);
 // A built-in constant: hidden, fixed and read-only.
 void defineConstant(Runtime& rt, Object* on, const char* name, const Value& value);
-// A built-in property read and written through functions (read-only
-// without a setter), hidden and fixed.
-void defineAccessor(Runtime& rt, Object* on, const char* name, NativeFunction getter, NativeFunction setter = nullptr,
-                    quint8 minVersion = 0);
+// Built-in properties read and written through native functions (a null
+// setter makes one read-only), hidden from for..in.
+struct AccessorSpec {
+    const char* name;
+    NativeFunction get;
+    NativeFunction set = nullptr;
+    quint8 minVersion = 0;
+};
+void defineAccessors(Runtime& rt, Object* on, std::initializer_list<AccessorSpec> accessors);
+// The package object flash.NAME (flash.geom, ...), made with `flash` on
+// first need; files of version 8 and later see them.
+Object* flashPackage(Runtime& rt, Object* global, const char* name);
 
 void installObjectBuiltins(Runtime& rt, Object* global); // Object, Function, global functions
 void installArrayBuiltins(Runtime& rt, Object* global);  // Array
@@ -42,9 +50,12 @@ void initializeBroadcaster(Runtime& rt, Object* o, bool listensToItself = false)
 // Calls `message` on every listener of broadcaster `o`, with `args`.
 void broadcast(Runtime& rt, Object* o, const QString& message, std::span<const Value> args = {});
 
-// The bounds of what a clip draws, in its own coordinates (twips); null
-// when it draws nothing.
-QRectF clipContentBounds(const SpriteInstance& clip);
+// flash.geom, flash.filters, flash.display.BitmapData, and the drawing API
+// and display settings of clips.
+void installGeomBuiltins(Runtime& rt, Object* global);
+void installFilterBuiltins(Runtime& rt, Object* global);
+void installBitmapDataBuiltins(Runtime& rt, Object* global);
+void installDrawingBuiltins(Runtime& rt, Object* global);
 
 // The array elements 0..length-1 of an object, as `apply` and `concat` read them.
 std::vector<Value> arrayElements(Runtime& rt, Object* array);

@@ -336,14 +336,6 @@ void installClipBuiltins(Runtime& rt, Object* global)
                    {"getInstanceAtDepth", clipGetInstanceAtDepth, 7},
                    {"getSWFVersion", clipGetSwfVersion},
                    {"createEmptyMovieClip", clipCreateEmptyMovieClip, 6},
-                   {"beginFill", clipInert, 6},
-                   {"beginGradientFill", clipInert, 6},
-                   {"moveTo", clipInert, 6},
-                   {"lineTo", clipInert, 6},
-                   {"curveTo", clipInert, 6},
-                   {"lineStyle", clipInert, 6},
-                   {"endFill", clipInert, 6},
-                   {"clear", clipInert, 6},
                    {"createTextField", clipInert}});
     rt.define(global, QStringLiteral("MovieClip"), Value(movieClip), DontEnum);
 

@@ -2,6 +2,7 @@
 // root, hit tests, masks set by scripts; and Button, the class of placed
 // buttons.
 
+#include "movie/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/avm1/Builtins.h"
 
@@ -40,7 +41,7 @@ Value clipBounds(Runtime& rt, NativeCall& c)
         if (!space)
             return {};
     }
-    QRectF b = clipContentBounds(*clip);
+    QRectF b = spriteBounds(*clip, placementOf(*clip));
     double xMin = kNoBounds, xMax = kNoBounds, yMin = kNoBounds, yMax = kNoBounds;
     const bool own = space == clip;
     if (!b.isNull() || !own) {
@@ -92,7 +93,7 @@ Value clipGlobalToLocal(Runtime& rt, NativeCall& c) { return convertPoint(rt, c,
 // A clip's bounds in its root's coordinates (twips); null when it draws nothing.
 QRectF rootBounds(const SpriteInstance& clip)
 {
-    const QRectF b = clipContentBounds(clip);
+    const QRectF b = spriteBounds(clip, placementOf(clip));
     return b.isNull() ? b : transformToRoot(clip).mapRect(b);
 }
 

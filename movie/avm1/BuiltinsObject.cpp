@@ -23,15 +23,34 @@ void defineConstant(Runtime& rt, Object* on, const char* name, const Value& valu
     rt.define(on, QString::fromLatin1(name), value, DontEnum | DontDelete | ReadOnly);
 }
 
-void defineAccessor(Runtime& rt, Object* on, const char* name, NativeFunction getter, NativeFunction setter,
-                    quint8 minVersion)
+void defineAccessors(Runtime& rt, Object* on, std::initializer_list<AccessorSpec> accessors)
 {
-    const QString n = QString::fromLatin1(name);
-    rt.define(on, n, Value(), DontEnum | DontDelete);
-    Property* p = on->properties.find(rt.key(n));
-    p->getter = rt.newFunction(getter);
-    p->setter = setter ? rt.newFunction(setter) : nullptr;
-    p->minVersion = minVersion;
+    for (const AccessorSpec& a : accessors) {
+        const QString name = QString::fromLatin1(a.name);
+        rt.define(on, name, Value(), DontEnum | DontDelete);
+        Property* p = on->properties.find(rt.key(name));
+        p->getter = rt.newFunction(a.get);
+        p->setter = a.set ? rt.newFunction(a.set) : nullptr;
+        p->minVersion = a.minVersion;
+    }
+}
+
+Object* flashPackage(Runtime& rt, Object* global, const char* name)
+{
+    const QString flashName = QStringLiteral("flash");
+    Property* flash = global->properties.find(rt.key(flashName));
+    if (!flash || !flash->value.object()) {
+        rt.define(global, flashName, Value(rt.newObject()), DontEnum);
+        flash = global->properties.find(rt.key(flashName));
+        flash->minVersion = 8;
+    }
+    Object* root = flash->value.object();
+    const QString packageName = QString::fromLatin1(name);
+    if (Object* existing = rt.get(root, packageName).object())
+        return existing;
+    Object* package = rt.newObject();
+    rt.define(root, packageName, Value(package), DontEnum);
+    return package;
 }
 
 qint64 arrayLength(Runtime& rt, Object* array)
@@ -346,6 +365,10 @@ void Runtime::installBuiltins()
     installBroadcasterBuiltins(*this, global_);
     installClipGeometryBuiltins(*this, global_);
     installSystemBuiltins(*this, global_);
+    installGeomBuiltins(*this, global_);
+    installFilterBuiltins(*this, global_);
+    installBitmapDataBuiltins(*this, global_);
+    installDrawingBuiltins(*this, global_);
 }
 
 } // namespace movie::avm1

@@ -1,6 +1,7 @@
 // The display properties of clips: _x, _alpha, _name and the rest, read
 // and written by GetProperty/SetProperty and by member access.
 
+#include "movie/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
@@ -60,37 +61,6 @@ double toTwips(double pixels)
     return std::clamp(t, -2147483648.0, 2147483647.0);
 }
 
-QRectF bounds(const DisplayObject& object, int nesting);
-
-// The bounds of a sprite's content in its own coordinates, in twips.
-QRectF contentBounds(const SpriteInstance& clip, int nesting)
-{
-    QRectF all;
-    if (nesting > limits::kMaxNesting)
-        return all;
-    for (const auto& [depth, child] : clip.objects) {
-        const QRectF b = bounds(child, nesting + 1);
-        if (!b.isNull())
-            all = all.isNull() ? b : all.united(b);
-    }
-    return all;
-}
-
-// An object's bounds in its parent's coordinates.
-QRectF bounds(const DisplayObject& object, int nesting)
-{
-    QRectF local;
-    if (object.sprite)
-        local = contentBounds(*object.sprite, nesting);
-    else if (object.character && object.character->kind == Character::Kind::Shape && object.character->shape)
-        local = object.character->shape->bounds;
-    else if (object.character && object.character->kind == Character::Kind::Morph && object.character->morph)
-        local = object.character->morph->at(0)->bounds; // the player keeps a morph's first bounds
-    if (local.isNull())
-        return local;
-    return object.matrix.toTransform().mapRect(local);
-}
-
 void cacheTransform(SpriteInstance& clip, const Matrix& m)
 {
     if (clip.transformCached)
@@ -118,7 +88,6 @@ void applyTransform(SpriteInstance& clip, Matrix& m)
 
 } // namespace
 
-QRectF clipContentBounds(const SpriteInstance& clip) { return contentBounds(clip, 0); }
 
 int Runtime::propertyIndex(const QString& name)
 {
@@ -177,7 +146,7 @@ Value Runtime::getProperty(SpriteInstance& clip, int index)
         return Value(object.visible);
     case Width:
     case Height: {
-        QRectF b = contentBounds(clip, 0);
+        QRectF b = spriteBounds(clip, placed);
         if (b.isNull())
             return Value(0);
         b = object.matrix.toTransform().mapRect(b);
@@ -275,7 +244,7 @@ void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
         break;
     case Width:
     case Height: {
-        const QRectF local = contentBounds(clip, 0);
+        const QRectF local = spriteBounds(clip, &object);
         const double size = (index == Width ? local.width() : local.height()) / 20;
         if (size <= 0)
             break;

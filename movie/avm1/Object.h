@@ -146,12 +146,13 @@ public:
     Object* superBase = nullptr;
     // A class's prototype: the interfaces (their constructors) it implements.
     std::vector<Object*> interfaces;
-    std::unique_ptr<NativeState> state;
+    // Built-in objects: their native part, shared with what draws it.
+    std::shared_ptr<NativeState> state;
 };
 
-// The state of a built-in class in `o`, if it has that class's.
+// The native part of `o` if it is a `T`, else null.
 template <class T>
-T* stateOf(Object* o)
+T* stateOf(const Object* o)
 {
     return o ? dynamic_cast<T*>(o->state.get()) : nullptr;
 }

@@ -854,7 +854,10 @@ Value Runtime::construct(const Value& constructor, std::span<const Value> args)
     if (!f || !f->isFunction())
         return {};
     Object* self = newObject(get(f, QStringLiteral("prototype")).object());
+    constructionRefused_ = false;
     Value result = constructOn(self, f, args);
+    if (std::exchange(constructionRefused_, false))
+        return {};
     if (f->native && result.isObject())
         return result;
     return Value(self);

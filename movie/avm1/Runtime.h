@@ -2,7 +2,11 @@
 
 #include "movie/avm1/Object.h"
 
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMargins>
 #include <QRectF>
+#include <QTransform>
 
 #include <deque>
 #include <memory>
@@ -12,6 +16,10 @@ namespace movie {
 struct SpriteInstance;
 struct DisplayObject;
 struct SoundTransform;
+class BitmapPixels;
+struct ColorTransform;
+struct Filter;
+using FilterList = std::vector<Filter>;
 } // namespace movie
 
 namespace movie::avm1 {
@@ -66,6 +74,21 @@ public:
     virtual void stopSound(quint16 id, SpriteInstance* owner) = 0;
     // The sound transform of the whole movie (a Sound object without a clip).
     virtual SoundTransform& movieSoundTransform() = 0;
+
+    // Pictures scripts make (BitmapData): a picture of the library by the
+    // name it is exported under (null for none); a picture shown at
+    // `depth` of a clip (replacing what stood there); a clip's content
+    // drawn into `target` through `t` (twips to its pixels).
+    virtual QImage exportedPicture(const QString& name) = 0;
+    virtual void attachBitmap(SpriteInstance& parent, std::shared_ptr<const BitmapPixels> pixels, int depth,
+                              bool smoothing) = 0;
+    virtual void drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
+                          bool smoothing) = 0;
+    // Filters as the renderer draws them, a pixel of the picture to a
+    // stage pixel: how far they reach beyond a picture, and a picture
+    // (with room for that around it) filtered in place.
+    virtual QMargins filterReach(const FilterList& filters) = 0;
+    virtual void filterPicture(QImage& picture, const FilterList& filters) = 0;
 };
 
 // Thrown by a script's `throw`: unwinds to the nearest try block.
@@ -219,6 +242,9 @@ public:
     // Runs a constructor on an object made for it: the object learns its
     // constructor, which then runs with `self` as `this`.
     Value constructOn(Object* self, Object* constructor, std::span<const Value> args);
+    // Called by a built-in constructor that refuses its arguments: the
+    // `new` running it gives undefined.
+    void refuseConstruction() { constructionRefused_ = true; }
     // A call of a built-in or a script function. `superBase` is the object
     // the function was found on as a method (`this` when null).
     Value invoke(Object* function, const Value& thisValue, std::span<const Value> args, bool constructing,
@@ -353,6 +379,7 @@ private:
     int depth_ = 0;
     bool aborted_ = false;
     QStringList warnings_;
+    bool constructionRefused_ = false;
 };
 
 // Counts a level of calls for as long as it lives; too deep ends every script.

@@ -29,8 +29,19 @@ void mixObject(quint64& h, const DisplayObject& o, int nesting)
     mix(h, o.character);
     mix(h, o.filters.get());
     mix(h, quint64(o.background.rgba()) | quint64(o.background.isValid()) << 32);
+    if (o.scrollRect)
+        for (double v : {o.scrollRect->x(), o.scrollRect->y(), o.scrollRect->width(), o.scrollRect->height()})
+            mix(h, v);
+    if (o.bitmap) {
+        mix(h, o.bitmap.get());
+        mix(h, o.bitmap->version() << 1 | quint64(o.smoothing));
+    }
     if (!o.sprite || nesting > limits::kMaxNesting)
         return;
+    if (o.sprite->drawing) {
+        mix(h, o.sprite->drawing.get());
+        mix(h, o.sprite->drawing->version());
+    }
     mix(h, quint64(o.sprite->objects.size()) << 32 | quint32(o.sprite->frame));
     for (const auto& [depth, child] : o.sprite->objects) {
         mix(h, quint64(depth));

@@ -32,6 +32,10 @@ QPainterPath hinted(QPainterPath path, double width)
     return path;
 }
 
+// Whether an object has anything to draw: a character, a sprite made by a
+// script or an attached picture.
+bool drawsSomething(const DisplayObject& object) { return object.character || object.sprite || object.bitmap; }
+
 // The regions of the masks a drawing lies within, in device pixels: it
 // shows where they all meet. The painter meets them itself, which costs far
 // less than working out their meet as a path.
@@ -107,7 +111,7 @@ public:
 private:
     void draw(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
-        if ((!object.character && !object.sprite) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
+        if (!drawsSomething(object) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
         // A clip a script made a mask is not drawn; one it masks is cut to it.
         Regions masked;
@@ -147,13 +151,64 @@ private:
         if (object.sprite && drawScalingGrid(object, t, cx, clip))
             return;
         if (object.sprite)
-            drawInstance(*object.sprite, t, cx, clip);
+            drawSprite(object, t, cx, clip);
+        else if (object.bitmap)
+            drawBitmap(object, t, cx, clip);
         else if (object.character->kind == Character::Kind::Shape)
             drawShape(*object.character->shape, t, cx, clip, object.matrix, object.character->shape);
         else if (object.character->kind == Character::Kind::Morph) {
             const std::shared_ptr<const ShapeDef> shape = object.character->morph->at(object.ratio);
             drawShape(*shape, t, cx, clip, object.matrix, shape);
         }
+    }
+
+    // A sprite: what its scripts drew, then its children; a scroll
+    // rectangle shows its window of them, moved to the sprite's origin.
+    void drawSprite(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
+        QTransform inner = t;
+        Regions windowed;
+        if (object.scrollRect) {
+            const QRectF r = *object.scrollRect;
+            QPainterPath window;
+            window.addPolygon(t.map(QPolygonF(QRectF(0, 0, r.width() * 20, r.height() * 20))));
+            window.closeSubpath();
+            windowed = within(clip, std::move(window));
+            clip = Clip{&windowed, ++state_.lastClipId};
+            inner = QTransform::fromTranslate(-r.x() * 20, -r.y() * 20) * t;
+        }
+        drawSpriteContent(*object.sprite, inner, cx, clip, object.matrix);
+    }
+
+public:
+    // `own` is the sprite's own placement within `t`.
+    void drawSpriteContent(const SpriteInstance& sprite, const QTransform& t, const ColorTransform& cx, Clip clip,
+                           const Matrix& own)
+    {
+        const Drawing* drawing = sprite.drawing.get();
+        if (drawing && !drawing->isEmpty())
+            drawShape(drawing->shape(), t, cx, clip, own);
+        drawInstance(sprite, t, cx, clip);
+    }
+
+private:
+    // A picture attached by a script: a pixel to 20 twips from the origin.
+    void drawBitmap(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
+    {
+        const BitmapPixels& pixels = *object.bitmap;
+        if (pixels.disposed())
+            return;
+        useClip(clip);
+        painter_.setWorldTransform(QTransform::fromScale(20, 20) * t);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, object.smoothing);
+        if (cx.isIdentity()) {
+            painter_.drawImage(QPointF(0, 0), pixels.image());
+        } else {
+            QImage tinted = pixels.image();
+            transformLayer(tinted, cx);
+            painter_.drawImage(QPointF(0, 0), tinted);
+        }
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
     }
 
     // A sprite with a 9-slice grid: each of the nine cells of its bounds is
@@ -267,7 +322,7 @@ private:
     // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
-        if ((!object.character && !object.sprite) || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if (!drawsSomething(object) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return {};
         if (nesting > 0 && object.filters && !object.filters->empty()) {
             const QRectF inner = contentBounds(object, t, nesting);
@@ -279,12 +334,18 @@ private:
     QRectF contentBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
         if (object.sprite) {
+            if (object.scrollRect)
+                return t.mapRect(QRectF(0, 0, object.scrollRect->width() * 20, object.scrollRect->height() * 20));
             QRectF all;
+            if (object.sprite->drawing && !object.sprite->drawing->isEmpty())
+                all = t.mapRect(object.sprite->drawing->bounds());
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.visible)
                     all |= deviceBounds(child, child.matrix.toTransform() * t, nesting + 1);
             return all;
         }
+        if (object.bitmap)
+            return t.mapRect(QRectF(0, 0, object.bitmap->width() * 20.0, object.bitmap->height() * 20.0));
         const Character& c = *object.character;
         const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
             : c.kind == Character::Kind::Morph                   ? c.morph->at(object.ratio).get()
@@ -416,12 +477,36 @@ private:
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
-        if ((!object.character && !object.sprite) || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if (!drawsSomething(object) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
         if (object.sprite) {
+            // A scroll rectangle masks with its window of the content.
+            QTransform inner = t;
+            QPainterPath content;
+            QPainterPath& into = object.scrollRect ? content : out;
+            if (object.scrollRect)
+                inner = QTransform::fromTranslate(-object.scrollRect->x() * 20, -object.scrollRect->y() * 20) * t;
+            if (const Drawing* drawing = object.sprite->drawing.get(); drawing && !drawing->isEmpty()) {
+                const QPainterPath mapped = inner.map(drawing->shape().outline());
+                into = into.isEmpty() ? mapped : into.united(mapped);
+            }
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.clipDepth == 0)
-                    maskPath(child, child.matrix.toTransform() * t, out, nesting + 1);
+                    maskPath(child, child.matrix.toTransform() * inner, into, nesting + 1);
+            if (object.scrollRect) {
+                QPainterPath window;
+                window.addPolygon(
+                    t.map(QPolygonF(QRectF(0, 0, object.scrollRect->width() * 20, object.scrollRect->height() * 20))));
+                content = content.intersected(window);
+                out = out.isEmpty() ? content : out.united(content);
+            }
+            return;
+        }
+        if (object.bitmap) {
+            QPainterPath area;
+            area.addRect(QRectF(0, 0, object.bitmap->width() * 20.0, object.bitmap->height() * 20.0));
+            const QPainterPath mapped = t.map(area);
+            out = out.isEmpty() ? mapped : out.united(mapped);
             return;
         }
         const Character& c = *object.character;
@@ -464,6 +549,23 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport)
     const double dy = viewport.y() + (viewport.height() - stage.height() * scale) / 2;
     return QTransform::fromTranslate(-stage.x(), -stage.y()) * QTransform::fromScale(scale, scale)
         * QTransform::fromTranslate(dx, dy);
+}
+
+void renderClip(QPainter& painter, const Movie& movie, const SpriteInstance& clip, const QTransform& t,
+                const ColorTransform& cx, bool antialiased)
+{
+    auto* image = dynamic_cast<QImage*>(painter.device());
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    FrameState state;
+    state.stageScale = std::sqrt(std::abs(t.determinant())) * 20;
+    state.antialiased = antialiased;
+    state.movie = &movie;
+    const QRectF area = image ? QRectF(image->rect()) : QRectF(painter.viewport());
+    FrameRenderer renderer(painter, image, area, state, 0);
+    renderer.drawSpriteContent(clip, t, cx, Clip{}, Matrix{});
+    painter.restore();
 }
 
 void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,

@@ -23,4 +23,10 @@ QTransform showAllTransform(const QRectF& stage, const QRect& viewport);
 void renderFrame(QPainter& painter, const Movie& movie, const SpriteInstance& root, const QRect& viewport,
                  bool antialiased = true, LayerCache* cache = nullptr);
 
+// Draws a clip's content alone (what it drew and its children, not its own
+// placement) through `t`, twips to the painter's pixels, onto what the
+// painter's picture holds.
+void renderClip(QPainter& painter, const Movie& movie, const SpriteInstance& clip, const QTransform& t,
+                const ColorTransform& cx, bool antialiased = true);
+
 } // namespace movie

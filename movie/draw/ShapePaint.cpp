@@ -118,7 +118,9 @@ QBrush FillStyle::makeBrush(const ColorTransform& cx) const
     if (kind == Kind::LinearGradient) {
         gradient = QLinearGradient(-kGradientHalf, 0, kGradientHalf, 0);
     } else {
-        const double focus = std::clamp(focal, -0.998, 0.998) * kGradientHalf;
+        // The player keeps the focal point off the edge: no nearer than
+        // 2% of the radius.
+        const double focus = std::clamp(focal, -0.98, 0.98) * kGradientHalf;
         gradient = QRadialGradient(QPointF(0, 0), kGradientHalf, QPointF(focus, 0));
     }
     gradient.setStops(transformedStops(stops, cx));

@@ -152,6 +152,14 @@ private:
     void startSound(quint16 id, double offset, int loops, SpriteInstance* owner) override;
     void stopSound(quint16 id, SpriteInstance* owner) override;
     SoundTransform& movieSoundTransform() override { return movieSound_; }
+    // (BuiltinsBitmapData glue)
+    QImage exportedPicture(const QString& name) override;
+    void attachBitmap(SpriteInstance& parent, std::shared_ptr<const BitmapPixels> pixels, int depth,
+                      bool smoothing) override;
+    void drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
+                  bool smoothing) override;
+    QMargins filterReach(const FilterList& filters) override;
+    void filterPicture(QImage& picture, const FilterList& filters) override;
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
 

@@ -2,7 +2,11 @@
 // moved and removed by scripts.
 
 #include "movie/Limits.h"
+#include "movie/draw/Filters.h"
+#include "movie/draw/MovieRenderer.h"
 #include "movie/play/MoviePlayer.h"
+
+#include <QPainter>
 
 namespace movie {
 
@@ -108,6 +112,9 @@ SpriteInstance* MoviePlayer::duplicateClip(SpriteInstance& clip, const QString& 
     placed->blendMode = copy.blendMode;
     placed->visible = copy.visible;
     twin->clipActions = actions;
+    // What the original's scripts drew comes along, to be drawn on apart.
+    if (clip.drawing)
+        twin->drawing = std::make_shared<Drawing>(*clip.drawing);
     return twin;
 }
 
@@ -139,5 +146,43 @@ void MoviePlayer::swapDepths(SpriteInstance& clip, int depth)
     objects.emplace(depth, std::move(moving));
     ++version_;
 }
+
+QImage MoviePlayer::exportedPicture(const QString& name)
+{
+    for (const auto& [exported, id] : movie_->exports()) {
+        if (exported.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        // A picture is read into a shape with one fill of it.
+        const Character* c = movie_->character(id);
+        if (!c || c->kind != Character::Kind::Shape || !c->shape || c->shape->layers.size() != 1
+            || c->shape->layers[0].fills.size() != 1)
+            return {};
+        const FillStyle& fill = c->shape->layers[0].fills[0].style;
+        return fill.kind == FillStyle::Kind::Bitmap && fill.bitmapId == id ? fill.bitmap : QImage();
+    }
+    return {};
+}
+
+void MoviePlayer::attachBitmap(SpriteInstance& parent, std::shared_ptr<const BitmapPixels> pixels, int depth,
+                               bool smoothing)
+{
+    removeChild(parent, depth);
+    DisplayObject& object = parent.objects[depth];
+    object.bitmap = std::move(pixels);
+    object.smoothing = smoothing;
+    ++version_;
+}
+
+void MoviePlayer::drawClip(SpriteInstance& clip, QImage& target, const QTransform& t, const ColorTransform& cx,
+                           bool smoothing)
+{
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
+    renderClip(painter, *movie_, clip, t, cx, antialiased_);
+}
+
+QMargins MoviePlayer::filterReach(const FilterList& filters) { return filterMargins(filters, 1); }
+
+void MoviePlayer::filterPicture(QImage& picture, const FilterList& filters) { applyFilters(picture, filters, 1); }
 
 } // namespace movie

@@ -4,7 +4,9 @@
 #include "movie/writer/SwfWriter.h"
 
 #include <QColor>
+#include <QFile>
 #include <QImage>
+#include <QSet>
 #include <QString>
 #include <QtTest>
 #include <cstdlib>
@@ -52,6 +54,22 @@ inline QString sharedFile(const QString& relativePath)
 {
     const QString root = qEnvironmentVariable("SKINEDIT_SHARED_DIR");
     return root.isEmpty() ? QString() : root + QLatin1Char('/') + relativePath;
+}
+
+// The names of a checked-in list (passing movies, frames that hold): one
+// a line, "#" lines are comments. Empty when the file cannot be read.
+inline QSet<QString> nameList(const QString& path)
+{
+    QSet<QString> names;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            if (!line.isEmpty() && !line.startsWith(u'#'))
+                names.insert(line);
+        }
+    }
+    return names;
 }
 
 inline Matrix translate(double x, double y)

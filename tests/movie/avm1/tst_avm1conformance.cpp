@@ -24,19 +24,7 @@ QString listPath(const QString& set)
     return QStringLiteral(AVM1_PASSING_LISTS) + u'/' + set + QStringLiteral("-passing.txt");
 }
 
-QSet<QString> passingList(const QString& set)
-{
-    QSet<QString> names;
-    QFile file(listPath(set));
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        while (!file.atEnd()) {
-            const QString line = QString::fromUtf8(file.readLine()).trimmed();
-            if (!line.isEmpty() && !line.startsWith(u'#'))
-                names.insert(line);
-        }
-    }
-    return names;
-}
+QSet<QString> passingList(const QString& set) { return kit::nameList(listPath(set)); }
 
 } // namespace
 
