@@ -226,12 +226,13 @@ void installBroadcasterBuiltins(Runtime& rt, Object* global)
     defineMethods(rt, mouse, {{"show", mouseShown}, {"hide", mouseShown}});
 
     Object* stage = broadcasterObject(rt, global, "Stage");
-    defineAccessor(rt, stage, "width", stageWidth);
-    defineAccessor(rt, stage, "height", stageHeight);
-    defineAccessor(rt, stage, "scaleMode", stageScaleMode, stageSetScaleMode);
-    defineAccessor(rt, stage, "align", stageAlign, stageSetAlign);
-    defineAccessor(rt, stage, "showMenu", stageShowMenu, stageSetShowMenu);
-    defineAccessor(rt, stage, "displayState", stageDisplayState, stageSetDisplayState, 8);
+    defineAccessors(rt, stage,
+                    {{"width", stageWidth},
+                     {"height", stageHeight},
+                     {"scaleMode", stageScaleMode, stageSetScaleMode},
+                     {"align", stageAlign, stageSetAlign},
+                     {"showMenu", stageShowMenu, stageSetShowMenu},
+                     {"displayState", stageDisplayState, stageSetDisplayState, 8}});
 
     // Selection is defined with the text fields whose focus it keeps.
     if (Object* selection = rt.get(global, QStringLiteral("Selection")).object())

@@ -266,8 +266,7 @@ void installSoundBuiltins(Runtime& rt, Object* global)
                    {"loadSound", soundInert},
                    {"getBytesLoaded", soundGetBytes},
                    {"getBytesTotal", soundGetBytes}});
-    defineAccessor(rt, proto, "duration", soundGetDuration, nullptr, 7);
-    defineAccessor(rt, proto, "position", soundGetPosition, nullptr, 7);
+    defineAccessors(rt, proto, {{"duration", soundGetDuration, nullptr, 7}, {"position", soundGetPosition, nullptr, 7}});
     rt.define(global, QStringLiteral("Sound"), Value(sound), DontEnum);
 }
 
