@@ -46,5 +46,10 @@ constexpr qsizetype kMaxStringLength = 1 << 22;
 constexpr qint64 kMaxArrayLength = 1 << 20;
 constexpr qsizetype kMaxStackValues = 1 << 16;
 constexpr qsizetype kMaxScriptObjects = 1 << 20;
+// Files scripts load beside the movie: how many may wait, how many are
+// loaded in one step, and the largest text (XML, variables) in bytes.
+constexpr qsizetype kMaxPendingLoads = 256;
+constexpr qsizetype kMaxLoadsPerStep = 8;
+constexpr qsizetype kMaxLoadedTextBytes = kMaxStringLength;
 
 } // namespace movie::limits

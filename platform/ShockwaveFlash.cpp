@@ -34,6 +34,7 @@ void TShockwaveFlash::setMovie(const QString& path)
         try {
             movie_ = movie::Movie::load(path);
             player_ = std::make_unique<movie::MoviePlayer>(movie_);
+            player_->setFolder(QFileInfo(path).absolutePath()); // the files its scripts load
         } catch (const movie::MovieError& e) {
             update();
             throw EditorError(e.text());

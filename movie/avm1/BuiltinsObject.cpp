@@ -4,6 +4,7 @@
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
+#include "movie/avm1/UrlText.h"
 
 #include <cmath>
 
@@ -21,6 +22,15 @@ void defineMethods(Runtime& rt, Object* on, std::initializer_list<MethodSpec> me
 void defineConstant(Runtime& rt, Object* on, const char* name, const Value& value)
 {
     rt.define(on, QString::fromLatin1(name), value, DontEnum | DontDelete | ReadOnly);
+}
+
+void defineAccessor(Runtime& rt, Object* on, const char* name, NativeFunction getter, NativeFunction setter)
+{
+    const QString n = QString::fromLatin1(name);
+    rt.define(on, n, Value(), DontEnum | DontDelete);
+    Property* p = on->properties.find(rt.key(n));
+    p->getter = rt.newFunction(getter);
+    p->setter = setter ? rt.newFunction(setter) : nullptr;
 }
 
 qint64 arrayLength(Runtime& rt, Object* array)
@@ -190,54 +200,14 @@ Value globalEscape(Runtime& rt, NativeCall& c)
 {
     if (c.count() == 0)
         return {};
-    static const char* hex = "0123456789ABCDEF";
-    QString out;
-    for (const char ch : rt.toString(c.arg(0)).toUtf8()) {
-        const auto b = static_cast<unsigned char>(ch);
-        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
-            out += QChar(b);
-        } else {
-            out += u'%';
-            out += QChar(hex[b >> 4]);
-            out += QChar(hex[b & 15]);
-        }
-    }
-    return Value(rt.checkedString(out));
+    return Value(rt.checkedString(urlEscape(rt.toString(c.arg(0)))));
 }
 
 Value globalUnescape(Runtime& rt, NativeCall& c)
 {
     if (c.count() == 0)
         return {};
-    auto hexValue = [](char h) {
-        if (h >= '0' && h <= '9')
-            return h - '0';
-        if (h >= 'a' && h <= 'f')
-            return h - 'a' + 10;
-        if (h >= 'A' && h <= 'F')
-            return h - 'A' + 10;
-        return -1;
-    };
-    // "%" takes the two hex digits after it; a character that breaks an
-    // escape is dropped with it; "+" is a space.
-    QByteArray out;
-    int pending = 0;
-    int value = 0;
-    for (const char ch : rt.toString(c.arg(0)).toUtf8()) {
-        if (ch == '%') {
-            pending = 2;
-            value = 0;
-        } else if (pending > 0 && hexValue(ch) >= 0) {
-            value = value * 16 + hexValue(ch);
-            if (--pending == 0)
-                out += char(value);
-        } else if (pending > 0) {
-            pending = 0;
-        } else {
-            out += ch == '+' ? ' ' : ch;
-        }
-    }
-    return Value(QString::fromUtf8(out));
+    return Value(urlUnescape(rt.toString(c.arg(0))));
 }
 
 Value globalASSetPropFlags(Runtime& rt, NativeCall& c)
@@ -335,6 +305,9 @@ void Runtime::installBuiltins()
     installStringBuiltins(*this, global_);
     installArrayBuiltins(*this, global_);
     installClipBuiltins(*this, global_);
+    installXmlBuiltins(*this, global_);
+    installLoadVarsBuiltins(*this, global_);
+    installLoadingBuiltins(*this, global_);
 }
 
 } // namespace movie::avm1

@@ -103,6 +103,13 @@ struct ScriptFunction {
     Object* baseClip = nullptr; // the clip whose code defined it
 };
 
+// What a built-in object keeps besides its properties (an XML node's place
+// in its tree, ...); it marks the script objects it holds.
+struct NativeData {
+    virtual ~NativeData() = default;
+    virtual void trace(Tracer& tracer) const = 0;
+};
+
 // A script object. One class serves every kind; the kind says which of
 // the extra members count.
 class Object : public GcCell {
@@ -131,6 +138,8 @@ public:
     // found on; names are looked up from that object's prototype on.
     Object* superThis = nullptr;
     Object* superBase = nullptr;
+    // Built-in objects with more than properties: theirs.
+    std::unique_ptr<NativeData> data;
 };
 
 // A link of a scope chain: the global object, a clip's timeline, a

@@ -81,6 +81,29 @@ public:
             movie_.damage_ = what;
     }
 
+    qint64 pixelsUsed() const { return pixelsUsed_; }
+
+    // A picture file: its picture, placed on the one frame.
+    void readPictureFile(const QByteArray& bytes)
+    {
+        constexpr quint16 kId = 1;
+        const QByteArray tag = QByteArray("\x01\x00", 2) + bytes; // the tag's character id first
+        SwfReader r(tag);
+        readPicture(tag::DefineBitsJPEG2, r);
+        Frame frame;
+        if (const Character* picture = movie_.character(kId)) {
+            movie_.stage_ = picture->shape->bounds;
+            FrameCommand c;
+            c.place.hasCharacter = c.place.hasMatrix = true;
+            c.place.characterId = kId;
+            c.place.depth = 1;
+            frame.commands.push_back(c);
+        }
+        movie_.root_.frames.push_back(std::move(frame));
+        movie_.root_.declaredFrames = movie_.root_.shownFrames = 1;
+        movie_.root_.ended = true;
+    }
+
 private:
     // The onClipEvent handlers of a PlaceObject2 or 3: a record per handler,
     // ended by one with no events.
@@ -341,7 +364,7 @@ private:
             return;
         BitmapBudget budget;
         budget.maxSide = limits::kMaxBitmapSide;
-        budget.maxPixels = limits::kMaxBitmapPixelsTotal - pixelsUsed_;
+        budget.maxPixels = movie_.pixelBudget_ - pixelsUsed_;
         BitmapResult result = readBitmap(code, body, jpegTables_, budget);
         if (result.image.isNull()) {
             movie_.warnings_ << QStringLiteral("picture %1 is not shown: %2").arg(id).arg(result.error);
@@ -465,6 +488,14 @@ void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated)
     if (containerTruncated)
         parser.noteDamage(QStringLiteral("the file is shorter than its header says"));
     parser.readTags(body, movie.root_, 0);
+    movie.pixels_ = parser.pixelsUsed();
+}
+
+void parsePictureFile(Movie& movie, const QByteArray& bytes)
+{
+    MovieParser parser(movie);
+    parser.readPictureFile(bytes);
+    movie.pixels_ = parser.pixelsUsed();
 }
 
 } // namespace movie

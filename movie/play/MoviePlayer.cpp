@@ -62,6 +62,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
     emptyTimeline_.ended = true;
+    container_.kind = Character::Kind::Sprite;
     rewind();
 }
 
@@ -69,11 +70,13 @@ MoviePlayer::~MoviePlayer()
 {
     // Sprites point at script objects: they go before the runtime.
     root_.reset();
+    stage_.objects.clear();
 }
 
 void MoviePlayer::rewind()
 {
     root_.reset();
+    stage_.objects.clear();
     clips_.clear();
     pendingRemovals_.clear();
     initScriptsRun_.clear();
@@ -83,6 +86,10 @@ void MoviePlayer::rewind()
     scripts_ = std::make_unique<avm1::Runtime>(host, movie_->version());
     workLeft_ = limits::kMaxWorkPerStep;
     root_ = newInstance(movie_->timeline(), 0);
+    root_->movie = movie_;
+    DisplayObject& level0 = stage_.objects[0];
+    level0.character = &container_;
+    level0.sprite = root_;
     enlist(*root_);
     scripts_->constructClip(*root_, nullptr, false, false);
     runStep();
@@ -131,6 +138,9 @@ void MoviePlayer::runStep()
         if (auto clip = weak.lock(); clip && !clip->removed)
             turn.push_back(std::move(clip));
     std::reverse(turn.begin(), turn.end());
+    // Files asked for in earlier steps arrive now; clips they make wait
+    // for the next step, as new clips do.
+    scripts_->runLoads();
     // The movie's own timeline, the oldest, comes last: a share of the
     // work is kept for it, so that it goes on whatever its sprites cost.
     workLeft_ -= kRootReserve;
@@ -177,11 +187,23 @@ void MoviePlayer::advance(SpriteInstance& clip)
     }
 }
 
-void MoviePlayer::runInitScripts(const Frame& frame)
+void MoviePlayer::runInitScripts(const Frame& frame, SpriteInstance& instance)
 {
     for (const auto& [sprite, code] : frame.initScripts)
-        if (root_ && initScriptsRun_.insert(&code).second)
-            scripts_->runInitCode(*root_, code);
+        if (initScriptsRun_.insert(&code).second)
+            scripts_->runInitCode(movieRoot(instance), code);
+}
+
+SpriteInstance& MoviePlayer::movieRoot(SpriteInstance& clip)
+{
+    SpriteInstance* at = &clip;
+    for (int guard = 0; guard <= limits::kMaxNesting; ++guard) {
+        auto parent = at->parent.lock();
+        if (!parent || parent->movie != clip.movie)
+            break;
+        at = parent.get();
+    }
+    return *at;
 }
 
 void MoviePlayer::applyFrame(SpriteInstance& instance, int frame)
@@ -189,7 +211,7 @@ void MoviePlayer::applyFrame(SpriteInstance& instance, int frame)
     const Frame& f = instance.timeline->frames[static_cast<size_t>(frame)];
     noteEntry(instance, instance.frame, frame);
     instance.frame = frame;
-    runInitScripts(f);
+    runInitScripts(f, instance);
     for (const FrameCommand& c : f.commands) {
         if (!spendWork())
             break;
@@ -226,7 +248,7 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
     DisplayObject& object = it->second;
     if (p.hasCharacter && p.characterId != object.characterId && !object.sprite) {
         // A shape changes its drawing in place; other objects keep theirs.
-        const Character* c = movie_->character(p.characterId);
+        const Character* c = instance.movie->character(p.characterId);
         if (c && c->kind != Character::Kind::Sprite && object.character
             && object.character->kind != Character::Kind::Sprite) {
             object.characterId = p.characterId;
@@ -264,6 +286,8 @@ void MoviePlayer::applyPlace(DisplayObject& object, const PlaceCommand& p)
 
 void MoviePlayer::noteEntry(SpriteInstance& instance, int from, int to)
 {
+    if (instance.movie != movie_)
+        return; // a loaded movie plays without its sounds
     const Frame& entered = instance.timeline->frames[static_cast<size_t>(to)];
     if (instance.timeline->stream || !entered.sounds.empty())
         soundCues_.push_back({instance.weak_from_this(), from, to});
@@ -273,7 +297,7 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
 {
     DisplayObject& object = parent.objects[p.depth];
     object.characterId = p.characterId;
-    object.character = movie_->character(p.characterId);
+    object.character = parent.movie->character(p.characterId);
     // Sprites, buttons and text fields get a name if the file gives none.
     const bool named = object.character
         && (object.character->kind == Character::Kind::Sprite
@@ -289,6 +313,7 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
     if (!sprite)
         return &object;
     sprite->parent = parent.weak_from_this();
+    sprite->movie = parent.movie;
     sprite->depth = p.depth;
     sprite->clipActions = p.clipActions;
     object.sprite = sprite;
@@ -399,7 +424,7 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
     int index = 0;
     for (int f = from + 1; f <= target; ++f) {
         const Frame& frame = clip.timeline->frames[static_cast<size_t>(f)];
-        runInitScripts(frame);
+        runInitScripts(frame, clip);
         for (const FrameCommand& c : frame.commands) {
             if (!spendWork())
                 break;
@@ -508,8 +533,9 @@ bool MoviePlayer::isAnimating() const
 {
     if (quit_)
         return false;
-    if (animating(*root_))
-        return true;
+    for (const auto& [number, level] : stage_.objects)
+        if (level.sprite && animating(*level.sprite))
+            return true;
     // A still timeline moves while scripts run on every frame.
     for (const auto& weak : clips_) {
         const auto clip = weak.lock();
@@ -527,7 +553,7 @@ bool MoviePlayer::isAnimating() const
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {
-    renderFrame(painter, *movie_, *root_, viewport, antialiased_, &layers_);
+    renderFrame(painter, *movie_, stage_, viewport, antialiased_, &layers_);
 }
 
 QImage MoviePlayer::renderImage(const QSize& size) const
