@@ -23,25 +23,26 @@ constexpr const char* kGlobals =
     "unescape isFinite isNaN parseFloat parseInt setInterval setTimeout updateAfterEvent showRedrawRegions "
     "getVersion";
 
-// The members of the built-in objects: methods, properties and constants
-// (instances and the class itself alike). Event handlers are the movie's to
-// define and are not listed.
+// The members of the built-in objects: methods and properties of their
+// instances (or of the object itself, for Math, Key, Stage, ...), and with
+// a dot those of the class (String.fromCharCode). Event handlers are the
+// movie's to define and are not listed.
 struct PlayerClass {
     const char* name;
     const char* members;
 };
 constexpr PlayerClass kClasses[] = {
     {"Object",
-     "addProperty hasOwnProperty isPropertyEnumerable isPrototypeOf registerClass toString unwatch "
-     "valueOf watch"},
+     "addProperty hasOwnProperty isPropertyEnumerable isPrototypeOf toString unwatch valueOf watch "
+     ".registerClass"},
     {"Function", "apply call"},
     {"Array",
-     "concat join pop push reverse shift slice sort sortOn splice toString unshift length CASEINSENSITIVE "
-     "DESCENDING NUMERIC RETURNINDEXEDARRAY UNIQUESORT"},
+     "concat join pop push reverse shift slice sort sortOn splice toString unshift length "
+     ".CASEINSENSITIVE .DESCENDING .NUMERIC .RETURNINDEXEDARRAY .UNIQUESORT"},
     {"String",
-     "charAt charCodeAt concat fromCharCode indexOf lastIndexOf slice split substr substring toLowerCase "
-     "toUpperCase length"},
-    {"Number", "MAX_VALUE MIN_VALUE NaN NEGATIVE_INFINITY POSITIVE_INFINITY"},
+     "charAt charCodeAt concat indexOf lastIndexOf slice split substr substring toLowerCase "
+     "toUpperCase length .fromCharCode"},
+    {"Number", ".MAX_VALUE .MIN_VALUE .NaN .NEGATIVE_INFINITY .POSITIVE_INFINITY"},
     {"Math",
      "abs acos asin atan atan2 ceil cos exp floor log max min pow random round sin sqrt tan E LN10 LN2 "
      "LOG10E LOG2E PI SQRT1_2 SQRT2"},
@@ -50,7 +51,7 @@ constexpr PlayerClass kClasses[] = {
      "getTimezoneOffset getUTCDate getUTCDay getUTCFullYear getUTCHours getUTCMilliseconds getUTCMinutes "
      "getUTCMonth getUTCSeconds getUTCYear getYear setDate setFullYear setHours setMilliseconds setMinutes "
      "setMonth setSeconds setTime setUTCDate setUTCFullYear setUTCHours setUTCMilliseconds setUTCMinutes "
-     "setUTCMonth setUTCSeconds setYear UTC"},
+     "setUTCMonth setUTCSeconds setYear .UTC"},
     {"MovieClip",
      "attachAudio attachBitmap attachMovie beginBitmapFill beginFill beginGradientFill clear "
      "createEmptyMovieClip createTextField curveTo duplicateMovieClip endFill getBounds getBytesLoaded "
@@ -64,12 +65,12 @@ constexpr PlayerClass kClasses[] = {
      "getDepth blendMode cacheAsBitmap enabled filters menu scale9Grid tabEnabled tabIndex trackAsMenu "
      "useHandCursor"},
     {"TextField",
-     "addListener getDepth getFontList getNewTextFormat getTextFormat removeListener removeTextField "
-     "replaceSel replaceText setNewTextFormat setTextFormat antiAliasType autoSize background "
-     "backgroundColor border borderColor bottomScroll condenseWhite embedFonts filters gridFitType "
-     "hscroll html htmlText length maxChars maxhscroll maxscroll mouseWheelEnabled multiline password "
-     "restrict scroll selectable sharpness styleSheet tabEnabled tabIndex text textColor textHeight "
-     "textWidth thickness type variable wordWrap StyleSheet"},
+     "addListener getDepth getNewTextFormat getTextFormat removeListener removeTextField replaceSel "
+     "replaceText setNewTextFormat setTextFormat antiAliasType autoSize background backgroundColor "
+     "border borderColor bottomScroll condenseWhite embedFonts filters gridFitType hscroll html "
+     "htmlText length maxChars maxhscroll maxscroll mouseWheelEnabled multiline password restrict "
+     "scroll selectable sharpness styleSheet tabEnabled tabIndex text textColor textHeight textWidth "
+     "thickness type variable wordWrap .StyleSheet .getFontList"},
     {"TextFormat",
      "getTextExtent align blockIndent bold bullet color font indent italic kerning leading leftMargin "
      "letterSpacing rightMargin size tabStops target underline url"},
@@ -86,7 +87,7 @@ constexpr PlayerClass kClasses[] = {
      "addListener getBeginIndex getCaretIndex getEndIndex getFocus removeListener setFocus "
      "setSelection"},
     {"System", "setClipboard showSettings capabilities security exactSettings useCodepage"},
-    {"AsBroadcaster", "initialize addListener removeListener broadcastMessage"},
+    {"AsBroadcaster", ".initialize .addListener .removeListener .broadcastMessage"},
     {"XMLNode",
      "appendChild cloneNode getNamespaceForPrefix getPrefixForNamespace hasChildNodes insertBefore "
      "removeNode toString attributes childNodes firstChild lastChild localName namespaceURI nextSibling "
@@ -98,9 +99,15 @@ constexpr PlayerClass kClasses[] = {
     {"MovieClipLoader", "addListener getProgress loadClip removeListener unloadClip"},
 };
 
+struct Member {
+    int playerClass;
+    QString name;
+    bool ofClass; // the class's own, not its instances'
+};
+
 struct Names {
-    QHash<QString, std::pair<QString, int>> globals;              // folded name: name, version
-    QHash<QString, std::vector<std::pair<int, QString>>> members; // folded name: class, name
+    QHash<QString, std::pair<QString, int>> globals; // folded name: name, version
+    QHash<QString, std::vector<Member>> members;     // by folded name
 };
 
 const Names& names()
@@ -113,8 +120,11 @@ const Names& names()
             n.globals.insert(name.toLower(), {name, colon < 0 ? 0 : entry.mid(colon + 1).toInt()});
         }
         for (int c = 0; c < int(std::size(kClasses)); ++c)
-            for (const QString& member : QString::fromLatin1(kClasses[c].members).split(u' '))
-                n.members[member.toLower()].emplace_back(c, member);
+            for (const QString& entry : QString::fromLatin1(kClasses[c].members).split(u' ')) {
+                const bool ofClass = entry.startsWith(u'.');
+                const QString name = ofClass ? entry.mid(1) : entry;
+                n.members[name.toLower()].push_back({c, name, ofClass});
+            }
         return n;
     }();
     return table;
@@ -141,9 +151,6 @@ void Runtime::noteMissingGlobal(const QString& name)
 
 namespace {
 
-// The player's classes an object belongs to, nearest first: a clip's, the
-// classes whose prototype is on its chain, and the class or object it is
-// itself (for names such as Math.PI or Key.isDown).
 int classIndex(const char* name)
 {
     for (int c = 0; c < int(std::size(kClasses)); ++c)
@@ -152,14 +159,18 @@ int classIndex(const char* name)
     return -1;
 }
 
-std::vector<int> playerClasses(Runtime& rt, Object* o)
+// The player's classes an object belongs to: a clip's, those whose
+// prototype is on its chain, and the class or object it is itself (for
+// names such as String.fromCharCode or Key.isDown); with whether the
+// object is that class's constructor.
+std::vector<std::pair<int, bool>> playerClasses(Runtime& rt, Object* o)
 {
     std::vector<Object*> chain;
     for (Object* p = o; p && chain.size() < 64; p = rt.protoOf(p))
         chain.push_back(p);
-    std::vector<int> found;
+    std::vector<std::pair<int, bool>> found;
     if (o->kind == Object::Kind::Clip)
-        found.push_back(classIndex(rt.typeOf(Value(o)) == QLatin1String("object") ? "Button" : "MovieClip"));
+        found.emplace_back(classIndex(rt.typeOf(Value(o)) == QLatin1String("object") ? "Button" : "MovieClip"), false);
     for (int c = 0; c < int(std::size(kClasses)); ++c) {
         const Property* p = rt.global()->properties.find(rt.key(QString::fromLatin1(kClasses[c].name)));
         Object* g = p && !p->isVirtual() ? p->value.object() : nullptr;
@@ -167,10 +178,25 @@ std::vector<int> playerClasses(Runtime& rt, Object* o)
             continue;
         const Property* proto = g->properties.find(rt.key(QStringLiteral("prototype")));
         Object* prototype = proto && !proto->isVirtual() ? proto->value.object() : nullptr;
-        if (g == o || (prototype && std::find(chain.begin(), chain.end(), prototype) != chain.end()))
-            found.push_back(c);
+        if (g == o)
+            found.emplace_back(c, g->isFunction());
+        else if (prototype && std::find(chain.begin(), chain.end(), prototype) != chain.end())
+            found.emplace_back(c, false);
     }
     return found;
+}
+
+// The player's name for a member of the object: Class.member, or empty.
+QString playerMember(Runtime& rt, Object* o, const QString& name)
+{
+    const auto it = names().members.constFind(name.toLower());
+    if (it == names().members.cend())
+        return {};
+    for (const auto& [c, ofClass] : playerClasses(rt, o))
+        for (const Member& m : *it)
+            if (m.playerClass == c && m.ofClass == ofClass && (!rt.caseSensitive() || m.name == name))
+                return QLatin1String(kClasses[c].name) + u'.' + m.name;
+    return {};
 }
 
 // Whether the object has the name anywhere, whatever the version may see.
@@ -189,42 +215,28 @@ bool definedAnywhere(Runtime& rt, Object* o, const QString& name)
 
 void Runtime::noteMissingMember(const Value& on, const QString& name)
 {
-    const auto it = names().members.constFind(name.toLower());
     Object* o = on.object();
-    if (it == names().members.cend() || !o || definedAnywhere(*this, o, name))
+    if (!o || !names().members.contains(name.toLower()) || definedAnywhere(*this, o, name))
         return;
-    for (const int c : playerClasses(*this, o))
-        for (const auto& [cls, member] : *it)
-            if (cls == c && (!caseSensitive() || member == name)) {
-                warn(QStringLiteral("not provided: %1.%2").arg(QLatin1String(kClasses[c].name), member));
-                return;
-            }
+    if (const QString member = playerMember(*this, o, name); !member.isEmpty())
+        warn(QStringLiteral("not provided: %1").arg(member));
 }
 
 void Runtime::noteInert(const NativeCall& call)
 {
-    if (!call.callee || inertNoted_.contains(call.callee))
+    if (!call.callee || !call.self || inertNoted_.contains(call.callee))
         return;
     inertNoted_.insert(call.callee);
-    Object* o = call.self;
     QString name;
-    for (Object* p = o; p && name.isEmpty(); p = protoOf(p))
+    for (Object* p = call.self; p && name.isEmpty(); p = protoOf(p))
         p->properties.forEach([&](const Property& property) {
             if (name.isEmpty() && property.value.object() == call.callee)
                 name = property.name;
         });
-    if (!o || name.isEmpty())
+    if (name.isEmpty())
         return;
-    const std::vector<int> classes = playerClasses(*this, o);
-    const auto it = names().members.constFind(name.toLower());
-    for (const int c : classes)
-        if (it != names().members.cend())
-            for (const auto& entry : *it)
-                if (entry.first == c) {
-                    warn(QStringLiteral("does nothing here: %1.%2").arg(QLatin1String(kClasses[c].name), name));
-                    return;
-                }
-    warn(QStringLiteral("does nothing here: %1").arg(name));
+    const QString member = playerMember(*this, call.self, name);
+    warn(QStringLiteral("does nothing here: %1").arg(member.isEmpty() ? name : member));
 }
 
 } // namespace movie::avm1

@@ -349,10 +349,72 @@ private:
         default:
             if (isBitmapTag(code))
                 readPicture(code, body);
-            else
-                movie_.sounds_.readDefinition(code, body, movie_.warnings_);
+            else if (!movie_.sounds_.readDefinition(code, body, movie_.warnings_) && !isReadElsewhere(code))
+                noteSkipped(code);
             break;
         }
+    }
+
+    // Tags the timeline readers take, and those that change nothing a
+    // player shows or plays (protection, debugging, metadata, limits, tab
+    // order, font copyright names).
+    static bool isReadElsewhere(int code)
+    {
+        switch (code) {
+        case tag::PlaceObject:
+        case tag::PlaceObject2:
+        case tag::PlaceObject3:
+        case tag::RemoveObject:
+        case tag::RemoveObject2:
+        case tag::DoAction:
+        case tag::DoInitAction:
+        case tag::FrameLabel:
+        case tag::StartSound:
+        case tag::StartSound2:
+        case tag::SoundStreamHead:
+        case tag::SoundStreamHead2:
+        case tag::SoundStreamBlock:
+        case tag::Protect:
+        case tag::EnableDebugger:
+        case tag::EnableDebugger2:
+        case tag::DebugId:
+        case tag::ProductInfo:
+        case tag::Metadata:
+        case tag::FileAttributes:
+        case tag::ScriptLimits:
+        case tag::SetTabIndex:
+        case tag::DefineFontName:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // A tag this player does not use, noted once per kind.
+    void noteSkipped(int code)
+    {
+        static const std::pair<int, const char*> names[] = {
+            {tag::DefineFontInfo, "DefineFontInfo"},
+            {tag::DefineFontInfo2, "DefineFontInfo2"},
+            {tag::DefineFontAlignZones, "DefineFontAlignZones"},
+            {tag::CSMTextSettings, "CSMTextSettings"},
+            {tag::DefineFont4, "DefineFont4"},
+            {tag::DefineVideoStream, "DefineVideoStream"},
+            {tag::VideoFrame, "VideoFrame"},
+            {tag::ImportAssets, "ImportAssets"},
+            {tag::ImportAssets2, "ImportAssets2"},
+            {tag::DoAbcDefine, "DoABC"},
+            {tag::DoABC, "DoABC"},
+            {tag::DefineBinaryData, "DefineBinaryData"},
+            {tag::DefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
+        };
+        QString name = QStringLiteral("tag %1").arg(code);
+        for (const auto& [known, text] : names)
+            if (known == code)
+                name = QStringLiteral("%1 (tag %2)").arg(QLatin1String(text)).arg(code);
+        const QString warning = QStringLiteral("skipped: %1").arg(name);
+        if (!movie_.warnings_.contains(warning))
+            movie_.warnings_ << warning;
     }
 
     // A picture is decoded once here. One that cannot be used draws
