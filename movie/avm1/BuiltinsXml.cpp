@@ -78,14 +78,15 @@ Object* attributesOf(Runtime& rt, XmlNode& node)
     return node.attributes;
 }
 
-// childNodes follows every change of the children.
-void syncChildNodes(Runtime& rt, XmlNode& node)
+// childNodes follows every change of the children, from the first that
+// changed on.
+void syncChildNodes(Runtime& rt, XmlNode& node, size_t from = 0)
 {
     if (!node.childNodes)
         return;
     const qint64 old = arrayLength(rt, node.childNodes);
-    rt.spend(qint64(node.children.size()));
-    for (size_t i = 0; i < node.children.size(); ++i)
+    rt.spend(qint64(node.children.size() - std::min(from, node.children.size())));
+    for (size_t i = from; i < node.children.size(); ++i)
         rt.set(node.childNodes, QString::number(i), Value(node.children[i]));
     for (qint64 i = qint64(node.children.size()); i < old; ++i)
         rt.deleteProperty(node.childNodes, QString::number(i));
@@ -98,9 +99,11 @@ void detach(Runtime& rt, Object* child)
     XmlNode* parent = node ? nodeOf(node->parent) : nullptr;
     if (!parent)
         return;
-    std::erase(parent->children, child);
+    const auto at = std::find(parent->children.begin(), parent->children.end(), child);
+    const auto index = size_t(at - parent->children.begin());
+    parent->children.erase(at);
     node->parent = nullptr;
-    syncChildNodes(rt, *parent);
+    syncChildNodes(rt, *parent, index);
 }
 
 // Puts `child` into `parent` before `before` (at the end when null). A node
@@ -108,18 +111,22 @@ void detach(Runtime& rt, Object* child)
 bool insert(Runtime& rt, Object* parent, Object* child, Object* before)
 {
     XmlNode* p = nodeOf(parent);
-    if (!p || !nodeOf(child))
+    XmlNode* c = nodeOf(child);
+    if (!p || !c || child == parent)
         return false;
-    for (Object* at = parent; at; at = nodeOf(at)->parent) {
-        rt.spend();
-        if (at == child)
-            return false;
-    }
+    // Only a node with children can hold the parent.
+    if (!c->children.empty())
+        for (Object* at = parent; at; at = nodeOf(at)->parent) {
+            rt.spend();
+            if (at == child)
+                return false;
+        }
     detach(rt, child);
     const auto at = before ? std::find(p->children.begin(), p->children.end(), before) : p->children.end();
+    const auto index = size_t(at - p->children.begin());
     p->children.insert(at, child);
-    nodeOf(child)->parent = parent;
-    syncChildNodes(rt, *p);
+    c->parent = parent;
+    syncChildNodes(rt, *p, index);
     return true;
 }
 

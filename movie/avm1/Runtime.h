@@ -274,6 +274,7 @@ public:
     // clips and levels. Web pages, and what is sent, go nowhere.
     void urlAction(Activation& a, const QString& url, const Value& target, quint8 flags);
     void runLoads();
+    bool loadsPending() const { return !loads_.empty(); }
     // The clip `_root` names for code of `clip`: the top of its tree, or the
     // nearest loaded movie that locks its root (_lockroot).
     SpriteInstance* rootClip(SpriteInstance* clip);

@@ -533,6 +533,8 @@ bool MoviePlayer::isAnimating() const
 {
     if (quit_)
         return false;
+    if (scripts_->loadsPending())
+        return true; // what arrives changes the picture
     for (const auto& [number, level] : stage_.objects)
         if (level.sprite && animating(*level.sprite))
             return true;
