@@ -66,6 +66,9 @@ public:
     // Characters that could not be used and draw nothing, each with why;
     // the rest of the movie plays.
     const QStringList& warnings() const { return warnings_; }
+    // The kinds of tags it holds that this player does not use (video,
+    // font information, ...), each once.
+    const QStringList& skippedTags() const { return skippedTags_; }
     // Symbols exported by name, for scripts that attach them by that name.
     const std::vector<std::pair<QString, quint16>>& exports() const { return exports_; }
     // The size of the file, as scripts ask for it.
@@ -88,6 +91,7 @@ private:
     SoundCatalog sounds_;
     QString damage_;
     QStringList warnings_;
+    QStringList skippedTags_;
     std::vector<std::pair<QString, quint16>> exports_;
     qint64 fileSize_ = 0;
     qint64 pixelBudget_ = limits::kMaxBitmapPixelsTotal;

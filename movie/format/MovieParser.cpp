@@ -413,8 +413,8 @@ private:
             if (known == code)
                 name = QStringLiteral("%1 (tag %2)").arg(QLatin1String(text)).arg(code);
         const QString warning = QStringLiteral("skipped: %1").arg(name);
-        if (!movie_.warnings_.contains(warning))
-            movie_.warnings_ << warning;
+        if (!movie_.skippedTags_.contains(warning))
+            movie_.skippedTags_ << warning;
     }
 
     // A picture is decoded once here. One that cannot be used draws

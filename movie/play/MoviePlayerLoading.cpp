@@ -9,7 +9,7 @@ namespace movie {
 
 QStringList MoviePlayer::warnings() const
 {
-    QStringList all = movie_->warnings();
+    QStringList all = movie_->skippedTags() + movie_->warnings();
     all += loadWarnings_;
     all += scripts_->warnings();
     return all;
@@ -35,6 +35,15 @@ SpriteInstance* MoviePlayer::loadMovie(const QByteArray& bytes, const QString& u
             bytesLive += m->fileSize();
             pixelsLive += m->pixelCount();
         }
+    // The file's own size first, before it is read at all; unpacked, its body.
+    const auto full = [&](qint64 size) {
+        if (bytesLive + size <= limits::kMaxBodyBytes)
+            return false;
+        why = QStringLiteral("the movies loaded before it fill what a title may load");
+        return true;
+    };
+    if (full(bytes.size()))
+        return nullptr;
     std::shared_ptr<const Movie> loaded;
     try {
         const bool movieFile = bytes.startsWith("FWS") || bytes.startsWith("CWS") || bytes.startsWith("ZWS");
@@ -44,17 +53,15 @@ SpriteInstance* MoviePlayer::loadMovie(const QByteArray& bytes, const QString& u
         why = e.text();
         return nullptr;
     }
-    if (bytesLive + loaded->fileSize() > limits::kMaxBodyBytes) {
-        why = QStringLiteral("the movies loaded before it fill what a title may load");
+    if (full(loaded->fileSize()))
         return nullptr;
-    }
     std::shared_ptr<SpriteInstance> fresh = newInstance(loaded->timeline(), clip ? clip->nesting : 0);
     if (!fresh) {
         why = QStringLiteral("the title has too many clips");
         return nullptr;
     }
     loadedMovies_.push_back(loaded);
-    for (const QString& warning : loaded->warnings())
+    for (const QString& warning : loaded->skippedTags() + loaded->warnings())
         if (const QString text = url + QStringLiteral(": ") + warning; !loadWarnings_.contains(text))
             loadWarnings_ << text;
     fresh->movie = loaded;
