@@ -72,7 +72,7 @@ void storeListeners(Runtime& rt, Object* array, const std::vector<Value>& listen
     const qint64 old = arrayLength(rt, array);
     for (size_t i = 0; i < listeners.size(); ++i)
         rt.set(array, QString::number(i), listeners[i]);
-    for (qint64 i = qint64(listeners.size()); i < old; ++i)
+    for (auto i = qint64(listeners.size()); i < old; ++i)
         rt.deleteProperty(array, QString::number(i));
     rt.set(array, QStringLiteral("length"), Value(double(listeners.size())));
 }

@@ -88,7 +88,7 @@ void syncChildNodes(Runtime& rt, XmlNode& node, size_t from = 0)
     rt.spend(qint64(node.children.size() - std::min(from, node.children.size())));
     for (size_t i = from; i < node.children.size(); ++i)
         rt.set(node.childNodes, QString::number(i), Value(node.children[i]));
-    for (qint64 i = qint64(node.children.size()); i < old; ++i)
+    for (auto i = qint64(node.children.size()); i < old; ++i)
         rt.deleteProperty(node.childNodes, QString::number(i));
     rt.set(node.childNodes, QStringLiteral("length"), Value(double(node.children.size())));
 }

@@ -165,10 +165,12 @@ int classIndex(const char* name)
 // object is that class's constructor.
 std::vector<std::pair<int, bool>> playerClasses(Runtime& rt, Object* o)
 {
+    std::vector<std::pair<int, bool>> found;
+    if (!o)
+        return found;
     std::vector<Object*> chain;
     for (Object* p = o; p && chain.size() < 64; p = rt.protoOf(p))
         chain.push_back(p);
-    std::vector<std::pair<int, bool>> found;
     if (o->kind == Object::Kind::Clip)
         found.emplace_back(classIndex(rt.typeOf(Value(o)) == QLatin1String("object") ? "Button" : "MovieClip"), false);
     for (int c = 0; c < int(std::size(kClasses)); ++c) {

@@ -12,7 +12,7 @@ namespace {
 // The entry of `folder` named `name`, or spelled so in another letter case.
 QString findEntry(const QString& folder, const QString& name)
 {
-    const QString exact = folder + u'/' + name;
+    QString exact = folder + u'/' + name;
     if (QFileInfo(exact).exists())
         return exact;
     const QStringList entries =
@@ -66,7 +66,7 @@ QString MovieFolder::resolve(const QString& url, QString& why) const
         }
     }
     // Links are followed only as far as they stay inside the folder.
-    const QString canonical = QFileInfo(path).canonicalFilePath();
+    QString canonical = QFileInfo(path).canonicalFilePath();
     if (canonical.isEmpty() || !canonical.startsWith(root_ + u'/')) {
         why = QStringLiteral("it lies outside the movie's folder");
         return {};
