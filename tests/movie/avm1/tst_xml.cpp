@@ -17,10 +17,7 @@ QStringList traces(const A& script)
     SwfWriter w = stage(kWhite, 10, 10);
     w.doAction(script.bytes());
     w.showFrame();
-    QStringList lines;
-    movie::MoviePlayer player(movie::Movie::fromBytes(w.finish(), QStringLiteral("case.swf")),
-                              [&lines](const QString& line) { lines << line; });
-    return lines;
+    return TracedPlayer(w.finish()).traces;
 }
 
 // variable = new Class(text)

@@ -18,22 +18,23 @@ using A = ActionWriter;
 
 namespace {
 
-// A movie of `folder` whose first frame runs `script` over a red stage,
-// and a second frame `then` (and stops there); it keeps its traces.
-struct Run {
-    QStringList traces;
-    std::unique_ptr<movie::MoviePlayer> player;
+// A movie whose first frame runs `script` over a red stage, and a second
+// frame `then` (and stops there).
+QByteArray titleMovie(const A& script, const A& then)
+{
+    SwfWriter w = colourMovie();
+    w.placeObject2(Place::add(1, Red));
+    w.doAction(script.bytes());
+    w.showFrame();
+    w.doAction(A(then).op(0x07).bytes());
+    w.showFrame();
+    return w.finish();
+}
 
-    Run(const QString& folder, const A& script, const A& then = {})
+// That movie, loading its files from `folder`.
+struct Run : TracedPlayer {
+    Run(const QString& folder, const A& script, const A& then = {}) : TracedPlayer(titleMovie(script, then))
     {
-        SwfWriter w = colourMovie();
-        w.placeObject2(Place::add(1, Red));
-        w.doAction(script.bytes());
-        w.showFrame();
-        w.doAction(A(then).op(0x07).bytes());
-        w.showFrame();
-        player = std::make_unique<movie::MoviePlayer>(movie::Movie::fromBytes(w.finish(), QStringLiteral("title.swf")),
-                                                      [this](const QString& line) { traces << line; });
         player->setFolder(folder);
     }
     // The traces of the next step.
