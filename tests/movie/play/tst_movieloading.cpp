@@ -153,6 +153,22 @@ private slots:
         QCOMPARE(run.step(), QStringList({"true", "Summer Disc", "3", QString::fromUtf8("café")}));
     }
 
+    // loadVariablesNum into level 0 and loadVariables into a clip: the
+    // variables arrive as strings on those timelines a step later.
+    void variablesLoadIntoTimelines()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("vars.txt"), "title=Summer+Disc&count=3");
+        A script, then;
+        emptyClip(script, "holder", 1);
+        script.push({A::str("vars.txt"), A::str("_level0")}).getUrl2(0x80);
+        script.push({A::str("vars.txt"), A::str("holder")}).getUrl2(0xC0);
+        then.getVariable("title").trace().getVariable("holder.count").trace();
+        then.getVariable("holder.count").op(0x44).trace(); // typeof
+        Run run(dir.path(), script, then);
+        QCOMPARE(run.step(), QStringList({"Summer Disc", "3", "string"}));
+    }
+
     // Names that leave the folder, a link out of it, a pipe, a folder, a
     // web address and a missing file: every load fails with onLoad(false),
     // nothing blocks, nothing outside is read, and the warnings say why.
@@ -250,7 +266,8 @@ private slots:
 
     // MovieClipLoader: onLoadStart, onLoadProgress and onLoadComplete as the
     // file arrives, onLoadInit after the loaded movie's first frame ran;
-    // onLoadError with "URLNotFound" for a file that is not there.
+    // onLoadError with "URLNotFound" for a file that is not there;
+    // getProgress of the loaded clip, and unloadClip.
     void movieClipLoaderTellsItsListeners()
     {
         QTemporaryDir dir;
@@ -263,6 +280,8 @@ private slots:
         for (const char* event : {"onLoadStart", "onLoadInit"}) {
             A handler;
             traceWith(handler, QByteArray(event) + " ", "target");
+            if (QByteArray(event) == "onLoadInit")
+                callWithValues(handler, "mcl", "getProgress", {"target"}).push({A::str("bytesTotal")}).op(0x4E).trace();
             script.defineFunction(event, {"target"}, handler);
             assign(script, QByteArray("listener.") + event, event);
         }
@@ -279,12 +298,18 @@ private slots:
         script.setVariable("good", A::str("child.swf")).setVariable("bad", A::str("missing.swf"));
         callWithValues(script, "mcl", "loadClip", {"good", "holder"}).trace();
         callWithValues(script, "mcl", "loadClip", {"bad", "spare"}).trace();
-        Run run(dir.path(), script);
+        A then;
+        callWithValues(then, "mcl", "unloadClip", {"holder"}).trace();
+        Run run(dir.path(), script, then);
         QCOMPARE(run.traces, QStringList({"true", "true"}));
         const QStringList traces = run.step();
         const int size = int(QFileInfo(dir.filePath("child.swf")).size());
-        const QStringList good{"onLoadStart _level0.holder", QStringLiteral("onLoadProgress %1/%1").arg(size), "child",
-                               "onLoadInit _level0.holder"};
+        const QStringList good{"onLoadStart _level0.holder",
+                               QStringLiteral("onLoadProgress %1/%1").arg(size),
+                               "child",
+                               "onLoadInit _level0.holder",
+                               QString::number(size),
+                               "true"};
         qsizetype at = -1;
         for (const QString& line : good) {
             const qsizetype next = traces.indexOf(line);
@@ -293,6 +318,9 @@ private slots:
         }
         QVERIFY(traces.contains("onLoadError URLNotFound"));
         QCOMPARE(traces.filter("onLoadStart").size(), 1);
+        EXPECT_PIXEL(frame(*run.player), 5, 5, kGreen);
+        run.step();
+        EXPECT_PIXEL(frame(*run.player), 5, 5, kRed);
     }
 };
 
