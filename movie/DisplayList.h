@@ -49,6 +49,9 @@ struct SoundTransform {
 // A running timeline: the movie's own or a placed sprite's.
 struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     const Timeline* timeline = nullptr;
+    // The movie whose dictionary its frames place characters from: the
+    // player's, or one a script loaded into this clip or an ancestor.
+    std::shared_ptr<const Movie> movie;
     int frame = -1; // 0-based; -1 before the first frame is entered
     bool playing = true;
     int nesting = 0;

@@ -73,5 +73,10 @@ constexpr qsizetype kMaxScriptObjects = 1 << 20;
 constexpr int kMaxTimers = 1000;
 constexpr int kMaxTimerCallsPerTurn = 1000;
 constexpr qint64 kMaxScriptHeapBytes = qint64(128) << 20;
+// Files scripts load beside the movie: how many may wait, how many are
+// loaded in one step, and the largest text (XML, variables) in bytes.
+constexpr qsizetype kMaxPendingLoads = 256;
+constexpr qsizetype kMaxLoadsPerStep = 8;
+constexpr qsizetype kMaxLoadedTextBytes = kMaxStringLength;
 
 } // namespace movie::limits

@@ -88,6 +88,7 @@ void TShockwaveFlash::load()
         }
         // Runs the first frame's scripts; their timers follow the wall clock.
         auto player = std::make_shared<movie::MoviePlayer>(movie, nullptr, movie::MoviePlayer::Clock::Own);
+        player->setFolder(QFileInfo(path).absolutePath()); // the files its scripts load
         const QImage frame = player->renderImage(size);
         return [this, movie, player, frame, state = seen(*player)] {
             loading_ = false;

@@ -57,6 +57,22 @@ void installFilterBuiltins(Runtime& rt, Object* global);
 void installBitmapDataBuiltins(Runtime& rt, Object* global);
 void installDrawingBuiltins(Runtime& rt, Object* global);
 
+// Files beside the movie: XMLNode and XML; LoadVars; MovieClipLoader and
+// the clip methods that load movies and variables.
+void installXmlBuiltins(Runtime& rt, Object* global);
+void installLoadVarsBuiltins(Runtime& rt, Object* global);
+void installLoadingBuiltins(Runtime& rt, Object* global);
+
+// What XML and LoadVars share: load(url) and sendAndLoad(url, target) of
+// a file beside the movie, send() (which sends nothing), getBytesLoaded(),
+// getBytesTotal(), addRequestHeader(), onLoad, contentType and loaded.
+void defineDataLoading(Runtime& rt, Object* prototype);
+// Their default onData: the loaded text given to the method `parse`
+// (parseXML, decode), then onLoad(true); onLoad(false) when none came.
+Value defaultOnData(Runtime& rt, NativeCall& c, const char* parse);
+// "_level3" names level 3; -1 for another name.
+int levelOfName(const QString& target);
+
 // The array elements 0..length-1 of an object, as `apply` and `concat` read them.
 std::vector<Value> arrayElements(Runtime& rt, Object* array);
 qint64 arrayLength(Runtime& rt, Object* array);

@@ -188,9 +188,25 @@ Value clipGetBytesTotal(Runtime& rt, NativeCall& c)
     return clip ? Value(rt.host().bytesTotal(*clip)) : Value();
 }
 
-Value clipGetSwfVersion(Runtime& rt, NativeCall&) { return Value(rt.version()); }
+Value clipGetSwfVersion(Runtime& rt, NativeCall& c)
+{
+    // A loaded movie has its own.
+    auto clip = thisClip(rt, c);
+    return Value(clip && clip->movie ? clip->movie->version() : rt.version());
+}
 
-Value clipInert(Runtime&, NativeCall&) { return {}; }
+// Built-ins that answer without doing anything; the tools say so.
+Value clipInert(Runtime& rt, NativeCall& c)
+{
+    rt.noteInert(c);
+    return {};
+}
+
+Value clipFalse(Runtime& rt, NativeCall& c)
+{
+    rt.noteInert(c);
+    return Value(false);
+}
 
 Value clipConstructor(Runtime&, NativeCall& c) { return c.constructing ? Value(c.self) : Value(); }
 
@@ -314,9 +330,6 @@ void installClipBuiltins(Runtime& rt, Object* global)
     Object* movieClip = rt.newClass(clipConstructor, proto);
     defineMethods(rt, proto,
                   {{"getURL", clipInert},
-                   {"unloadMovie", clipInert},
-                   {"loadVariables", clipInert},
-                   {"loadMovie", clipInert},
                    {"attachMovie", clipAttachMovie},
                    {"swapDepths", clipSwapDepths},
                    {"getBytesTotal", clipGetBytesTotal},

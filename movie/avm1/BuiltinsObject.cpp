@@ -4,6 +4,7 @@
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
+#include "movie/avm1/UrlText.h"
 
 #include <cmath>
 
@@ -220,54 +221,14 @@ Value globalEscape(Runtime& rt, NativeCall& c)
 {
     if (c.count() == 0)
         return {};
-    static const char* hex = "0123456789ABCDEF";
-    QString out;
-    for (const char ch : rt.toString(c.arg(0)).toUtf8()) {
-        const auto b = static_cast<unsigned char>(ch);
-        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
-            out += QChar(b);
-        } else {
-            out += u'%';
-            out += QChar(hex[b >> 4]);
-            out += QChar(hex[b & 15]);
-        }
-    }
-    return Value(rt.checkedString(out));
+    return Value(rt.checkedString(urlEscape(rt.toString(c.arg(0)))));
 }
 
 Value globalUnescape(Runtime& rt, NativeCall& c)
 {
     if (c.count() == 0)
         return {};
-    auto hexValue = [](char h) {
-        if (h >= '0' && h <= '9')
-            return h - '0';
-        if (h >= 'a' && h <= 'f')
-            return h - 'a' + 10;
-        if (h >= 'A' && h <= 'F')
-            return h - 'A' + 10;
-        return -1;
-    };
-    // "%" takes the two hex digits after it; a character that breaks an
-    // escape is dropped with it; "+" is a space.
-    QByteArray out;
-    int pending = 0;
-    int value = 0;
-    for (const char ch : rt.toString(c.arg(0)).toUtf8()) {
-        if (ch == '%') {
-            pending = 2;
-            value = 0;
-        } else if (pending > 0 && hexValue(ch) >= 0) {
-            value = value * 16 + hexValue(ch);
-            if (--pending == 0)
-                out += char(value);
-        } else if (pending > 0) {
-            pending = 0;
-        } else {
-            out += ch == '+' ? ' ' : ch;
-        }
-    }
-    return Value(QString::fromUtf8(out));
+    return Value(urlUnescape(rt.toString(c.arg(0))));
 }
 
 Value globalASSetPropFlags(Runtime& rt, NativeCall& c)
@@ -369,6 +330,9 @@ void Runtime::installBuiltins()
     installFilterBuiltins(*this, global_);
     installBitmapDataBuiltins(*this, global_);
     installDrawingBuiltins(*this, global_);
+    installXmlBuiltins(*this, global_);
+    installLoadVarsBuiltins(*this, global_);
+    installLoadingBuiltins(*this, global_);
 }
 
 } // namespace movie::avm1

@@ -230,7 +230,8 @@ private:
     Flow doTry(Payload p, int blocksBegin, int& next, Value& result);
     Flow doWith(int begin, int size, Value& result);
     void extends();
-    void getUrl(const QString& url);
+    // GetURL and GetURL2: fscommand, or a file to load or unload.
+    void getUrl(const QString& url, const Value& target, quint8 flags);
     bool frameLoaded(const Value& frame);
 
     Runtime& rt_;
@@ -435,6 +436,8 @@ Flow Machine::run(int begin, int end, Value& result)
         case GetVariable: {
             const QString name = rt_.toString(pop());
             Value v = rt_.getVariable(a_, name);
+            if (v.isUndefined())
+                rt_.noteMissingGlobal(name);
             if (a_.version <= 4 && v.object() && v.object()->kind == Object::Kind::Clip)
                 v = Value();
             push(v);
@@ -669,7 +672,11 @@ Flow Machine::run(int begin, int end, Value& result)
         }
         case GetMember: {
             const QString name = rt_.toString(pop());
-            push(rt_.get(pop(), name));
+            const Value on = pop();
+            Value v = rt_.get(on, name);
+            if (v.isUndefined())
+                rt_.noteMissingMember(on, name);
+            push(std::move(v));
             break;
         }
         case SetMember: {
@@ -732,7 +739,8 @@ Flow Machine::run(int begin, int end, Value& result)
             break;
         }
         case GetURL: {
-            getUrl(text(p.string())); // the window that follows does not matter
+            const QString url = text(p.string());
+            getUrl(url, Value(text(p.string())), 0);
             break;
         }
         case StoreRegister: {
@@ -817,9 +825,9 @@ Flow Machine::run(int begin, int end, Value& result)
             break;
         }
         case GetURL2: {
-            p.u8();
-            pop(); // the window
-            getUrl(rt_.toString(pop()));
+            const quint8 flags = p.u8();
+            const Value window = pop();
+            getUrl(rt_.toString(pop()), window, flags);
             break;
         }
         case Call:
@@ -963,6 +971,8 @@ void Machine::callFunction()
     const std::vector<Value> args = popArgs();
     Object* owner = nullptr;
     const Value function = rt_.getVariable(a_, name, &owner);
+    if (function.isUndefined())
+        rt_.noteMissingGlobal(name);
     Value self;
     if (owner) {
         self = Value(owner);
@@ -1013,6 +1023,8 @@ bool Machine::callMethod()
     }
     Object* holder = nullptr;
     const Value f = rt_.findMethod(object, method, holder);
+    if (f.isUndefined())
+        rt_.noteMissingMember(Value(object), method);
     Object* fo = f.object();
     push(fo && fo->isFunction() ? rt_.invoke(fo, Value(object), args, false, holder) : Value());
     return true;
@@ -1022,7 +1034,10 @@ void Machine::newObject()
 {
     const QString name = rt_.toString(pop());
     const std::vector<Value> args = popArgs();
-    push(rt_.construct(rt_.getVariable(a_, name), args));
+    const Value constructor = rt_.getVariable(a_, name);
+    if (constructor.isUndefined())
+        rt_.noteMissingGlobal(name);
+    push(rt_.construct(constructor, args));
 }
 
 bool Machine::newMethod()
@@ -1032,7 +1047,10 @@ bool Machine::newMethod()
     Object* object = methodCall(method, args);
     if (!object)
         return false;
-    push(rt_.construct(method.isEmpty() ? Value(object) : rt_.get(object, method), args));
+    const Value constructor = method.isEmpty() ? Value(object) : rt_.get(object, method);
+    if (constructor.isUndefined())
+        rt_.noteMissingMember(Value(object), method);
+    push(rt_.construct(constructor, args));
     return true;
 }
 
@@ -1177,15 +1195,19 @@ void Machine::extends()
     rt_.set(subclass, QStringLiteral("prototype"), Value(prototype));
 }
 
-void Machine::getUrl(const QString& url)
+void Machine::getUrl(const QString& url, const Value& target, quint8 flags)
 {
-    // Only fscommand("quit") does anything: the movie stops for good.
+    // Of the projector's commands only fscommand("quit") does anything:
+    // the movie stops for good.
     static const QLatin1String prefix("FSCommand:");
-    if (url.startsWith(prefix, Qt::CaseInsensitive)
-        && url.mid(prefix.size()).compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0) {
-        rt_.host().quit();
-        rt_.abort();
+    if (url.startsWith(prefix, Qt::CaseInsensitive)) {
+        if (url.mid(prefix.size()).compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0) {
+            rt_.host().quit();
+            rt_.abort();
+        }
+        return;
     }
+    rt_.urlAction(a_, url, target, flags);
 }
 
 bool Machine::frameLoaded(const Value& frame)
@@ -1351,7 +1373,7 @@ Value Runtime::invoke(Object* function, const Value& thisValue, std::span<const 
     }
     auto rootValue = [&]() -> Value {
         auto clip = clipOf(baseClip);
-        SpriteInstance* root = rootOf(clip ? clip.get() : host_.level(0));
+        SpriteInstance* root = rootClip(clip ? clip.get() : host_.level(0));
         return root ? Value(clipObject(*root)) : Value();
     };
     if (f.flags & PreloadRoot)

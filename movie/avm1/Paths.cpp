@@ -33,7 +33,7 @@ Object* Runtime::resolveTargetPath(Activation& a, Object* start, QStringView pat
         return start;
     const bool five = version_ >= 5;
     auto base = clipOf(a.target ? a.target : a.baseClip);
-    SpriteInstance* root = rootOf(base ? base.get() : host_.level(0));
+    SpriteInstance* root = rootClip(base ? base.get() : host_.level(0));
     Object* object = start;
     bool slashes = false;
     if (path.startsWith(u'/')) {

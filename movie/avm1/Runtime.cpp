@@ -252,6 +252,10 @@ void Runtime::traceRoots(Tracer& tracer)
         }
     }
     clips_ = std::move(live);
+    for (const LoadRequest& load : loads_) {
+        tracer.mark(load.target);
+        tracer.mark(load.loader);
+    }
 }
 
 void Runtime::collectIfDue()
@@ -440,7 +444,7 @@ bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
     const bool magic = name.startsWith(u'_');
     if (magic && rt.version() >= 5) {
         if (rt.sameName(name, QStringLiteral("_root"))) {
-            out = Value(rt.clipObject(*rootOf(clip.get())));
+            out = Value(rt.clipObject(*rt.rootClip(clip.get())));
             return true;
         }
         if (rt.sameName(name, QStringLiteral("_parent"))) {

@@ -6,10 +6,12 @@
 #include <QImage>
 #include <QMargins>
 #include <QRectF>
+#include <QSet>
 #include <QTransform>
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace movie {
@@ -89,6 +91,30 @@ public:
     // (with room for that around it) filtered in place.
     virtual QMargins filterReach(const FilterList& filters) = 0;
     virtual void filterPicture(QImage& picture, const FilterList& filters) = 0;
+
+    // The files beside the movie, for scripts that load them: the bytes of
+    // the file `url` names, or nothing (and why) when it cannot be read.
+    virtual std::optional<QByteArray> readFile(const QString& url, qsizetype maxBytes, QString& why) = 0;
+    // A movie or picture file's bytes, put in place of what `clip` shows
+    // or as level `level` (when `clip` is null); `url` names the file. The
+    // clip standing there now, constructed, its first frame run; null (and
+    // why) when the bytes are neither.
+    virtual SpriteInstance* loadMovie(const QByteArray& bytes, const QString& url, SpriteInstance* clip, int level,
+                                      QString& why) = 0;
+    // Empties a clip of what it shows, or takes a level away.
+    virtual void unloadMovie(SpriteInstance* clip, int level) = 0;
+};
+
+// A file a script asked for, loaded at the start of a later step: the data
+// of an XML or LoadVars object, variables for a clip or a level, a movie or
+// picture for one, or the unloading of one.
+struct LoadRequest {
+    enum class Kind { Data, Variables, Movie, Unload };
+    Kind kind = Kind::Data;
+    QString url;
+    Object* target = nullptr; // the XML or LoadVars object, or the clip
+    int level = -1;           // with no target: the level
+    Object* loader = nullptr; // a MovieClipLoader to tell how it went
 };
 
 // Thrown by a script's `throw`: unwinds to the nearest try block.
@@ -333,6 +359,29 @@ public:
         qint32 soundBufferTime = 5;
     } settings;
 
+    // --- Files beside the movie (Loading.cpp): what scripts ask to load is
+    // loaded at the start of a later step, as the player loads it; false
+    // when too many loads wait already.
+    bool requestLoad(const LoadRequest& request);
+    // GetURL and GetURL2: loadMovie, loadVariables and unloadMovie, into
+    // clips and levels. Web pages, and what is sent, go nowhere.
+    void urlAction(Activation& a, const QString& url, const Value& target, quint8 flags);
+    void runLoads();
+    bool loadsPending() const { return !loads_.empty(); }
+    // The clip `_root` names for code of `clip`: the top of its tree, or the
+    // nearest loaded movie that locks its root (_lockroot).
+    SpriteInstance* rootClip(SpriteInstance* clip);
+
+    // --- Warnings for the tools (MissingBuiltins.cpp), each given once:
+    // what the movie asks of the player that this one does not provide (a
+    // global, a member of a built-in object, or a built-in that does
+    // nothing here), and files it could not load.
+    void noteMissingGlobal(const QString& name);
+    void noteMissingMember(const Value& on, const QString& name);
+    void noteInert(const NativeCall& call);
+    void warn(const QString& text);
+    const QStringList& warnings() const { return warnings_; }
+
     std::vector<Value>& stack() { return stack_; }
     // The code running now, if any.
     Activation* current() const { return current_; }
@@ -378,7 +427,10 @@ private:
     quint32 randomState_ = 0x1F123BB5u;
     int depth_ = 0;
     bool aborted_ = false;
+    std::deque<LoadRequest> loads_;
     QStringList warnings_;
+    QSet<QString> warned_;
+    QSet<const Object*> inertNoted_;
     bool constructionRefused_ = false;
 };
 

@@ -81,6 +81,14 @@ public:
 
     void drawInstance(const SpriteInstance& instance, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
+        // A loaded movie's objects are of its own dictionary.
+        struct MovieRestore {
+            FrameState& state;
+            const Movie* outer;
+            ~MovieRestore() { state.movie = outer; }
+        } restore{state_, state_.movie};
+        if (instance.movie)
+            state_.movie = instance.movie.get();
         struct Mask {
             Regions regions;
             int until;

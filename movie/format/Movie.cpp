@@ -29,10 +29,11 @@ std::shared_ptr<const Movie> Movie::load(const QString& path)
     return fromBytes(bytes, name);
 }
 
-std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QString& name)
+std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QString& name, qint64 maxPixels)
 {
     const ContainerBody container = openContainer(bytes, name);
     auto movie = std::make_shared<Movie>();
+    movie->pixelBudget_ = maxPixels;
     movie->version_ = container.version;
     movie->fileSize_ = container.body.size() + 8; // as the header counts it, unpacked
 
@@ -48,6 +49,20 @@ std::shared_ptr<const Movie> Movie::fromBytes(const QByteArray& bytes, const QSt
     movie->frameRate_ = rate / 256.0;
 
     parseMovieTags(*movie, r, container.truncated);
+    return movie;
+}
+
+std::shared_ptr<const Movie> Movie::fromPicture(const QByteArray& bytes, const QString& name, qint64 maxPixels)
+{
+    auto movie = std::make_shared<Movie>();
+    movie->version_ = -1;
+    movie->fileSize_ = bytes.size();
+    movie->pixelBudget_ = maxPixels;
+    parsePictureFile(*movie, bytes);
+    if (!movie->character(1)) {
+        const QString why = movie->warnings_.isEmpty() ? QString() : movie->warnings_.constFirst();
+        throw MovieError(QStringLiteral("%1 is neither a movie nor a picture that can be shown (%2)").arg(name, why));
+    }
     return movie;
 }
 

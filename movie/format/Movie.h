@@ -1,5 +1,6 @@
 #pragma once
 
+#include "movie/Limits.h"
 #include "movie/draw/ShapeDef.h"
 #include "movie/format/MorphShape.h"
 #include "movie/format/Timeline.h"
@@ -38,8 +39,15 @@ public:
     // Throws MovieError when the file is missing, is not a movie or is
     // damaged beyond use. A damaged movie otherwise keeps what could be read.
     static std::shared_ptr<const Movie> load(const QString& path);
-    // `name` stands for the file in error texts.
-    static std::shared_ptr<const Movie> fromBytes(const QByteArray& bytes, const QString& name);
+    // `name` stands for the file in error texts. Its pictures may hold
+    // `maxPixels` pixels in all; those beyond are not shown.
+    static std::shared_ptr<const Movie> fromBytes(const QByteArray& bytes, const QString& name,
+                                                  qint64 maxPixels = limits::kMaxBitmapPixelsTotal);
+    // A JPEG, PNG or GIF file as a movie of one frame that shows it at its
+    // top-left corner, as players load pictures into clips; of version -1.
+    // Throws MovieError when the picture cannot be decoded.
+    static std::shared_ptr<const Movie> fromPicture(const QByteArray& bytes, const QString& name,
+                                                    qint64 maxPixels = limits::kMaxBitmapPixelsTotal);
 
     int version() const { return version_; }
     QRectF stage() const { return stage_; } // twips
@@ -58,14 +66,20 @@ public:
     // Characters that could not be used and draw nothing, each with why;
     // the rest of the movie plays.
     const QStringList& warnings() const { return warnings_; }
+    // The kinds of tags it holds that this player does not use (video,
+    // font information, ...), each once.
+    const QStringList& skippedTags() const { return skippedTags_; }
     // Symbols exported by name, for scripts that attach them by that name.
     const std::vector<std::pair<QString, quint16>>& exports() const { return exports_; }
     // The size of the file, as scripts ask for it.
     qint64 fileSize() const { return fileSize_; }
+    // The pixels of its decoded pictures.
+    qint64 pixelCount() const { return pixels_; }
 
 private:
     friend class MovieParser;
     friend void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated);
+    friend void parsePictureFile(Movie& movie, const QByteArray& bytes);
     int version_ = 0;
     QRectF stage_;
     double frameRate_ = 12;
@@ -77,8 +91,11 @@ private:
     SoundCatalog sounds_;
     QString damage_;
     QStringList warnings_;
+    QStringList skippedTags_;
     std::vector<std::pair<QString, quint16>> exports_;
     qint64 fileSize_ = 0;
+    qint64 pixelBudget_ = limits::kMaxBitmapPixelsTotal;
+    qint64 pixels_ = 0;
 };
 
 } // namespace movie

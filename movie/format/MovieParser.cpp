@@ -107,6 +107,29 @@ public:
             movie_.damage_ = what;
     }
 
+    qint64 pixelsUsed() const { return pixelsUsed_; }
+
+    // A picture file: its picture, placed on the one frame.
+    void readPictureFile(const QByteArray& bytes)
+    {
+        constexpr quint16 kId = 1;
+        const QByteArray tag = QByteArray("\x01\x00", 2) + bytes; // the tag's character id first
+        SwfReader r(tag);
+        readPicture(tag::DefineBitsJPEG2, r);
+        Frame frame;
+        if (const Character* picture = movie_.character(kId)) {
+            movie_.stage_ = picture->shape->bounds;
+            FrameCommand c;
+            c.place.hasCharacter = c.place.hasMatrix = true;
+            c.place.characterId = kId;
+            c.place.depth = 1;
+            frame.commands.push_back(c);
+        }
+        movie_.root_.frames.push_back(std::move(frame));
+        movie_.root_.declaredFrames = movie_.root_.shownFrames = 1;
+        movie_.root_.ended = true;
+    }
+
 private:
     // The onClipEvent handlers of a PlaceObject2 or 3: a record per handler,
     // ended by one with no events.
@@ -374,10 +397,72 @@ private:
         default:
             if (isBitmapTag(code))
                 readPicture(code, body);
-            else
-                movie_.sounds_.readDefinition(code, body, movie_.warnings_);
+            else if (!movie_.sounds_.readDefinition(code, body, movie_.warnings_) && !isReadElsewhere(code))
+                noteSkipped(code);
             break;
         }
+    }
+
+    // Tags the timeline readers take, and those that change nothing a
+    // player shows or plays (protection, debugging, metadata, limits, tab
+    // order, font copyright names).
+    static bool isReadElsewhere(int code)
+    {
+        switch (code) {
+        case tag::PlaceObject:
+        case tag::PlaceObject2:
+        case tag::PlaceObject3:
+        case tag::RemoveObject:
+        case tag::RemoveObject2:
+        case tag::DoAction:
+        case tag::DoInitAction:
+        case tag::FrameLabel:
+        case tag::StartSound:
+        case tag::StartSound2:
+        case tag::SoundStreamHead:
+        case tag::SoundStreamHead2:
+        case tag::SoundStreamBlock:
+        case tag::Protect:
+        case tag::EnableDebugger:
+        case tag::EnableDebugger2:
+        case tag::DebugId:
+        case tag::ProductInfo:
+        case tag::Metadata:
+        case tag::FileAttributes:
+        case tag::ScriptLimits:
+        case tag::SetTabIndex:
+        case tag::DefineFontName:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // A tag this player does not use, noted once per kind.
+    void noteSkipped(int code)
+    {
+        static const std::pair<int, const char*> names[] = {
+            {tag::DefineFontInfo, "DefineFontInfo"},
+            {tag::DefineFontInfo2, "DefineFontInfo2"},
+            {tag::DefineFontAlignZones, "DefineFontAlignZones"},
+            {tag::CSMTextSettings, "CSMTextSettings"},
+            {tag::DefineFont4, "DefineFont4"},
+            {tag::DefineVideoStream, "DefineVideoStream"},
+            {tag::VideoFrame, "VideoFrame"},
+            {tag::ImportAssets, "ImportAssets"},
+            {tag::ImportAssets2, "ImportAssets2"},
+            {tag::DoAbcDefine, "DoABC"},
+            {tag::DoABC, "DoABC"},
+            {tag::DefineBinaryData, "DefineBinaryData"},
+            {tag::DefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
+        };
+        QString name = QStringLiteral("tag %1").arg(code);
+        for (const auto& [known, text] : names)
+            if (known == code)
+                name = QStringLiteral("%1 (tag %2)").arg(QLatin1String(text)).arg(code);
+        const QString warning = QStringLiteral("skipped: %1").arg(name);
+        if (!movie_.skippedTags_.contains(warning))
+            movie_.skippedTags_ << warning;
     }
 
     // A picture is decoded once here. One that cannot be used draws
@@ -389,7 +474,7 @@ private:
             return;
         BitmapBudget budget;
         budget.maxSide = limits::kMaxBitmapSide;
-        budget.maxPixels = limits::kMaxBitmapPixelsTotal - pixelsUsed_;
+        budget.maxPixels = movie_.pixelBudget_ - pixelsUsed_;
         BitmapResult result = readBitmap(code, body, jpegTables_, budget);
         if (result.image.isNull()) {
             movie_.warnings_ << QStringLiteral("picture %1 is not shown: %2").arg(id).arg(result.error);
@@ -546,6 +631,14 @@ void parseMovieTags(Movie& movie, SwfReader& body, bool containerTruncated)
     if (containerTruncated)
         parser.noteDamage(QStringLiteral("the file is shorter than its header says"));
     parser.readTags(body, movie.root_, 0);
+    movie.pixels_ = parser.pixelsUsed();
+}
+
+void parsePictureFile(Movie& movie, const QByteArray& bytes)
+{
+    MovieParser parser(movie);
+    parser.readPictureFile(bytes);
+    movie.pixels_ = parser.pixelsUsed();
 }
 
 } // namespace movie

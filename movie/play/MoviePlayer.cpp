@@ -65,6 +65,7 @@ MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
     emptyTimeline_.ended = true;
+    container_.kind = Character::Kind::Sprite;
     rewind();
 }
 
@@ -72,11 +73,13 @@ MoviePlayer::~MoviePlayer()
 {
     // Sprites point at script objects: they go before the runtime.
     root_.reset();
+    stage_.objects.clear();
 }
 
 void MoviePlayer::rewind()
 {
     root_.reset();
+    stage_.objects.clear();
     clips_.clear();
     pendingRemovals_.clear();
     initScriptsRun_.clear();
@@ -88,6 +91,10 @@ void MoviePlayer::rewind()
     scripts_ = std::make_unique<avm1::Runtime>(host, movie_->version());
     workLeft_ = limits::kMaxWorkPerStep;
     root_ = newInstance(movie_->timeline(), 0);
+    root_->movie = movie_;
+    DisplayObject& level0 = stage_.objects[0];
+    level0.character = &container_;
+    level0.sprite = root_;
     enlist(*root_);
     scripts_->constructClip(*root_, nullptr, false, false);
     runStep();
@@ -136,6 +143,9 @@ void MoviePlayer::runStep()
         if (auto clip = weak.lock(); clip && !clip->removed)
             turn.push_back(std::move(clip));
     std::reverse(turn.begin(), turn.end());
+    // Files asked for in earlier steps arrive now; clips they make wait
+    // for the next step, as new clips do.
+    scripts_->runLoads();
     // The movie's own timeline, the oldest, comes last: a share of the
     // work is kept for it, so that it goes on whatever its sprites cost.
     workLeft_ -= kRootReserve;
@@ -210,11 +220,23 @@ void MoviePlayer::advance(SpriteInstance& clip)
     }
 }
 
-void MoviePlayer::runInitScripts(const Frame& frame)
+void MoviePlayer::runInitScripts(const Frame& frame, SpriteInstance& instance)
 {
     for (const auto& [sprite, code] : frame.initScripts)
-        if (root_ && initScriptsRun_.insert(&code).second)
-            scripts_->runInitCode(*root_, code);
+        if (initScriptsRun_.insert(&code).second)
+            scripts_->runInitCode(movieRoot(instance), code);
+}
+
+SpriteInstance& MoviePlayer::movieRoot(SpriteInstance& clip)
+{
+    SpriteInstance* at = &clip;
+    for (int guard = 0; guard <= limits::kMaxNesting; ++guard) {
+        auto parent = at->parent.lock();
+        if (!parent || parent->movie != clip.movie)
+            break;
+        at = parent.get();
+    }
+    return *at;
 }
 
 void MoviePlayer::applyFrame(SpriteInstance& instance, int frame)
@@ -222,7 +244,7 @@ void MoviePlayer::applyFrame(SpriteInstance& instance, int frame)
     const Frame& f = instance.timeline->frames[static_cast<size_t>(frame)];
     noteEntry(instance, instance.frame, frame);
     instance.frame = frame;
-    runInitScripts(f);
+    runInitScripts(f, instance);
     for (const FrameCommand& c : f.commands) {
         if (!spendWork())
             break;
@@ -259,7 +281,7 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
     DisplayObject& object = it->second;
     if (p.hasCharacter && p.characterId != object.characterId && !object.sprite) {
         // A shape changes its drawing in place; other objects keep theirs.
-        const Character* c = movie_->character(p.characterId);
+        const Character* c = instance.movie->character(p.characterId);
         if (c && c->kind != Character::Kind::Sprite && object.character
             && object.character->kind != Character::Kind::Sprite) {
             object.characterId = p.characterId;
@@ -297,6 +319,8 @@ void MoviePlayer::applyPlace(DisplayObject& object, const PlaceCommand& p)
 
 void MoviePlayer::noteEntry(SpriteInstance& instance, int from, int to)
 {
+    if (instance.movie != movie_)
+        return; // a loaded movie plays without its sounds
     const Frame& entered = instance.timeline->frames[static_cast<size_t>(to)];
     if (instance.timeline->stream || !entered.sounds.empty()) {
         SoundCue cue;
@@ -311,7 +335,7 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
 {
     DisplayObject& object = parent.objects[p.depth];
     object.characterId = p.characterId;
-    object.character = movie_->character(p.characterId);
+    object.character = parent.movie->character(p.characterId);
     // Sprites, buttons and text fields get a name if the file gives none.
     const bool named = object.character
         && (object.character->kind == Character::Kind::Sprite
@@ -327,6 +351,7 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
     if (!sprite)
         return &object;
     sprite->parent = parent.weak_from_this();
+    sprite->movie = parent.movie;
     sprite->depth = p.depth;
     sprite->clipActions = p.clipActions;
     object.sprite = sprite;
@@ -437,7 +462,7 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
     int index = 0;
     for (int f = from + 1; f <= target; ++f) {
         const Frame& frame = clip.timeline->frames[static_cast<size_t>(f)];
-        runInitScripts(frame);
+        runInitScripts(frame, clip);
         for (const FrameCommand& c : frame.commands) {
             if (!spendWork())
                 break;
@@ -548,8 +573,11 @@ bool MoviePlayer::isAnimating() const
 {
     if (quit_)
         return false;
-    if (animating(*root_) || waitsOnClock())
-        return true;
+    if (scripts_->loadsPending() || waitsOnClock())
+        return true; // what arrives or falls due changes the picture
+    for (const auto& [number, level] : stage_.objects)
+        if (level.sprite && animating(*level.sprite))
+            return true;
     // A still timeline moves while scripts run on every frame.
     for (const auto& weak : clips_) {
         const auto clip = weak.lock();
@@ -567,7 +595,7 @@ bool MoviePlayer::isAnimating() const
 
 void MoviePlayer::render(QPainter& painter, const QRect& viewport) const
 {
-    renderFrame(painter, *movie_, *root_, viewport, antialiased_, &layers_);
+    renderFrame(painter, *movie_, stage_, viewport, antialiased_, &layers_);
 }
 
 QImage MoviePlayer::renderImage(const QSize& size) const

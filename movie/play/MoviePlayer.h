@@ -3,6 +3,7 @@
 #include "movie/DisplayList.h"
 #include "movie/avm1/Runtime.h"
 #include "movie/draw/LayerCache.h"
+#include "movie/play/MovieFolder.h"
 
 #include <QImage>
 #include <functional>
@@ -35,6 +36,12 @@ public:
     MoviePlayer& operator=(const MoviePlayer&) = delete;
 
     const Movie& movie() const { return *movie_; }
+    // The folder whose files the movie's scripts may load (loadMovie,
+    // XML.load, ...); without one, every load fails.
+    void setFolder(const QString& folder) { folder_ = MovieFolder(folder); }
+    // What the movie asked for that this player does not provide, the tags
+    // it skipped, and what it could not show or load; each once.
+    QStringList warnings() const;
 
     // Back to the first frame, with its scripts run, playing.
     void rewind();
@@ -104,7 +111,10 @@ private:
     void advance(SpriteInstance& clip);
     // Enters `frame` from the one before: its tags in order.
     void applyFrame(SpriteInstance& instance, int frame);
-    void runInitScripts(const Frame& frame);
+    // DoInitAction blocks, run on the root of the movie `instance` plays.
+    void runInitScripts(const Frame& frame, SpriteInstance& instance);
+    // The top clip of the movie `clip` plays: a loaded movie's or the player's.
+    SpriteInstance& movieRoot(SpriteInstance& clip);
     void place(SpriteInstance& instance, const PlaceCommand& p);
     void applyPlace(DisplayObject& object, const PlaceCommand& p);
     // Notes a timeline's entry into a frame that starts sounds or carries a stream.
@@ -162,6 +172,14 @@ private:
     void filterPicture(QImage& picture, const FilterList& filters) override;
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
+    // Files scripts load (MoviePlayerLoading.cpp).
+    std::optional<QByteArray> readFile(const QString& url, qsizetype maxBytes, QString& why) override;
+    SpriteInstance* loadMovie(const QByteArray& bytes, const QString& url, SpriteInstance* clip, int level,
+                              QString& why) override;
+    void unloadMovie(SpriteInstance* clip, int level) override;
+    // Puts `fresh` in the place of `clip`, or as level `level` when `clip`
+    // is null; what stood there is unloaded. False when the clip is gone.
+    bool putInPlace(const std::shared_ptr<SpriteInstance>& fresh, SpriteInstance* clip, int level);
 
     std::shared_ptr<const Movie> movie_;
     std::shared_ptr<SpriteInstance> root_;
@@ -172,8 +190,14 @@ private:
     std::set<const ActionList*> initScriptsRun_;
     std::vector<std::weak_ptr<SpriteInstance>> pendingRemovals_;
     std::function<void(const QString&)> traceHandler_;
-    DisplayObject rootPlacement_;
+    // The levels by number, each placed as a sprite; root_ is level 0.
+    SpriteInstance stage_;
     Timeline emptyTimeline_;
+    // What script-made and loaded clips are placed as: a sprite.
+    Character container_;
+    MovieFolder folder_;
+    std::vector<std::weak_ptr<const Movie>> loadedMovies_;
+    QStringList loadWarnings_;
     quint64 version_ = 0;
     int workLeft_ = 0;
     int instanceNames_ = 0;

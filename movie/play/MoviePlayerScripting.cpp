@@ -29,28 +29,38 @@ void MoviePlayer::stopSounds()
     soundCues_.push_back(std::move(cue));
 }
 
-SpriteInstance* MoviePlayer::level(int number) { return number == 0 ? root_.get() : nullptr; }
+SpriteInstance* MoviePlayer::level(int number)
+{
+    const auto it = stage_.objects.find(number);
+    return it == stage_.objects.end() ? nullptr : it->second.sprite.get();
+}
 
 DisplayObject* MoviePlayer::placement(SpriteInstance& clip)
 {
-    if (clip.parent.expired())
-        return &clip == root_.get() ? &rootPlacement_ : nullptr;
-    return placementOf(clip);
+    auto parent = clip.parent.lock();
+    auto& objects = parent ? parent->objects : stage_.objects;
+    const auto it = objects.find(clip.depth);
+    if (it == objects.end() || it->second.sprite.get() != &clip)
+        return nullptr;
+    return &it->second;
 }
 
 int MoviePlayer::framesLoaded(SpriteInstance& clip) { return clip.timeline->frameCount(); }
 
 int MoviePlayer::bytesTotal(SpriteInstance& clip)
 {
-    return static_cast<int>(&clip == root_.get() ? movie_->fileSize() : clip.timeline->byteSize);
+    const bool wholeMovie = clip.movie && clip.timeline == &clip.movie->timeline();
+    return static_cast<int>(wholeMovie ? clip.movie->fileSize() : clip.timeline->byteSize);
 }
 
 QString MoviePlayer::symbolName(SpriteInstance& clip)
 {
     const DisplayObject* placed = placement(clip);
-    if (!placed)
+    auto parent = clip.parent.lock();
+    // A loaded movie is no symbol of the movie it was loaded into.
+    if (!placed || !parent || parent->movie != clip.movie)
         return {};
-    for (const auto& [name, id] : movie_->exports())
+    for (const auto& [name, id] : parent->movie->exports())
         if (id == placed->characterId)
             return name;
     return {};
@@ -65,10 +75,11 @@ SpriteInstance* MoviePlayer::scriptClip(SpriteInstance& parent, quint16 characte
     removeChild(parent, depth);
     DisplayObject& object = parent.objects[depth];
     object.characterId = characterId;
-    object.character = movie_->character(characterId);
+    object.character = characterId ? parent.movie->character(characterId) : &container_;
     object.name = name;
     object.sprite = sprite;
     sprite->parent = parent.weak_from_this();
+    sprite->movie = parent.movie;
     sprite->depth = depth;
     sprite->placedByScript = true;
     enlist(*sprite);
@@ -78,10 +89,10 @@ SpriteInstance* MoviePlayer::scriptClip(SpriteInstance& parent, quint16 characte
 
 SpriteInstance* MoviePlayer::attachClip(SpriteInstance& parent, const QString& symbol, const QString& name, int depth)
 {
-    for (const auto& [exported, id] : movie_->exports()) {
+    for (const auto& [exported, id] : parent.movie->exports()) {
         if (exported.compare(symbol, Qt::CaseInsensitive) != 0) // whatever the version
             continue;
-        const Character* c = movie_->character(id);
+        const Character* c = parent.movie->character(id);
         if (!c || c->kind != Character::Kind::Sprite)
             return nullptr;
         return scriptClip(parent, id, *c->sprite, name, depth);
@@ -102,7 +113,11 @@ SpriteInstance* MoviePlayer::duplicateClip(SpriteInstance& clip, const QString& 
         return nullptr;
     const DisplayObject copy = *original;
     const std::shared_ptr<const ClipActions> actions = clip.clipActions;
-    SpriteInstance* twin = scriptClip(*parent, copy.characterId, *clip.timeline, name, depth);
+    // A clip that shows a loaded movie is copied as what it was placed as.
+    const Timeline* timeline = clip.timeline;
+    if (clip.movie != parent->movie)
+        timeline = copy.character && copy.character->sprite ? copy.character->sprite.get() : &emptyTimeline_;
+    SpriteInstance* twin = scriptClip(*parent, copy.characterId, *timeline, name, depth);
     if (!twin)
         return nullptr;
     DisplayObject* placed = placement(*twin);

@@ -74,6 +74,16 @@ ActionWriter& ActionWriter::gotoFrame(int frame)
     return action(0x81, w.data());
 }
 
+ActionWriter& ActionWriter::getUrl(const QByteArray& url, const QByteArray& target)
+{
+    BitWriter w;
+    w.string(url);
+    w.string(target);
+    return action(0x83, w.data());
+}
+
+ActionWriter& ActionWriter::getUrl2(quint8 flags) { return action(0x9A, QByteArray(1, char(flags))); }
+
 ActionWriter& ActionWriter::gotoFrame2(bool play) { return action(0x9F, QByteArray(1, play ? '\x01' : '\0')); }
 
 ActionWriter& ActionWriter::setTarget(const QByteArray& target)

@@ -44,6 +44,11 @@ public:
     ActionWriter& gotoFrame2(bool play);
     ActionWriter& gotoLabel(const QByteArray& label);
     ActionWriter& setTarget(const QByteArray& target);
+    // GetURL: loadMovieNum(url, n) and unloadMovieNum(n) with target "_levelN".
+    ActionWriter& getUrl(const QByteArray& url, const QByteArray& target);
+    // GetURL2 with the URL and the target on the stack: 0x40 loads into a
+    // clip (loadMovie, unloadMovie), 0x80 loads variables.
+    ActionWriter& getUrl2(quint8 flags);
     ActionWriter& label(const QByteArray& name);
     ActionWriter& jump(const QByteArray& label) { return branch(0x99, label); }
     // Jumps when the value on the stack is true.

@@ -181,6 +181,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentFrame() > hiddenAt, 3000);
     }
 
+    // The preview loads what the title's scripts ask for from the title's
+    // own folder: a movie beside logo.swf shows in the clip it was loaded
+    // into, although the title itself has come to rest.
+    void aTitleLoadsAMovieBesideIt()
+    {
+        QTemporaryDir dir;
+        SwfWriter child(100, 50, 12);
+        ShapeSpec green;
+        green.fills.push_back(ShapeSpec::Fill::solid(QColor(0, 255, 0)));
+        green.rect(QRect(0, 0, 100 * 20, 50 * 20), 1);
+        child.defineShape(1, green);
+        child.placeObject2(SwfWriter::Place::add(1, 1));
+        child.showFrame();
+        writeFile(dir, "child.swf", child.finish());
+        SwfWriter title(100, 50, 50);
+        title.setBackground(QColor(0, 0, 255));
+        using A = movie::writer::ActionWriter;
+        A script;
+        script.callMethod("this", "createEmptyMovieClip", {A::str("holder"), A::num(1)}).op(0x17);
+        script.callMethod("holder", "loadMovie", {A::str("child.swf")}).op(0x17);
+        title.doAction(script.bytes());
+        title.showFrame();
+        TShockwaveFlash player;
+        player.resize(100, 50);
+        player.setMovie(writeFile(dir, "logo.swf", title.finish()));
+        player.show();
+        player.Play();
+        QTRY_COMPARE_WITH_TIMEOUT(QColor(player.grab().toImage().pixel(50, 25)), QColor(0, 255, 0), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!player.IsPlaying(), 3000);
+    }
+
     // ShowAll in a control of another shape: the 2:1 stage in a 100 x 100
     // control fills its width, centred, with background bands above and below.
     // A title of one frame at one frame a second moves its square with

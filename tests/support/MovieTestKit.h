@@ -31,6 +31,18 @@ inline std::unique_ptr<movie::MoviePlayer> play(const QByteArray& bytes)
 
 inline QImage frame(const movie::MoviePlayer& p) { return p.renderImage(p.movie().stageSizePixels()); }
 
+// A player of a written movie that keeps its trace() lines.
+struct TracedPlayer {
+    QStringList traces;
+    std::unique_ptr<movie::MoviePlayer> player;
+
+    explicit TracedPlayer(const QByteArray& bytes)
+    {
+        player = std::make_unique<movie::MoviePlayer>(movie::Movie::fromBytes(bytes, QStringLiteral("case.swf")),
+                                                      [this](const QString& line) { traces << line; });
+    }
+};
+
 // The first frame of a written movie.
 inline QImage firstFrame(SwfWriter& w) { return frame(*play(w.finish())); }
 

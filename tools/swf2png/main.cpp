@@ -4,13 +4,17 @@
 // frame's scripts run; the stage is fitted whole into the picture. --low
 // draws at low quality: edges without smoothing. With --wav, the sound of
 // frames 1 to N goes to a WAV file, without an audio device (a movie with a
-// stream of sound takes its frames at the stream's pace).
+// stream of sound takes its frames at the stream's pace). Files the movie's
+// scripts load come from the movie's folder. What the movie asked for that
+// the player does not provide, the tags it skipped and what it could not
+// show, load or play are printed on standard error.
 
 #include "SoundWav.h"
 
 #include "movie/MovieError.h"
 #include "movie/play/MoviePlayer.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QStringList>
@@ -20,11 +24,24 @@ namespace {
 
 constexpr int kMaxSide = 8192;
 constexpr int kMaxFrame = 1000000;
+constexpr const char* kUsage =
+    "usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low] [--wav SOUND.wav]\n"
+    "Draws frame N (1 by default) of MOVIE into OUT.png, the whole stage fitted in;\n"
+    "--low draws without smoothing, --wav writes the sound of frames 1 to N;\n"
+    "warnings about what the movie uses that this player lacks go to standard error.\n";
 
 int fail(const QString& text)
 {
     std::fprintf(stderr, "swf2png: %s\n", qPrintable(text));
     return 1;
+}
+
+// A command line it cannot take: the fault, then how to use it.
+int usageError(const QString& text)
+{
+    fail(text);
+    std::fputs(kUsage, stderr);
+    return 2;
 }
 
 bool readNumber(const QStringList& args, int& i, int& out, int min, int max)
@@ -51,34 +68,40 @@ int main(int argc, char** argv)
     bool low = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
+        if (a == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (a == QLatin1String("--frame")) {
             if (!readNumber(args, i, frame, 1, kMaxFrame))
-                return fail(QStringLiteral("--frame needs a frame number from 1 to %1").arg(kMaxFrame));
+                return usageError(QStringLiteral("--frame needs a frame number from 1 to %1").arg(kMaxFrame));
         } else if (a == QLatin1String("--width")) {
             if (!readNumber(args, i, width, 1, kMaxSide))
-                return fail(QStringLiteral("--width needs a number of pixels from 1 to %1").arg(kMaxSide));
+                return usageError(QStringLiteral("--width needs a number of pixels from 1 to %1").arg(kMaxSide));
         } else if (a == QLatin1String("--height")) {
             if (!readNumber(args, i, height, 1, kMaxSide))
-                return fail(QStringLiteral("--height needs a number of pixels from 1 to %1").arg(kMaxSide));
+                return usageError(QStringLiteral("--height needs a number of pixels from 1 to %1").arg(kMaxSide));
         } else if (a == QLatin1String("--low")) {
             low = true;
         } else if (a == QLatin1String("--wav")) {
             if (i + 1 >= args.size())
-                return fail(QStringLiteral("--wav needs the name of a sound file"));
+                return usageError(QStringLiteral("--wav needs the name of a sound file"));
             wav = args.at(++i);
         } else if (a.startsWith(QLatin1String("--"))) {
-            return fail(QStringLiteral("unknown option %1").arg(a));
+            return usageError(QStringLiteral("unknown option %1").arg(a));
         } else {
             files << a;
         }
     }
-    if (files.size() != 2 || (width == 0) != (height == 0))
-        return fail(QStringLiteral(
-            "usage: swf2png MOVIE OUT.png [--frame N] [--width W --height H] [--low] [--wav SOUND.wav]"));
+    if (files.size() != 2)
+        return usageError(QStringLiteral("a movie and a picture file are needed"));
+    if ((width == 0) != (height == 0))
+        return usageError(QStringLiteral("--width and --height go together"));
 
     try {
         const auto movie = movie::Movie::load(files[0]);
         movie::MoviePlayer player(movie);
+        player.setFolder(QFileInfo(files[0]).absolutePath());
         QSize size(width, height);
         if (width == 0) {
             size = player.movie().stageSizePixels();

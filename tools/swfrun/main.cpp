@@ -2,8 +2,11 @@
 // Plays a title movie for N frames (1 by default) without a display, the
 // way the editor's Flash player runs it, and prints every trace() line on
 // standard output: a CR inside a message starts a line of its own, NUL
-// characters are left out. A script's fscommand("quit") ends the run. What
-// the engine's limits left out or stopped goes to standard error.
+// characters are left out. A script's fscommand("quit") ends the run.
+// Files the movie's scripts load come from the movie's folder. What the
+// movie asked for that the player does not provide, the tags it skipped,
+// the files it could not load and what the engine's limits left out or
+// stopped are printed on standard error.
 //
 // With --draw every frame is also drawn offscreen as the title preview
 // draws it (at the stage's size, or W x H), by default for the length of
@@ -18,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <algorithm>
@@ -29,11 +33,24 @@ namespace {
 
 constexpr int kMaxFrames = 1000000;
 constexpr int kMaxSide = 8192;
+constexpr const char* kUsage =
+    "usage: swfrun MOVIE [--frames N] [--draw [--width W --height H]]\n"
+    "Plays MOVIE for N frames (1 by default) and prints its trace() lines;\n"
+    "--draw also draws every frame offscreen and prints the time a frame takes;\n"
+    "warnings about what it uses that this player lacks go to standard error.\n";
 
 int fail(const QString& text)
 {
     std::fprintf(stderr, "swfrun: %s\n", qPrintable(text));
     return 1;
+}
+
+// A command line it cannot take: the fault, then how to use it.
+int usageError(const QString& text)
+{
+    fail(text);
+    std::fputs(kUsage, stderr);
+    return 2;
 }
 
 void printTrace(const QString& message)
@@ -98,24 +115,28 @@ int main(int argc, char** argv)
     int frames = 0, width = 0, height = 0;
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args.at(i);
+        if (arg == QLatin1String("--help")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (arg == QLatin1String("--frames")) {
             if (!readNumber(args, i, kMaxFrames, frames))
-                return fail(QStringLiteral("--frames needs a number of frames from 1 to %1").arg(kMaxFrames));
+                return usageError(QStringLiteral("--frames needs a number of frames from 1 to %1").arg(kMaxFrames));
         } else if (arg == QLatin1String("--width") || arg == QLatin1String("--height")) {
             if (!readNumber(args, i, kMaxSide, arg == QLatin1String("--width") ? width : height))
-                return fail(QStringLiteral("%1 needs a number of pixels from 1 to %2").arg(arg).arg(kMaxSide));
+                return usageError(QStringLiteral("%1 needs a number of pixels from 1 to %2").arg(arg).arg(kMaxSide));
         } else if (arg == QLatin1String("--draw")) {
             continue;
         } else if (arg.startsWith(QLatin1String("--"))) {
-            return fail(QStringLiteral("unknown option %1").arg(arg));
+            return usageError(QStringLiteral("unknown option %1").arg(arg));
         } else {
             files << arg;
         }
     }
     if (files.size() != 1)
-        return fail(QStringLiteral("usage: swfrun MOVIE [--frames N] [--draw [--width W --height H]]"));
+        return usageError(QStringLiteral("one movie is needed"));
     if (!draw && (width || height))
-        return fail(QStringLiteral("--width and --height go with --draw"));
+        return usageError(QStringLiteral("--width and --height go with --draw"));
     try {
         QElapsedTimer loading;
         loading.start();
@@ -123,6 +144,7 @@ int main(int argc, char** argv)
         // The first frame runs as the player is made: traces must reach
         // the output from there on.
         movie::MoviePlayer player(movie, printTrace);
+        player.setFolder(QFileInfo(files[0]).absolutePath());
         const double loadMs = msSince(loading);
         if (!draw) {
             for (int i = 1; i < std::max(frames, 1) && !player.hasQuit(); ++i)
@@ -133,6 +155,7 @@ int main(int argc, char** argv)
             std::printf("load %.3f ms, %d x %d pixels\n", loadMs, size.width(), size.height());
             drawFrames(player, size, frames ? frames : std::clamp(movie->timeline().frameCount(), 1, kMaxFrames));
         }
+        std::fflush(stdout);
         for (const QString& warning : player.warnings())
             std::fprintf(stderr, "swfrun: %s: %s\n", qPrintable(files[0]), qPrintable(warning));
     } catch (const movie::MovieError& e) {
