@@ -11,6 +11,7 @@ namespace avm1 {
 class Object;
 }
 struct SpriteInstance;
+class EditField;
 
 // A character placed at a depth of a timeline.
 struct DisplayObject {
@@ -26,11 +27,21 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     QColor background; // invalid: none
     std::shared_ptr<SpriteInstance> sprite;
-    QString name; // the instance name scripts know it by
+    std::shared_ptr<EditField> field; // an edit field, live
+    QString name;                     // the instance name scripts know it by
+};
+
+// What scripts made of an object's placement: once they move it, the
+// timeline no longer does; _xscale, _yscale (percent), _rotation and skew
+// (degrees) as last set or read, so that scripts get back what they set.
+struct ScriptTransform {
+    bool transformedByScript = false;
+    bool transformCached = false;
+    double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
 };
 
 // A running timeline: the movie's own or a placed sprite's.
-struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
+struct SpriteInstance : std::enable_shared_from_this<SpriteInstance>, ScriptTransform {
     const Timeline* timeline = nullptr;
     int frame = -1; // 0-based; -1 before the first frame is entered
     bool playing = true;
@@ -43,16 +54,11 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     int depth = 0;
     avm1::Object* object = nullptr;
     std::shared_ptr<const ClipActions> clipActions;
-    bool loaded = false;              // its load event has been sent
-    bool removed = false;             // taken off the display list
-    bool pendingRemoval = false;      // unloaded, kept at a negative depth until the next step for its handlers
-    bool placedByScript = false;      // attached, duplicated or created: the timeline leaves it alone
-    bool transformedByScript = false; // the timeline no longer moves it
-    // _xscale, _yscale (percent), _rotation and skew (degrees) as last set
-    // or read, so that scripts get back what they set.
-    bool transformCached = false;
-    qint8 focusRect = 0; // _focusrect: unset (0), on (1), off (-1)
-    double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
+    bool loaded = false;         // its load event has been sent
+    bool removed = false;        // taken off the display list
+    bool pendingRemoval = false; // unloaded, kept at a negative depth until the next step for its handlers
+    bool placedByScript = false; // attached, duplicated or created: the timeline leaves it alone
+    qint8 focusRect = 0;         // _focusrect: unset (0), on (1), off (-1)
 };
 
 // The timeline at the top of the clip's tree (the clip itself without a

@@ -17,11 +17,13 @@ void defineMethods(Runtime& rt, Object* on, std::initializer_list<MethodSpec> me
 // A built-in constant: hidden, fixed and read-only.
 void defineConstant(Runtime& rt, Object* on, const char* name, const Value& value);
 
-void installObjectBuiltins(Runtime& rt, Object* global); // Object, Function, global functions
-void installArrayBuiltins(Runtime& rt, Object* global);  // Array
-void installStringBuiltins(Runtime& rt, Object* global); // String
-void installNumberBuiltins(Runtime& rt, Object* global); // Number, Boolean, Math
-void installClipBuiltins(Runtime& rt, Object* global);   // MovieClip and the inert player objects
+void installObjectBuiltins(Runtime& rt, Object* global);    // Object, Function, global functions
+void installArrayBuiltins(Runtime& rt, Object* global);     // Array
+void installStringBuiltins(Runtime& rt, Object* global);    // String
+void installNumberBuiltins(Runtime& rt, Object* global);    // Number, Boolean, Math
+void installClipBuiltins(Runtime& rt, Object* global);      // MovieClip and the inert player objects
+void installTextFieldBuiltins(Runtime& rt, Object* global); // TextField, TextFormat, createTextField
+void installSelectionBuiltins(Runtime& rt, Object* global); // Selection: the focus scripts set
 
 // The array elements 0..length-1 of an object, as `apply` and `concat` read them.
 std::vector<Value> arrayElements(Runtime& rt, Object* array);

@@ -335,6 +335,8 @@ void Runtime::installBuiltins()
     installStringBuiltins(*this, global_);
     installArrayBuiltins(*this, global_);
     installClipBuiltins(*this, global_);
+    installTextFieldBuiltins(*this, global_);
+    installSelectionBuiltins(*this, global_);
 }
 
 } // namespace movie::avm1

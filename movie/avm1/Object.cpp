@@ -86,6 +86,8 @@ void Object::traceChildren(Tracer& tracer) const
         tracer.mark(script->scope);
         tracer.mark(script->baseClip);
     }
+    if (state)
+        state->trace(tracer);
 }
 
 void Scope::traceChildren(Tracer& tracer) const

@@ -11,7 +11,8 @@
 
 namespace movie {
 struct SpriteInstance;
-}
+class EditField;
+} // namespace movie
 
 namespace movie::avm1 {
 
@@ -103,11 +104,18 @@ struct ScriptFunction {
     Object* baseClip = nullptr; // the clip whose code defined it
 };
 
+// What a built-in object keeps beside its properties (a TextFormat's
+// attributes, ...); values it holds are traced with the object.
+struct NativeState {
+    virtual ~NativeState() = default;
+    virtual void trace(Tracer&) const {}
+};
+
 // A script object. One class serves every kind; the kind says which of
 // the extra members count.
 class Object : public GcCell {
 public:
-    enum class Kind : quint8 { Plain, Function, Array, Clip, Boolean, Number, String, Date, Super };
+    enum class Kind : quint8 { Plain, Function, Array, Clip, Boolean, Number, String, Date, Super, TextField };
 
     explicit Object(Kind kind = Kind::Plain) : kind(kind) {}
     void traceChildren(Tracer& tracer) const override;
@@ -127,6 +135,9 @@ public:
     // which a later clip of the same path is found.
     std::weak_ptr<SpriteInstance> clip;
     QString clipPath;
+    // Text fields: the field, gone once it is removed.
+    std::weak_ptr<EditField> field;
+    std::unique_ptr<NativeState> state;
     // `super`: the object the method runs on, and the object its method was
     // found on; names are looked up from that object's prototype on.
     Object* superThis = nullptr;

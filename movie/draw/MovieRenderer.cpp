@@ -1,6 +1,7 @@
 #include "movie/draw/MovieRenderer.h"
 
 #include "movie/Limits.h"
+#include "movie/draw/EditField.h"
 #include "movie/draw/LayerCache.h"
 #include "movie/draw/Layers.h"
 
@@ -83,7 +84,7 @@ public:
 private:
     void draw(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
-        if (!object.character || !object.visible || (cx.am <= 0 && cx.aa <= 0))
+        if ((!object.character && !object.field) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
         const quint8 mode = object.blendMode > 1 && object.blendMode <= 14 ? object.blendMode : 1;
         const bool filtered = object.filters && !object.filters->empty();
@@ -110,6 +111,8 @@ private:
             return;
         if (object.sprite)
             drawInstance(*object.sprite, t, cx, clip);
+        else if (object.field)
+            drawField(*object.field, t, cx, clip, object.matrix);
         else if (object.character->kind == Character::Kind::Shape)
             drawShape(*object.character->shape, t, cx, clip, object.matrix);
         else if (object.character->kind == Character::Kind::Morph)
@@ -216,11 +219,27 @@ private:
         compositeLayer(painter_, image_, layer, area.topLeft(), mode);
     }
 
+    // A field's ground and border, then its text, which shows only within
+    // its bounds.
+    void drawField(const EditField& field, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own)
+    {
+        drawShape(field.box(), t, cx, clip, own);
+        const ShapeDef& text = field.textPicture();
+        if (text.layers.empty())
+            return;
+        QPainterPath inside;
+        inside.addRect(field.bounds);
+        inside = t.map(inside);
+        if (clip.path)
+            inside = inside.intersected(*clip.path);
+        drawShape(text, t, cx, Clip{&inside, ++state_.lastClipId}, own);
+    }
+
     // Where the object draws, in device pixels: the filters of the objects
     // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if ((!object.character && !object.field) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return {};
         if (nesting > 0 && object.filters && !object.filters->empty()) {
             const QRectF inner = contentBounds(object, t, nesting);
@@ -238,6 +257,8 @@ private:
                     all |= deviceBounds(child, child.matrix.toTransform() * t, nesting + 1);
             return all;
         }
+        if (object.field)
+            return t.mapRect(object.field->bounds);
         const Character& c = *object.character;
         const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
             : c.kind == Character::Kind::Morph                   ? c.morph->at(object.ratio).get()
@@ -301,8 +322,14 @@ private:
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
-        if (!object.character || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if ((!object.character && !object.field) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
+        if (object.field) {
+            QPainterPath box;
+            box.addRect(object.field->bounds);
+            out = out.isEmpty() ? t.map(box) : out.united(t.map(box));
+            return;
+        }
         if (object.sprite) {
             for (const auto& [depth, child] : object.sprite->objects)
                 if (child.clipDepth == 0)

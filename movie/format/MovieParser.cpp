@@ -9,6 +9,8 @@
 #include "movie/format/TagCodes.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <functional>
 
 namespace movie {
@@ -264,23 +266,21 @@ private:
         case tag::DefineFont3: {
             const quint16 id = body.u16();
             const int version = code == tag::DefineFont ? 1 : code == tag::DefineFont2 ? 2 : 3;
-            fonts_.emplace(id, std::make_unique<FontDef>(readFont(body, version)));
+            movie_.fonts_.add(id, readFont(body, version));
             break;
         }
         case tag::DefineText:
         case tag::DefineText2: {
             const quint16 id = body.u16();
-            auto lookup = [this](quint16 font) { return this->font(font); };
+            auto lookup = [this](quint16 font) { return movie_.fonts_.byId(font); };
             defineShape(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
             break;
         }
         case tag::DefineEditText: {
             const quint16 id = body.u16();
-            const EditTextDef field = readEditText(body, movie_.version_);
-            const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
-            auto byName = [this](const QString& name, bool bold, bool italic) { return fontNamed(name, bold, italic); };
-            defineShape(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)),
-                        Character::ScriptKind::TextField);
+            define(id,
+                   Character{Character::Kind::EditText, nullptr, nullptr, nullptr, Character::ScriptKind::TextField,
+                             std::make_shared<EditTextDef>(readEditText(body, movie_.version_))});
             break;
         }
         case tag::DefineButton:
@@ -294,6 +294,23 @@ private:
             if (it != buttons_.end() && !body.overrun())
                 for (FrameCommand& c : it->second->frames.front().commands)
                     c.place.colorTransform = cx, c.place.hasColorTransform = true;
+            break;
+        }
+        case tag::CSMTextSettings: {
+            // How a field's text is smoothed: kept for scripts to read.
+            const quint16 id = body.u16();
+            const quint8 flags = body.u8();
+            const auto it = movie_.dictionary_.find(id);
+            if (body.overrun() || it == movie_.dictionary_.end() || !it->second.editText)
+                break;
+            auto def = std::make_shared<EditTextDef>(*it->second.editText);
+            def->advancedAntiAlias = (flags >> 6) == 1;
+            def->gridFit = std::min((flags >> 3) & 7, 2);
+            for (double* v : {&def->thickness, &def->sharpness}) {
+                const auto f = std::bit_cast<float>(body.u32());
+                *v = std::isfinite(f) ? f : 0;
+            }
+            it->second.editText = std::move(def);
             break;
         }
         case tag::DefineScalingGrid: {
@@ -417,27 +434,6 @@ private:
         };
     }
 
-    const FontDef* font(quint16 id) const
-    {
-        const auto it = fonts_.find(id);
-        return it == fonts_.end() ? nullptr : it->second.get();
-    }
-
-    // A font of that name, of that style if there is one.
-    const FontDef* fontNamed(const QString& name, bool bold, bool italic) const
-    {
-        const FontDef* any = nullptr;
-        for (const auto& [id, font] : fonts_) {
-            if (font->name.compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            if (font->bold == bold && font->italic == italic)
-                return font.get();
-            if (!any || (font->glyphs.size() > any->glyphs.size()))
-                any = font.get();
-        }
-        return any;
-    }
-
     void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape,
                      Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
     {
@@ -454,7 +450,6 @@ private:
     qint64 pixelsUsed_ = 0;
     QByteArray jpegTables_;
     std::unordered_map<quint16, QImage> bitmaps_;
-    std::unordered_map<quint16, std::unique_ptr<FontDef>> fonts_;
     std::unordered_map<quint16, std::shared_ptr<Timeline>> buttons_;
 };
 

@@ -1,6 +1,7 @@
 #include "movie/play/MoviePlayer.h"
 
 #include "movie/Limits.h"
+#include "movie/draw/EditField.h"
 #include "movie/draw/MovieRenderer.h"
 
 #include <QPainter>
@@ -145,7 +146,19 @@ void MoviePlayer::runStep()
         return !clip || clip->removed;
     });
     scripts_->runQueue();
+    scripts_->syncFieldVariables();
     scripts_->collectIfDue();
+}
+
+void MoviePlayer::placeField(SpriteInstance& parent, int depth, std::shared_ptr<EditField> field)
+{
+    DisplayObject& object = parent.objects[depth];
+    field->parent = parent.weak_from_this();
+    field->depth = depth;
+    object.field = field;
+    // A bound field sets its variable, or shows it, from the start.
+    if (!field->variable.isEmpty())
+        scripts_->fieldObject(*field);
 }
 
 void MoviePlayer::runFrame(SpriteInstance& clip)
@@ -224,10 +237,10 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
     if (!exists)
         return; // nothing to move at that depth
     DisplayObject& object = it->second;
-    if (p.hasCharacter && p.characterId != object.characterId && !object.sprite) {
+    if (p.hasCharacter && p.characterId != object.characterId && !object.sprite && !object.field) {
         // A shape changes its drawing in place; other objects keep theirs.
         const Character* c = movie_->character(p.characterId);
-        if (c && c->kind != Character::Kind::Sprite && object.character
+        if (c && c->kind != Character::Kind::Sprite && c->kind != Character::Kind::EditText && object.character
             && object.character->kind != Character::Kind::Sprite) {
             object.characterId = p.characterId;
             object.character = c;
@@ -239,7 +252,7 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
 void MoviePlayer::applyPlace(DisplayObject& object, const PlaceCommand& p)
 {
     // What scripts moved, the timeline leaves alone.
-    if (object.sprite && object.sprite->transformedByScript)
+    if ((object.sprite && object.sprite->transformedByScript) || (object.field && object.field->transformedByScript))
         return;
     if (p.hasMatrix) {
         object.matrix = p.matrix;
@@ -283,6 +296,11 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
         object.clipDepth = p.clipDepth;
     applyPlace(object, p);
     ++version_;
+    if (object.character && object.character->kind == Character::Kind::EditText) {
+        placeField(parent, p.depth,
+                   std::make_shared<EditField>(*object.character->editText, movie_->fonts(), movie_->version()));
+        return &object;
+    }
     if (!isSprite(object))
         return &object;
     std::shared_ptr<SpriteInstance> sprite = newInstance(*object.character->sprite, parent.nesting + 1);
@@ -305,6 +323,8 @@ void MoviePlayer::removeChild(SpriteInstance& parent, int depth)
     if (it == parent.objects.end())
         return;
     std::shared_ptr<SpriteInstance> sprite = it->second.sprite;
+    if (it->second.field)
+        it->second.field->removed = true;
     if (sprite && !sprite->pendingRemoval && delaysRemoval(*sprite)) {
         const int away = -depth - 1;
         if (!parent.objects.count(away)) {
@@ -437,8 +457,8 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
             if (survives) {
                 const PlaceCommand& p = final->place;
                 const bool ratioEqual = !p.hasRatio || p.ratio == object.ratio;
-                if (object.sprite) {
-                    survives = ratioEqual;
+                if (object.sprite || object.field) {
+                    survives = ratioEqual && (object.sprite || p.characterId == object.characterId);
                 } else {
                     survives = ratioEqual && p.hasCharacter && p.characterId == object.characterId
                         && (!p.hasClipDepth || p.clipDepth == object.clipDepth)

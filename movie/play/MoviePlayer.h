@@ -114,6 +114,11 @@ private:
     void swapDepths(SpriteInstance& clip, int depth) override;
     SpriteInstance* scriptClip(SpriteInstance& parent, quint16 characterId, const Timeline& timeline,
                                const QString& name, int depth);
+    EditField* createTextField(SpriteInstance& parent, const QString& name, int depth, const QRectF& bounds) override;
+    EditField* duplicateTextField(EditField& field, const QString& name, int depth) override;
+    void removeTextField(EditField& field) override;
+    // A live field standing at `depth` of the parent, whose object is there.
+    void placeField(SpriteInstance& parent, int depth, std::shared_ptr<EditField> field);
 
     std::shared_ptr<const Movie> movie_;
     std::shared_ptr<SpriteInstance> root_;
