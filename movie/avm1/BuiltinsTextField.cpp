@@ -260,7 +260,7 @@ void writeProperty(Runtime& rt, EditField& field, Object* self, int p, const Val
         field.setTextColor(avm1::toUint32(number()));
         break;
     case TabIndex:
-        stateOf(self).tabIndex = v;
+        stateOf(self).tabIndex = v.isUndefined() ? Value() : Value(double(avm1::toUint32(number())));
         break;
     case AutoSizeProperty: {
         field.autoSize = EditField::AutoSize::None;

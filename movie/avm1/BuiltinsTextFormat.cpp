@@ -18,11 +18,14 @@ constexpr qsizetype kMaxFontName = 64;
 
 struct TextFormatState : NativeState {
     TextFormat format;
+    QString display = QStringLiteral("block"); // kept for scripts; the text does not follow it
 };
+
+TextFormatState* fullStateOf(Object* o) { return o ? dynamic_cast<TextFormatState*>(o->state.get()) : nullptr; }
 
 TextFormat* stateOf(Object* o)
 {
-    auto* state = o ? dynamic_cast<TextFormatState*>(o->state.get()) : nullptr;
+    TextFormatState* state = fullStateOf(o);
     return state ? &state->format : nullptr;
 }
 
@@ -188,6 +191,19 @@ Value formatSet(Runtime& rt, NativeCall& c)
     return {};
 }
 
+Value formatGetDisplay(Runtime&, NativeCall& c)
+{
+    const TextFormatState* state = fullStateOf(c.self);
+    return state ? Value(state->display) : Value();
+}
+
+Value formatSetDisplay(Runtime& rt, NativeCall& c)
+{
+    if (TextFormatState* state = fullStateOf(c.self))
+        state->display = rt.toString(c.arg(0));
+    return {};
+}
+
 Value formatConstructor(Runtime& rt, NativeCall& c)
 {
     if (!c.self)
@@ -260,6 +276,11 @@ void installTextFormatBuiltins(Runtime& rt, Object* global)
         p.getter = getter;
         p.setter = setter;
     }
+    const QString display = QStringLiteral("display");
+    Property& p = proto->properties.add(rt.key(display), display);
+    p.getter = rt.newFunction(formatGetDisplay);
+    p.setter = rt.newFunction(formatSetDisplay);
+    p.minVersion = 8;
     defineMethods(rt, proto, {{"getTextExtent", formatGetTextExtent}});
     rt.define(global, QStringLiteral("TextFormat"), Value(textFormat), DontEnum);
 }

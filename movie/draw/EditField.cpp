@@ -8,12 +8,6 @@
 
 namespace movie {
 
-namespace {
-
-QColor opaque(quint32 rgb) { return QColor::fromRgb(QRgb(rgb | 0xFF000000U)); }
-
-} // namespace
-
 EditField::EditField(const QRectF& bounds, const FontSet& fonts, int movieVersion)
     : bounds(bounds), fonts_(fonts), version_(movieVersion), newFormat_(TextFormat::defaults())
 {}
@@ -116,7 +110,6 @@ void EditField::changed()
 {
     ++revision_;
     layout_.reset();
-    box_.reset();
     text_.reset();
     if (autoSize != AutoSize::None)
         fitToText();
@@ -189,38 +182,6 @@ int EditField::maxHScroll() const
         return 0;
     const double over = layout().width - (bounds.width() - 2 * kFieldGutter);
     return std::max(0, int(std::trunc(over / 20)));
-}
-
-const ShapeDef& EditField::box() const
-{
-    if (box_)
-        return *box_;
-    box_.emplace();
-    box_->bounds = bounds;
-    ShapeLayer frame;
-    QPainterPath rect;
-    rect.addRect(bounds);
-    if (background) {
-        ShapeLayer::Fill fill;
-        fill.style.color = opaque(backgroundColor);
-        fill.style.prepare();
-        fill.path = rect;
-        frame.fills.push_back(fill);
-    }
-    if (border) {
-        // One crisp pixel on whole pixels, whatever the scale.
-        ShapeLayer::Stroke stroke;
-        stroke.style.fill.color = opaque(borderColor);
-        stroke.style.fill.prepare();
-        stroke.style.noHScale = stroke.style.noVScale = stroke.style.pixelHinting = true;
-        stroke.style.join = Qt::MiterJoin;
-        stroke.style.cap = Qt::SquareCap;
-        stroke.path = rect;
-        frame.strokes.push_back(stroke);
-    }
-    if (!frame.fills.empty() || !frame.strokes.empty())
-        box_->layers.push_back(std::move(frame));
-    return *box_;
 }
 
 const ShapeDef& EditField::textPicture() const

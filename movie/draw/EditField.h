@@ -36,7 +36,8 @@ public:
     QString htmlText() const;
     void setHtmlText(const QString& html);
     void replaceText(qsizetype begin, qsizetype end, const QString& text);
-    TextFormat format(qsizetype begin, qsizetype end) const { return content_.formatOf(begin, end, newFormat_); }
+    // What [begin, end) has alike; nothing of an empty range.
+    TextFormat format(qsizetype begin, qsizetype end) const { return content_.formatOf(begin, end, {}); }
     void setFormat(qsizetype begin, qsizetype end, const TextFormat& format);
     // The format of text a script or the user adds.
     const TextFormat& newFormat() const { return newFormat_; }
@@ -80,9 +81,8 @@ public:
     int bottomScroll() const;
     int maxHScroll() const;
 
-    // The field's ground and border, and its text as scrolled (to be
-    // clipped to the bounds), in the field's coordinates.
-    const ShapeDef& box() const;
+    // The field's text as scrolled (to be clipped to the bounds), in the
+    // field's coordinates.
     const ShapeDef& textPicture() const;
 
     // --- Scripting: where the field stands and its script object (owned
@@ -103,7 +103,7 @@ private:
     FieldText content_;
     TextFormat newFormat_;
     mutable std::optional<TextLayout> layout_;
-    mutable std::optional<ShapeDef> box_, text_;
+    mutable std::optional<ShapeDef> text_;
     quint64 revision_ = 0;
 };
 

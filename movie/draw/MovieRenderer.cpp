@@ -84,7 +84,7 @@ public:
 private:
     void draw(const DisplayObject& object, const QTransform& t, const ColorTransform& cx, Clip clip)
     {
-        if ((!object.character && !object.field) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
+        if ((!object.character && !object.field && !object.sprite) || !object.visible || (cx.am <= 0 && cx.aa <= 0))
             return;
         const quint8 mode = object.blendMode > 1 && object.blendMode <= 14 ? object.blendMode : 1;
         const bool filtered = object.filters && !object.filters->empty();
@@ -220,10 +220,39 @@ private:
     }
 
     // A field's ground and border, then its text, which shows only within
-    // its bounds.
+    // its bounds. A field that stands all but square to the pixels has its
+    // box on whole pixels, its border one pixel wide on its edges as the
+    // player draws it: around a ground, the corner at the bottom right is
+    // left out.
     void drawField(const EditField& field, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own)
     {
-        drawShape(field.box(), t, cx, clip, own);
+        if (field.background || field.border) {
+            useClip(clip);
+            painter_.setWorldTransform(QTransform());
+            auto colour = [&](quint32 rgb) { return cx.apply(QColor::fromRgb(QRgb(rgb | 0xFF000000U))); };
+            const QPolygonF box = t.map(QPolygonF(field.bounds));
+            const QRectF square = box.boundingRect();
+            if (std::abs(square.width() - std::abs(t.m11()) * field.bounds.width()) < 0.5
+                && std::abs(square.height() - std::abs(t.m22()) * field.bounds.height()) < 0.5) {
+                auto pixel = [](double v) { return std::ceil(v - 0.5 - 1e-6); }; // halves go down
+                const double l = pixel(square.left()), r = pixel(square.right());
+                const double top = pixel(square.top()), bottom = pixel(square.bottom());
+                if (field.background)
+                    painter_.fillRect(QRectF(l, top, r - l, bottom - top), colour(field.backgroundColor));
+                if (field.border) {
+                    const QColor c = colour(field.borderColor);
+                    const double corner = field.background ? 0 : 1;
+                    painter_.fillRect(QRectF(l, top, r - l + 1, 1), c);
+                    painter_.fillRect(QRectF(l, top, 1, bottom - top + 1), c);
+                    painter_.fillRect(QRectF(l, bottom, r - l + corner, 1), c);
+                    painter_.fillRect(QRectF(r, top, 1, bottom - top + corner), c);
+                }
+            } else {
+                painter_.setBrush(field.background ? QBrush(colour(field.backgroundColor)) : QBrush());
+                painter_.setPen(field.border ? QPen(colour(field.borderColor), 1) : QPen(Qt::NoPen));
+                painter_.drawPolygon(box);
+            }
+        }
         const ShapeDef& text = field.textPicture();
         if (text.layers.empty())
             return;
@@ -239,7 +268,8 @@ private:
     // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
     {
-        if ((!object.character && !object.field) || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if ((!object.character && !object.field && !object.sprite) || nesting > limits::kMaxNesting
+            || --state_.budget < 0)
             return {};
         if (nesting > 0 && object.filters && !object.filters->empty()) {
             const QRectF inner = contentBounds(object, t, nesting);
@@ -322,7 +352,8 @@ private:
     // The region a mask object covers, in device pixels.
     void maskPath(const DisplayObject& object, const QTransform& t, QPainterPath& out, int nesting = 0)
     {
-        if ((!object.character && !object.field) || nesting > limits::kMaxNesting || --state_.budget < 0)
+        if ((!object.character && !object.field && !object.sprite) || nesting > limits::kMaxNesting
+            || --state_.budget < 0)
             return;
         if (object.field) {
             QPainterPath box;

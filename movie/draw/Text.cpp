@@ -92,7 +92,7 @@ FontDef readFont(SwfReader& r, int version)
         font.descent = rest.u16();
         font.leading = rest.s16();
         for (int i = 0; i < count && !rest.overrun(); ++i)
-            font.advances.push_back(rest.s16());
+            font.advances.push_back(rest.u16()); // the player reads them unsigned
         if (rest.overrun())
             font.advances.clear();
         for (int i = 0; i < count && !rest.overrun(); ++i)
