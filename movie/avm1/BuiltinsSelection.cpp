@@ -93,6 +93,12 @@ Value selectionSetFocus(Runtime& rt, NativeCall& c)
     if (!o || !focusable(rt, o))
         return Value(false);
     rt.setFocus(o);
+    // A clip or button given the focus is rolled over and out, after the
+    // script, every time.
+    if (auto clip = rt.clipOf(o)) {
+        rt.queueMethod(*clip, QStringLiteral("onRollOver"));
+        rt.queueMethod(*clip, QStringLiteral("onRollOut"));
+    }
     return Value(true);
 }
 

@@ -624,6 +624,7 @@ void installTextFieldBuiltins(Runtime& rt, Object* global)
                    {"getDepth", fieldGetDepth},
                    {"replaceText", fieldReplaceText, 8}});
     defineMethods(rt, textField, {{"getFontList", fieldGetFontList}});
+    installStyleSheetBuiltins(rt, textField);
     rt.define(global, QStringLiteral("TextField"), Value(textField), DontEnum);
     defineMethods(rt, rt.protos.movieClip, {{"createTextField", clipCreateTextField, 6}});
     installTextFormatBuiltins(rt, global);

@@ -11,7 +11,8 @@ namespace movie::avm1 {
 Object* newTextFormatObject(Runtime& rt, const TextFormat& format);
 const TextFormat* textFormatOf(Object* object);
 
-// TextFormat, set up with TextField.
+// TextFormat and TextField.StyleSheet, set up with TextField.
 void installTextFormatBuiltins(Runtime& rt, Object* global);
+void installStyleSheetBuiltins(Runtime& rt, Object* textField);
 
 } // namespace movie::avm1

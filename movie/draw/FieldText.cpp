@@ -11,6 +11,19 @@ QString fieldLineBreaks(QString text)
     return text;
 }
 
+FieldText FieldText::joined(std::vector<std::pair<QString, TextFormat>> pieces)
+{
+    FieldText t;
+    for (auto& [text, format] : pieces) {
+        if (text.isEmpty())
+            continue;
+        t.text_ += text;
+        t.runs_.push_back({t.text_.size(), std::move(format)});
+    }
+    t.evenParagraphs();
+    return t;
+}
+
 size_t FieldText::runAt(qsizetype index) const
 {
     const auto it =
@@ -50,15 +63,29 @@ void FieldText::mergeRuns()
 
 void FieldText::evenParagraphs()
 {
+    // One pass over the paragraphs and the runs, pieces of runs taking the
+    // paragraph format of their paragraph's first character.
+    std::vector<Run> even;
+    even.reserve(runs_.size());
+    size_t r = 0;
     for (const Paragraph& p : paragraphs()) {
         const qsizetype end = std::min(p.end + 1, size());
-        if (p.begin >= end)
+        qsizetype at = p.begin;
+        if (at >= end)
             continue;
-        const TextFormat first = formatAt(p.begin).paragraphPart();
-        const size_t from = splitAt(p.begin), to = splitAt(end);
-        for (size_t i = from; i < to; ++i)
-            runs_[i].format.apply(first);
+        while (runs_[r].end <= at)
+            ++r;
+        const TextFormat paragraph = runs_[r].format.paragraphPart();
+        while (at < end) {
+            const qsizetype stop = std::min(runs_[r].end, end);
+            even.push_back({stop, runs_[r].format});
+            even.back().format.apply(paragraph);
+            at = stop;
+            if (runs_[r].end == stop)
+                ++r;
+        }
     }
+    runs_ = std::move(even);
     mergeRuns();
 }
 
@@ -87,16 +114,14 @@ void FieldText::setFormat(qsizetype begin, qsizetype end, const TextFormat& form
     size_t from = splitAt(begin), to = splitAt(end);
     for (size_t i = from; i < to; ++i)
         runs_[i].format.apply(characters);
+    // The paragraphs the range touches, whole, with their line breaks.
+    const qsizetype firstParagraph = begin == 0 ? 0 : text_.lastIndexOf(u'\r', begin - 1) + 1;
+    const qsizetype lastBreak = text_.indexOf(u'\r', end - 1);
+    from = splitAt(firstParagraph);
+    to = splitAt(lastBreak < 0 ? size() : lastBreak + 1);
     const TextFormat paragraph = format.paragraphPart();
-    for (const Paragraph& p : paragraphs()) {
-        const qsizetype pEnd = std::min(p.end + 1, size());
-        if (pEnd <= begin || p.begin >= end)
-            continue;
-        from = splitAt(p.begin);
-        to = splitAt(pEnd);
-        for (size_t i = from; i < to; ++i)
-            runs_[i].format.apply(paragraph);
-    }
+    for (size_t i = from; i < to; ++i)
+        runs_[i].format.apply(paragraph);
     mergeRuns();
 }
 

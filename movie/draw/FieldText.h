@@ -20,6 +20,9 @@ public:
         qsizetype begin = 0, end = 0; // end: its "\r", or the end of the text
     };
 
+    // Text made of pieces in their (complete) formats.
+    static FieldText joined(std::vector<std::pair<QString, TextFormat>> pieces);
+
     const QString& text() const { return text_; }
     qsizetype size() const { return text_.size(); }
     bool isEmpty() const { return text_.isEmpty(); }

@@ -140,7 +140,7 @@ public:
         if (!how_.condenseWhite) {
             if (std::all_of(t.cbegin(), t.cend(), isWhite))
                 return; // white space between tags is layout of the source
-            out_.append(fieldLineBreaks(t), current_);
+            add(fieldLineBreaks(t), current_);
             return;
         }
         QString condensed;
@@ -149,14 +149,14 @@ public:
                 condensed += c;
                 continue;
             }
-            const QString& before = out_.text();
+            const QString& before = text_;
             const QChar last = !condensed.isEmpty() ? condensed.back()
                 : before.isEmpty()                  ? QChar(u'\r')
                                                     : before.back();
             if (!isWhite(last))
                 condensed += u' ';
         }
-        out_.append(condensed, current_);
+        add(condensed, current_);
     }
 
     void tag(const Tag& tag)
@@ -167,7 +167,7 @@ public:
         }
         if (tag.name == QLatin1String("br")) {
             if (how_.breaks)
-                out_.append(QStringLiteral("\r"), current_);
+                add(QStringLiteral("\r"), current_);
             return;
         }
         if (static_cast<int>(open_.size()) >= limits::kMaxHtmlNesting)
@@ -182,7 +182,7 @@ public:
                 alignFrom(*align);
         } else if (tag.name == QLatin1String("li")) {
             if (how_.breaks && !lineEmpty())
-                out_.append(QStringLiteral("\r"), current_);
+                add(QStringLiteral("\r"), current_);
             current_.bullet = true;
         } else if (tag.name == QLatin1String("b")) {
             current_.bold = true;
@@ -204,7 +204,7 @@ public:
             close(tag.name);
     }
 
-    FieldText finish() { return std::move(out_); }
+    FieldText finish() { return FieldText::joined(std::move(pieces_)); }
 
 private:
     struct Open {
@@ -213,7 +213,15 @@ private:
         bool breaks; // a paragraph that ends a line when it closes
     };
 
-    bool lineEmpty() const { return out_.isEmpty() || out_.text().back() == u'\r'; }
+    bool lineEmpty() const { return text_.isEmpty() || text_.back() == u'\r'; }
+
+    void add(const QString& text, const TextFormat& format)
+    {
+        if (text.isEmpty())
+            return;
+        text_ += text;
+        pieces_.emplace_back(text, format);
+    }
 
     void close(const QString& name)
     {
@@ -222,13 +230,13 @@ private:
             return;
         const Open o = open_.back();
         if (how_.breaks && name == QLatin1String("li")) {
-            out_.append(QStringLiteral("\r"), current_);
+            add(QStringLiteral("\r"), current_);
         } else if (how_.breaks && name == QLatin1String("p") && o.breaks) {
             // The paragraph's end takes the characters of the last font
             // that closed, or of the field.
             TextFormat end = lastFont_ ? *lastFont_ : base_;
             end.apply(current_.paragraphPart());
-            out_.append(QStringLiteral("\r"), end);
+            add(QStringLiteral("\r"), end);
         } else if (name == QLatin1String("font")) {
             lastFont_ = current_;
         }
@@ -303,7 +311,8 @@ private:
     std::optional<TextFormat> lastFont_;
     HtmlReading how_;
     std::vector<Open> open_;
-    FieldText out_;
+    QString text_;                                       // all read so far
+    std::vector<std::pair<QString, TextFormat>> pieces_; // and its pieces, each in its format
 };
 
 QString escaped(QStringView text)

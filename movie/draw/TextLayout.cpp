@@ -294,7 +294,7 @@ private:
         for (size_t i = from; i < to; ++i) {
             const Placed& c = chars[i];
             const QColor colour = QColor::fromRgb(QRgb(c.format->color.value_or(0) | 0xFF000000U));
-            if (c.face && !c.space) {
+            if (c.face && !c.space && drawn_++ < limits::kMaxFieldGlyphs) {
                 QPainterPath& path = inkOf(out_, colour);
                 c.face->draw(c.shown, x, baseline, path);
                 if (c.format->underline.value_or(false)) {
@@ -313,6 +313,7 @@ private:
     const TextBox& box_;
     Typefaces& faces_;
     TextLayout& out_;
+    int drawn_ = 0;
 };
 
 } // namespace
