@@ -137,6 +137,35 @@ double rotationInRange(double degrees)
     return degrees;
 }
 
+// The properties clips and fields set alike: scale, rotation, alpha and
+// visibility of `object`, which stands for `self`.
+void setPlacement(Runtime& rt, DisplayObject& object, ScriptTransform& memory, Object* self, int index, double n)
+{
+    switch (index) {
+    case XScale:
+    case YScale:
+        cacheTransform(memory, object.matrix);
+        (index == XScale ? memory.scaleX : memory.scaleY) = n;
+        applyTransform(memory, object.matrix);
+        break;
+    case Rotation:
+        cacheTransform(memory, object.matrix);
+        memory.rotation = rotationInRange(n);
+        applyTransform(memory, object.matrix);
+        break;
+    case Alpha:
+        object.colorTransform.am = alphaMultiplier(n);
+        break;
+    case Visible:
+        object.visible = n != 0;
+        if (!object.visible)
+            rt.dropFocusWithin(self);
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 int Runtime::propertyIndex(const QString& name)
@@ -267,22 +296,10 @@ void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
         break;
     case XScale:
     case YScale:
-        cacheTransform(clip, object.matrix);
-        (index == XScale ? clip.scaleX : clip.scaleY) = n;
-        applyTransform(clip, object.matrix);
-        break;
     case Rotation:
-        cacheTransform(clip, object.matrix);
-        clip.rotation = rotationInRange(n);
-        applyTransform(clip, object.matrix);
-        break;
     case Alpha:
-        object.colorTransform.am = alphaMultiplier(n);
-        break;
     case Visible:
-        object.visible = n != 0;
-        if (!object.visible)
-            dropFocusWithin(clip.object);
+        setPlacement(*this, object, clip, clip.object, index, n);
         break;
     case Width:
     case Height: {
@@ -434,22 +451,10 @@ void Runtime::setFieldProperty(EditField& field, int index, const Value& value)
     }
     case XScale:
     case YScale:
-        cacheTransform(field, object.matrix);
-        (index == XScale ? field.scaleX : field.scaleY) = n;
-        applyTransform(field, object.matrix);
-        break;
     case Rotation:
-        cacheTransform(field, object.matrix);
-        field.rotation = rotationInRange(n);
-        applyTransform(field, object.matrix);
-        break;
     case Alpha:
-        object.colorTransform.am = alphaMultiplier(n);
-        break;
     case Visible:
-        object.visible = n != 0;
-        if (!object.visible)
-            dropFocusWithin(field.object);
+        setPlacement(*this, object, field, field.object, index, n);
         break;
     case Width:
     case Height: {

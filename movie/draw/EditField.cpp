@@ -199,11 +199,7 @@ const ShapeDef& EditField::textPicture() const
     for (const auto& [colour, path] : laidOut.ink) {
         if (path.isEmpty())
             continue;
-        ShapeLayer::Fill fill;
-        fill.style.color = colour;
-        fill.style.prepare();
-        fill.path = place.map(path);
-        ink.fills.push_back(std::move(fill));
+        ink.fills.push_back(ShapeLayer::Fill::solid(colour, place.map(path)));
     }
     if (!ink.fills.empty())
         text_->layers.push_back(std::move(ink));

@@ -320,25 +320,16 @@ QString escaped(QStringView text)
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            out += QLatin1String("&amp;");
-            break;
-        case u'<':
-            out += QLatin1String("&lt;");
-            break;
-        case u'>':
-            out += QLatin1String("&gt;");
-            break;
-        case u'"':
-            out += QLatin1String("&quot;");
-            break;
-        case u'\'':
-            out += QLatin1String("&apos;");
-            break;
-        default:
+        const char* entity = c == u'&' ? "&amp;"
+            : c == u'<'                ? "&lt;"
+            : c == u'>'                ? "&gt;"
+            : c == u'"'                ? "&quot;"
+            : c == u'\''               ? "&apos;"
+                                       : nullptr;
+        if (entity)
+            out += QLatin1String(entity);
+        else
             out += c;
-        }
     }
     return out;
 }

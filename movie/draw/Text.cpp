@@ -126,11 +126,7 @@ ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts)
     auto flushInk = [&] {
         if (ink.isEmpty())
             return;
-        ShapeLayer::Fill fill;
-        fill.style.color = inkColor;
-        fill.style.prepare();
-        fill.path = matrix.map(ink);
-        layer.fills.push_back(std::move(fill));
+        layer.fills.push_back(ShapeLayer::Fill::solid(inkColor, matrix.map(ink)));
         ink = QPainterPath();
         ink.setFillRule(Qt::WindingFill);
     };

@@ -4,42 +4,38 @@ namespace movie {
 
 namespace {
 
-template <class T>
-void take(std::optional<T>& into, const std::optional<T>& from)
+// Calls `f` on every attribute of `a` with the same of `b`.
+template <class F>
+void pairwise(TextFormat& a, const TextFormat& b, F f)
 {
-    if (from)
-        into = from;
-}
-
-template <class T>
-void keepIfAlike(std::optional<T>& mine, const std::optional<T>& other)
-{
-    if (mine != other)
-        mine.reset();
+    f(a.font, b.font);
+    f(a.size, b.size);
+    f(a.color, b.color);
+    f(a.bold, b.bold);
+    f(a.italic, b.italic);
+    f(a.underline, b.underline);
+    f(a.url, b.url);
+    f(a.target, b.target);
+    f(a.kerning, b.kerning);
+    f(a.letterSpacing, b.letterSpacing);
+    f(a.align, b.align);
+    f(a.leftMargin, b.leftMargin);
+    f(a.rightMargin, b.rightMargin);
+    f(a.indent, b.indent);
+    f(a.leading, b.leading);
+    f(a.blockIndent, b.blockIndent);
+    f(a.tabStops, b.tabStops);
+    f(a.bullet, b.bullet);
 }
 
 } // namespace
 
 void TextFormat::apply(const TextFormat& o)
 {
-    take(font, o.font);
-    take(size, o.size);
-    take(color, o.color);
-    take(bold, o.bold);
-    take(italic, o.italic);
-    take(underline, o.underline);
-    take(url, o.url);
-    take(target, o.target);
-    take(kerning, o.kerning);
-    take(letterSpacing, o.letterSpacing);
-    take(align, o.align);
-    take(leftMargin, o.leftMargin);
-    take(rightMargin, o.rightMargin);
-    take(indent, o.indent);
-    take(leading, o.leading);
-    take(blockIndent, o.blockIndent);
-    take(tabStops, o.tabStops);
-    take(bullet, o.bullet);
+    pairwise(*this, o, [](auto& mine, const auto& other) {
+        if (other)
+            mine = other;
+    });
 }
 
 TextFormat TextFormat::paragraphPart() const
@@ -72,24 +68,10 @@ TextFormat TextFormat::characterPart() const
 
 void TextFormat::keepCommon(const TextFormat& o)
 {
-    keepIfAlike(font, o.font);
-    keepIfAlike(size, o.size);
-    keepIfAlike(color, o.color);
-    keepIfAlike(bold, o.bold);
-    keepIfAlike(italic, o.italic);
-    keepIfAlike(underline, o.underline);
-    keepIfAlike(url, o.url);
-    keepIfAlike(target, o.target);
-    keepIfAlike(kerning, o.kerning);
-    keepIfAlike(letterSpacing, o.letterSpacing);
-    keepIfAlike(align, o.align);
-    keepIfAlike(leftMargin, o.leftMargin);
-    keepIfAlike(rightMargin, o.rightMargin);
-    keepIfAlike(indent, o.indent);
-    keepIfAlike(leading, o.leading);
-    keepIfAlike(blockIndent, o.blockIndent);
-    keepIfAlike(tabStops, o.tabStops);
-    keepIfAlike(bullet, o.bullet);
+    pairwise(*this, o, [](auto& mine, const auto& other) {
+        if (mine != other)
+            mine.reset();
+    });
 }
 
 bool TextFormat::sameCharacters(const TextFormat& o) const { return characterPart() == o.characterPart(); }
