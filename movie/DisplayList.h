@@ -27,8 +27,8 @@ struct DisplayObject {
     bool cacheAsBitmap = false;
     QColor background; // invalid: none
     std::shared_ptr<SpriteInstance> sprite;
-    std::shared_ptr<EditField> field; // an edit field, live
-    QString name;                     // the instance name scripts know it by
+    std::shared_ptr<EditField> field;
+    QString name; // the instance name scripts know it by
 };
 
 // What scripts made of an object's placement: once they move it, the
@@ -54,11 +54,12 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance>, ScriptTran
     int depth = 0;
     avm1::Object* object = nullptr;
     std::shared_ptr<const ClipActions> clipActions;
-    bool loaded = false;         // its load event has been sent
-    bool removed = false;        // taken off the display list
-    bool pendingRemoval = false; // unloaded, kept at a negative depth until the next step for its handlers
-    bool placedByScript = false; // attached, duplicated or created: the timeline leaves it alone
-    qint8 focusRect = 0;         // _focusrect: unset (0), on (1), off (-1)
+    bool loaded = false;          // its load event has been sent
+    bool removed = false;         // taken off the display list
+    bool pendingRemoval = false;  // unloaded, kept at a negative depth until the next step for its handlers
+    bool placedByScript = false;  // attached, duplicated or created: the timeline leaves it alone
+    bool staticTextGiven = false; // a duplicate took its static text, as text snapshots see it
+    qint8 focusRect = 0;          // _focusrect: unset (0), on (1), off (-1)
 };
 
 // The timeline at the top of the clip's tree (the clip itself without a

@@ -628,6 +628,7 @@ void installTextFieldBuiltins(Runtime& rt, Object* global)
     rt.define(global, QStringLiteral("TextField"), Value(textField), DontEnum);
     defineMethods(rt, rt.protos.movieClip, {{"createTextField", clipCreateTextField, 6}});
     installTextFormatBuiltins(rt, global);
+    installTextSnapshotBuiltins(rt, global);
 }
 
 } // namespace movie::avm1

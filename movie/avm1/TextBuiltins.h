@@ -11,8 +11,9 @@ namespace movie::avm1 {
 Object* newTextFormatObject(Runtime& rt, const TextFormat& format);
 const TextFormat* textFormatOf(Object* object);
 
-// TextFormat and TextField.StyleSheet, set up with TextField.
+// TextFormat, TextField.StyleSheet and TextSnapshot, set up with TextField.
 void installTextFormatBuiltins(Runtime& rt, Object* global);
 void installStyleSheetBuiltins(Runtime& rt, Object* textField);
+void installTextSnapshotBuiltins(Runtime& rt, Object* global);
 
 } // namespace movie::avm1

@@ -34,7 +34,7 @@ public:
     void setText(const QString& text);
     // HTML when the field is an HTML field, else its text.
     QString htmlText() const;
-    void setHtmlText(const QString& html);
+    void setHtmlText(const QString& text);
     void replaceText(qsizetype begin, qsizetype end, const QString& text);
     // What [begin, end) has alike; nothing of an empty range.
     TextFormat format(qsizetype begin, qsizetype end) const { return content_.formatOf(begin, end, {}); }

@@ -11,14 +11,14 @@ QString fieldLineBreaks(QString text)
     return text;
 }
 
-FieldText FieldText::joined(std::vector<std::pair<QString, TextFormat>> pieces)
+FieldText FieldText::joined(const std::vector<std::pair<QString, TextFormat>>& pieces)
 {
     FieldText t;
-    for (auto& [text, format] : pieces) {
+    for (const auto& [text, format] : pieces) {
         if (text.isEmpty())
             continue;
         t.text_ += text;
-        t.runs_.push_back({t.text_.size(), std::move(format)});
+        t.runs_.push_back({t.text_.size(), format});
     }
     t.evenParagraphs();
     return t;

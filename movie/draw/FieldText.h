@@ -21,7 +21,7 @@ public:
     };
 
     // Text made of pieces in their (complete) formats.
-    static FieldText joined(std::vector<std::pair<QString, TextFormat>> pieces);
+    static FieldText joined(const std::vector<std::pair<QString, TextFormat>>& pieces);
 
     const QString& text() const { return text_; }
     qsizetype size() const { return text_.size(); }

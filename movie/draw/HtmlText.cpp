@@ -204,7 +204,7 @@ public:
             close(tag.name);
     }
 
-    FieldText finish() { return FieldText::joined(std::move(pieces_)); }
+    FieldText finish() const { return FieldText::joined(pieces_); }
 
 private:
     struct Open {

@@ -109,7 +109,7 @@ FontDef readFont(SwfReader& r, int version)
     return font;
 }
 
-ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts)
+ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts, QString* characters)
 {
     ShapeDef shape;
     shape.bounds = readRect(r);
@@ -156,6 +156,10 @@ ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts)
             if (font && index < font->glyphs.size() && !r.overrun())
                 ink.addPath(
                     (QTransform::fromScale(scale, scale) * QTransform::fromTranslate(x, y)).map(font->glyphs[index]));
+            if (characters && font && index < font->codes.size() && !r.overrun()) {
+                const char32_t code = font->codes[index];
+                *characters += QString::fromUcs4(&code, 1);
+            }
             x += advance;
         }
     }

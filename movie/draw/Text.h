@@ -47,8 +47,9 @@ FontDef readFont(SwfReader& r, int version);
 using FontLookup = std::function<const FontDef*(quint16)>;
 
 // Reads DefineText (version 1) or DefineText2 (2) after the character id:
-// its glyphs made into a shape filled in the records' colours.
-ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts);
+// its glyphs made into a shape filled in the records' colours, and the
+// characters they stand for appended to `characters` when given.
+ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts, QString* characters = nullptr);
 
 // A DefineEditText field as the file gives it.
 struct EditTextDef {

@@ -30,6 +30,7 @@ struct Character {
     enum class ScriptKind : quint8 { Plain, TextField, Button };
     ScriptKind scriptKind = ScriptKind::Plain;
     std::shared_ptr<const EditTextDef> editText = nullptr;
+    QString staticText = {}; // the characters of a static text
 };
 
 // A movie as read from its file: header, dictionary and main timeline.

@@ -273,7 +273,12 @@ private:
         case tag::DefineText2: {
             const quint16 id = body.u16();
             auto lookup = [this](quint16 font) { return movie_.fonts_.byId(font); };
-            defineShape(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
+            QString characters;
+            auto shape =
+                std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup, &characters));
+            define(id,
+                   Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, Character::ScriptKind::Plain,
+                             nullptr, characters});
             break;
         }
         case tag::DefineEditText: {

@@ -108,6 +108,8 @@ SpriteInstance* MoviePlayer::duplicateClip(SpriteInstance& clip, const QString& 
     placed->blendMode = copy.blendMode;
     placed->visible = copy.visible;
     twin->clipActions = actions;
+    twin->staticTextGiven = clip.staticTextGiven;
+    clip.staticTextGiven = true;
     return twin;
 }
 
