@@ -15,6 +15,7 @@ namespace avm1 {
 class Object;
 }
 struct SpriteInstance;
+class EditField;
 
 // A character placed at a depth of a timeline.
 struct DisplayObject {
@@ -35,6 +36,7 @@ struct DisplayObject {
     std::shared_ptr<const BitmapPixels> bitmap;
     bool smoothing = false;
     std::shared_ptr<SpriteInstance> sprite;
+    std::shared_ptr<EditField> field;
     QString name; // the instance name scripts know it by
 };
 
@@ -46,8 +48,17 @@ struct SoundTransform {
     double ll = 100, lr = 0, rr = 100, rl = 0;
 };
 
+// What scripts made of an object's placement: once they move it, the
+// timeline no longer does; _xscale, _yscale (percent), _rotation and skew
+// (degrees) as last set or read, so that scripts get back what they set.
+struct ScriptTransform {
+    bool transformedByScript = false;
+    bool transformCached = false;
+    double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
+};
+
 // A running timeline: the movie's own or a placed sprite's.
-struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
+struct SpriteInstance : std::enable_shared_from_this<SpriteInstance>, ScriptTransform {
     const Timeline* timeline = nullptr;
     // The movie whose dictionary its frames place characters from: the
     // player's, or one a script loaded into this clip or an ancestor.
@@ -63,18 +74,14 @@ struct SpriteInstance : std::enable_shared_from_this<SpriteInstance> {
     int depth = 0;
     avm1::Object* object = nullptr;
     std::shared_ptr<const ClipActions> clipActions;
-    bool loaded = false;              // its load event has been sent
-    bool removed = false;             // taken off the display list
-    bool pendingRemoval = false;      // unloaded, kept at a negative depth until the next step for its handlers
-    bool placedByScript = false;      // attached, duplicated or created: the timeline leaves it alone
-    bool transformedByScript = false; // the timeline no longer moves it
-    // _xscale, _yscale (percent), _rotation and skew (degrees) as last set
-    // or read, so that scripts get back what they set.
-    bool transformCached = false;
-    qint8 focusRect = 0; // _focusrect: unset (0), on (1), off (-1)
+    bool loaded = false;          // its load event has been sent
+    bool removed = false;         // taken off the display list
+    bool pendingRemoval = false;  // unloaded, kept at a negative depth until the next step for its handlers
+    bool placedByScript = false;  // attached, duplicated or created: the timeline leaves it alone
+    bool staticTextGiven = false; // a duplicate took its static text, as text snapshots see it
+    qint8 focusRect = 0;          // _focusrect: unset (0), on (1), off (-1)
     // What its scripts drew (null for nothing), below its children.
     std::shared_ptr<Drawing> drawing;
-    double scaleX = 100, scaleY = 100, rotation = 0, skew = 0;
     SoundTransform sound;
     // setMask: the clip that masks this one, and the clip this one masks
     // (a mask is not drawn itself).

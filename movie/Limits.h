@@ -51,6 +51,8 @@ constexpr int kMaxHtmlNesting = 32;
 constexpr int kMaxFieldTypefaces = 32;
 // The characters of a field's text (HTML counted with its tags).
 constexpr qsizetype kMaxFieldText = 1 << 16;
+// The glyphs one field draws; the rest of its text is measured, not drawn.
+constexpr int kMaxFieldGlyphs = 100000;
 // Pictures an object is drawn into first (filters, blend modes): their side
 // in device pixels, and how deeply they may nest.
 constexpr int kMaxLayerSide = 8192;

@@ -10,7 +10,8 @@
 #     movie/format    the file read from bytes into definitions (with the
 #                     shape, text and filter definitions of movie/draw)
 #     movie/draw      shapes, text, filters and the renderer of a display list
-#     movie/avm1      the script interpreter and its built-in objects
+#     movie/avm1      the script interpreter and its built-in objects (text
+#                     fields lay their text out with movie/draw)
 #     movie/sound     decoders and the mixer (which follows the player)
 #     movie/play      the player: steps the display list, runs the scripts
 #     movie/writer    writes movies for tests and tools; nothing else in
@@ -30,7 +31,7 @@ declare -A allowed=(
     [movie]="movie movie/format"
     [movie/format]="movie movie/format movie/draw movie/sound"
     [movie/draw]="movie movie/format movie/draw"
-    [movie/avm1]="movie movie/format movie/avm1"
+    [movie/avm1]="movie movie/format movie/draw movie/avm1"
     [movie/sound]="movie movie/format movie/sound movie/play"
     [movie/play]="$engine"
     [movie/writer]="movie movie/format movie/draw movie/sound movie/writer"

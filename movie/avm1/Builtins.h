@@ -42,6 +42,8 @@ void installBroadcasterBuiltins(Runtime& rt, Object* global);
 // The clip methods of geometry: bounds, coordinates, hit tests, masks; Button.
 void installClipGeometryBuiltins(Runtime& rt, Object* global);
 void installSystemBuiltins(Runtime& rt, Object* global); // System and its capabilities
+void installTextFieldBuiltins(Runtime& rt, Object* global); // TextField, TextFormat, createTextField
+void installSelectionBuiltins(Runtime& rt, Object* global); // Selection: the focus scripts set
 
 // Makes `o` a broadcaster, as AsBroadcaster.initialize does: the methods
 // addListener, removeListener and broadcastMessage, and an empty _listeners;

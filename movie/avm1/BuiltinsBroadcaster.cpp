@@ -233,10 +233,6 @@ void installBroadcasterBuiltins(Runtime& rt, Object* global)
                      {"align", stageAlign, stageSetAlign},
                      {"showMenu", stageShowMenu, stageSetShowMenu},
                      {"displayState", stageDisplayState, stageSetDisplayState, 8}});
-
-    // Selection is defined with the text fields whose focus it keeps.
-    if (Object* selection = rt.get(global, QStringLiteral("Selection")).object())
-        initializeBroadcaster(rt, selection);
 }
 
 } // namespace movie::avm1

@@ -5,6 +5,7 @@
 #include "movie/DisplayList.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
+#include "movie/draw/EditField.h"
 
 #include <cmath>
 
@@ -119,6 +120,8 @@ Value clipRemoveMovieClip(Runtime& rt, NativeCall& c)
 {
     if (auto clip = thisClip(rt, c))
         rt.removeClip(*clip);
+    else if (auto field = rt.fieldOf(c.self))
+        rt.removeField(*field);
     return {};
 }
 
@@ -133,16 +136,21 @@ Value clipSwapDepths(Runtime& rt, NativeCall& c)
     if (target.isNumber()) {
         key = qint64(avm1::toInt32(target.number())) + kDepthBias;
     } else {
-        // A path is taken from this clip.
-        auto other = rt.clipOf(target);
-        if (Activation* a = rt.current(); a && !other) {
+        // A path is taken from this clip; a text field swaps as a clip does.
+        Object* named = target.object();
+        if (Activation* a = rt.current(); a && !rt.clipOf(named) && !rt.fieldOf(named)) {
             const QString path = rt.toString(target);
             if (!path.isEmpty())
-                other = rt.clipOf(rt.resolveTargetPath(*a, c.self, path, true, false));
+                named = rt.resolveTargetPath(*a, c.self, path, true, false);
         }
-        if (!other || other->parent.lock() != parent)
+        auto other = rt.clipOf(named);
+        auto field = other ? nullptr : rt.fieldOf(named);
+        if (field && field->parent.lock() == parent)
+            key = field->depth;
+        else if (other && other->parent.lock() == parent)
+            key = other->depth;
+        else
             return {};
-        key = other->depth;
     }
     if (key < 0 || key > kMaxDepth)
         return {};
@@ -231,8 +239,10 @@ Value Runtime::duplicateClip(SpriteInstance& clip, const QString& name, qint64 d
 void Runtime::removeClip(SpriteInstance& clip)
 {
     // Only what scripts may have placed: timeline depths are the timeline's.
-    if (clip.parent.lock() && clip.depth >= kDepthBias && clip.depth < kMaxRemoveDepth)
+    if (clip.parent.lock() && clip.depth >= kDepthBias && clip.depth < kMaxRemoveDepth) {
+        dropFocusWithin(clip.object);
         host_.removeClip(clip);
+    }
 }
 
 void Runtime::gotoFrame(SpriteInstance& clip, int frame, bool stop)
@@ -348,12 +358,8 @@ void installClipBuiltins(Runtime& rt, Object* global)
                    {"getNextHighestDepth", clipGetNextHighestDepth, 7},
                    {"getInstanceAtDepth", clipGetInstanceAtDepth, 7},
                    {"getSWFVersion", clipGetSwfVersion},
-                   {"createEmptyMovieClip", clipCreateEmptyMovieClip, 6},
-                   {"createTextField", clipInert}});
+                   {"createEmptyMovieClip", clipCreateEmptyMovieClip, 6}});
     rt.define(global, QStringLiteral("MovieClip"), Value(movieClip), DontEnum);
-
-    // No user input reaches a title: it answers and does nothing.
-    rt.define(global, QStringLiteral("Selection"), Value(inertObject(rt, {"getFocus", "setFocus"})), DontEnum);
 }
 
 } // namespace movie::avm1

@@ -2,7 +2,7 @@
 // root, hit tests, masks set by scripts; and Button, the class of placed
 // buttons.
 
-#include "movie/Bounds.h"
+#include "movie/draw/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/avm1/Builtins.h"
 

@@ -3,7 +3,7 @@
 // that take any value; their methods read them as numbers. A colour
 // transform keeps its numbers natively behind properties of its prototype.
 
-#include "movie/Bounds.h"
+#include "movie/draw/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"

@@ -58,73 +58,6 @@ Value clipUnloadMovie(Runtime& rt, NativeCall& c)
     return {};
 }
 
-// --- A broadcaster's listeners: the objects in its _listeners array.
-// These stand in for AsBroadcaster's own methods where the player has none.
-
-std::vector<Value> listenersOf(Runtime& rt, Object* self, Object*& array)
-{
-    array = self ? rt.get(self, QStringLiteral("_listeners")).object() : nullptr;
-    return array ? arrayElements(rt, array) : std::vector<Value>{};
-}
-
-void storeListeners(Runtime& rt, Object* array, const std::vector<Value>& listeners)
-{
-    const qint64 old = arrayLength(rt, array);
-    for (size_t i = 0; i < listeners.size(); ++i)
-        rt.set(array, QString::number(i), listeners[i]);
-    for (auto i = qint64(listeners.size()); i < old; ++i)
-        rt.deleteProperty(array, QString::number(i));
-    rt.set(array, QStringLiteral("length"), Value(double(listeners.size())));
-}
-
-// Whether `listener` was among them; it no longer is.
-bool dropListener(Runtime& rt, std::vector<Value>& listeners, const Value& listener)
-{
-    for (auto it = listeners.begin(); it != listeners.end(); ++it)
-        if (strictEquals(rt, *it, listener)) {
-            listeners.erase(it);
-            return true;
-        }
-    return false;
-}
-
-Value listenerAdd(Runtime& rt, NativeCall& c)
-{
-    Object* array = nullptr;
-    std::vector<Value> listeners = listenersOf(rt, c.self, array);
-    if (!array)
-        return Value(false);
-    dropListener(rt, listeners, c.arg(0));
-    listeners.push_back(c.arg(0));
-    storeListeners(rt, array, listeners);
-    return Value(true);
-}
-
-Value listenerRemove(Runtime& rt, NativeCall& c)
-{
-    Object* array = nullptr;
-    std::vector<Value> listeners = listenersOf(rt, c.self, array);
-    if (!array || !dropListener(rt, listeners, c.arg(0)))
-        return Value(false);
-    storeListeners(rt, array, listeners);
-    return Value(true);
-}
-
-// Calls the method of that name on every listener there is now, with the
-// arguments after the name.
-Value listenerBroadcast(Runtime& rt, NativeCall& c)
-{
-    Object* array = nullptr;
-    const std::vector<Value> listeners = listenersOf(rt, c.self, array);
-    if (c.count() == 0)
-        return {};
-    const QString method = rt.toString(c.arg(0));
-    const std::span<const Value> args = c.args.subspan(1);
-    for (const Value& listener : listeners)
-        rt.callMethod(listener, method, args);
-    return {};
-}
-
 // --- MovieClipLoader
 
 // A loader is its own first listener.
@@ -182,16 +115,11 @@ void installLoadingBuiltins(Runtime& rt, Object* global)
     Object* loader = rt.newClass(loaderConstructor, proto, loaderConstructor);
     defineMethods(rt, proto,
                   {{"loadClip", loaderLoadClip}, {"unloadClip", loaderUnloadClip}, {"getProgress", loaderGetProgress}});
-    // The listener methods are AsBroadcaster's own where the player has them.
+    // Its listener methods are AsBroadcaster's own, installed before it.
     Object* broadcaster = rt.get(global, QStringLiteral("AsBroadcaster")).object();
-    const std::pair<const char*, NativeFunction> listenerMethods[] = {
-        {"addListener", listenerAdd}, {"removeListener", listenerRemove}, {"broadcastMessage", listenerBroadcast}};
-    for (const auto& [name, fallback] : listenerMethods) {
+    for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
         const QString n = QString::fromLatin1(name);
-        Value method = broadcaster ? rt.get(broadcaster, n) : Value();
-        if (!method.object())
-            method = Value(rt.newFunction(fallback));
-        rt.define(proto, n, method, DontEnum | DontDelete);
+        rt.define(proto, n, rt.get(broadcaster, n), DontEnum | DontDelete);
     }
     rt.define(global, QStringLiteral("MovieClipLoader"), Value(loader), DontEnum);
 }

@@ -333,6 +333,8 @@ void Runtime::installBuiltins()
     installXmlBuiltins(*this, global_);
     installLoadVarsBuiltins(*this, global_);
     installLoadingBuiltins(*this, global_);
+    installTextFieldBuiltins(*this, global_);
+    installSelectionBuiltins(*this, global_);
 }
 
 } // namespace movie::avm1

@@ -1,11 +1,12 @@
 // The display properties of clips: _x, _alpha, _name and the rest, read
 // and written by GetProperty/SetProperty and by member access.
 
-#include "movie/Bounds.h"
+#include "movie/draw/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
+#include "movie/draw/EditField.h"
 
 #include <array>
 #include <cmath>
@@ -61,7 +62,7 @@ double toTwips(double pixels)
     return std::clamp(t, -2147483648.0, 2147483647.0);
 }
 
-void cacheTransform(SpriteInstance& clip, const Matrix& m)
+void cacheTransform(ScriptTransform& clip, const Matrix& m)
 {
     if (clip.transformCached)
         return;
@@ -74,7 +75,7 @@ void cacheTransform(SpriteInstance& clip, const Matrix& m)
     clip.transformCached = true;
 }
 
-void applyTransform(SpriteInstance& clip, Matrix& m)
+void applyTransform(ScriptTransform& clip, Matrix& m)
 {
     const double rot = std::isnan(clip.rotation) ? 0 : clip.rotation / kDegrees;
     const double skew = clip.skew / kDegrees;
@@ -84,6 +85,53 @@ void applyTransform(SpriteInstance& clip, Matrix& m)
     m.b = single(sx * std::sin(rot));
     m.c = single(-sy * std::sin(rot + skew));
     m.d = single(sy * std::cos(rot + skew));
+}
+
+// _alpha as the colour transform keeps it: 8.8 fixed point.
+double alphaMultiplier(double percent)
+{
+    if (std::isinf(percent))
+        percent = 0;
+    return std::clamp(std::trunc(percent / 100 * 256), -32768.0, 32767.0) / 256;
+}
+
+double rotationInRange(double degrees)
+{
+    degrees = std::fmod(degrees, 360);
+    if (degrees < -180)
+        degrees += 360;
+    else if (degrees > 180)
+        degrees -= 360;
+    return degrees;
+}
+
+// The properties clips and fields set alike: scale, rotation, alpha and
+// visibility of `object`, which stands for `self`.
+void setPlacement(Runtime& rt, DisplayObject& object, ScriptTransform& memory, Object* self, int index, double n)
+{
+    switch (index) {
+    case XScale:
+    case YScale:
+        cacheTransform(memory, object.matrix);
+        (index == XScale ? memory.scaleX : memory.scaleY) = n;
+        applyTransform(memory, object.matrix);
+        break;
+    case Rotation:
+        cacheTransform(memory, object.matrix);
+        memory.rotation = rotationInRange(n);
+        applyTransform(memory, object.matrix);
+        break;
+    case Alpha:
+        object.colorTransform.am = alphaMultiplier(n);
+        break;
+    case Visible:
+        object.visible = n != 0;
+        if (!object.visible)
+            rt.dropFocusWithin(self);
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -217,30 +265,10 @@ void Runtime::setProperty(SpriteInstance& clip, int index, const Value& value)
         break;
     case XScale:
     case YScale:
-        cacheTransform(clip, object.matrix);
-        (index == XScale ? clip.scaleX : clip.scaleY) = n;
-        applyTransform(clip, object.matrix);
-        break;
     case Rotation:
-        cacheTransform(clip, object.matrix);
-        n = std::fmod(n, 360);
-        if (n < -180)
-            n += 360;
-        else if (n > 180)
-            n -= 360;
-        clip.rotation = n;
-        applyTransform(clip, object.matrix);
-        break;
-    case Alpha: {
-        if (std::isinf(n))
-            n = 0;
-        // Kept as 8.8 fixed point, as the player keeps it.
-        const double fixed = std::clamp(std::trunc(n / 100 * 256), -32768.0, 32767.0);
-        object.colorTransform.am = fixed / 256;
-        break;
-    }
+    case Alpha:
     case Visible:
-        object.visible = n != 0;
+        setPlacement(*this, object, clip, clip.object, index, n);
         break;
     case Width:
     case Height: {
@@ -302,6 +330,119 @@ void Runtime::setPlayerProperty(SpriteInstance& clip, int index, const Value& va
     default:
         return;
     }
+}
+
+// A text field's display properties: as a clip's, but its position is
+// that of its bounds' corner, and its size is the size of its bounds.
+Value Runtime::getFieldProperty(EditField& field, int index)
+{
+    DisplayObject* placed = fieldPlacement(field);
+    static const DisplayObject unplaced;
+    const DisplayObject& object = placed ? *placed : unplaced;
+    const QTransform t = object.matrix.toTransform();
+    switch (index) {
+    case X:
+    case Y: {
+        const QPointF corner = t.map(field.bounds.topLeft());
+        return Value((index == X ? corner.x() : corner.y()) / 20);
+    }
+    case XScale:
+    case YScale:
+    case Rotation:
+        cacheTransform(field, object.matrix);
+        return Value(index == XScale ? field.scaleX : index == YScale ? field.scaleY : field.rotation);
+    case Alpha:
+        return Value(object.colorTransform.am * 100);
+    case Visible:
+        return Value(object.visible);
+    case Width:
+    case Height: {
+        // The corners land on whole twips.
+        double low = std::numeric_limits<double>::infinity(), high = -low;
+        for (const QPointF& corner :
+             {field.bounds.topLeft(), field.bounds.topRight(), field.bounds.bottomLeft(), field.bounds.bottomRight()}) {
+            const QPointF p = t.map(corner);
+            const double v = std::round(index == Width ? p.x() : p.y());
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        return Value((high - low) / 20);
+    }
+    case Target:
+        return Value(fieldPath(field, true));
+    case Name:
+        return Value(placed ? placed->name : QString());
+    case HighQuality:
+    case SoundBufTime:
+    case Quality:
+    case XMouse:
+    case YMouse:
+        if (auto parent = field.parent.lock())
+            return getProperty(*parent, index);
+        return {};
+    default:
+        return {};
+    }
+}
+
+void Runtime::setFieldProperty(EditField& field, int index, const Value& value)
+{
+    DisplayObject* placed = fieldPlacement(field);
+    if (!placed)
+        return;
+    DisplayObject& object = *placed;
+    if (index == Name) {
+        object.name = toString(value);
+        return;
+    }
+    if (index == HighQuality || index == SoundBufTime || index == Quality) {
+        if (auto parent = field.parent.lock())
+            setPlayerProperty(*parent, index, value);
+        return;
+    }
+    if (index > Rotation || index == CurrentFrame || index == TotalFrames || value.isNullish())
+        return;
+    double n = toNumber(value);
+    if (std::isnan(n))
+        return;
+    switch (index) {
+    case X:
+    case Y: {
+        if (std::isinf(n))
+            n = -std::numeric_limits<double>::infinity();
+        const QTransform linear(object.matrix.a, object.matrix.b, object.matrix.c, object.matrix.d, 0, 0);
+        const QPointF corner = linear.map(field.bounds.topLeft());
+        if (index == X)
+            object.matrix.tx = toTwips(n - corner.x() / 20);
+        else
+            object.matrix.ty = toTwips(n - corner.y() / 20);
+        break;
+    }
+    case XScale:
+    case YScale:
+    case Rotation:
+    case Alpha:
+    case Visible:
+        setPlacement(*this, object, field, field.object, index, n);
+        break;
+    case Width:
+    case Height: {
+        // The field's own size changes, its scale left out; the scale stays.
+        if (n < 0)
+            break;
+        const double size = toTwips(n);
+        if (index == Width)
+            field.bounds.setWidth(size);
+        else
+            field.bounds.setHeight(size);
+        field.changed();
+        break;
+    }
+    default:
+        break;
+    }
+    field.transformedByScript = true;
+    host_.displayChanged();
 }
 
 } // namespace movie::avm1

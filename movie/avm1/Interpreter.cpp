@@ -464,6 +464,8 @@ Flow Machine::run(int begin, int end, Value& result)
             Value v;
             if (clip && std::isfinite(index) && index > -1)
                 v = rt_.getProperty(*clip, int(index));
+            else if (auto field = clip ? nullptr : rt_.targetField(a_, path); field && index > -1 && index < 22)
+                v = rt_.getFieldProperty(*field, int(index));
             push(v);
             break;
         }
@@ -478,19 +480,28 @@ Flow Machine::run(int begin, int end, Value& result)
                 rt_.coerceProperty(property, v);
             if (clip && property >= 0)
                 rt_.setProperty(*clip, property, v);
+            else if (auto field = clip ? nullptr : rt_.targetField(a_, path); field && property >= 0)
+                rt_.setFieldProperty(*field, property, v);
             break;
         }
         case CloneSprite: {
             const int depth = rt_.toInt32(pop());
             const QString name = rt_.toString(pop());
-            if (auto clip = rt_.targetClip(a_, pop()))
+            const Value target = pop();
+            if (auto clip = rt_.targetClip(a_, target))
                 rt_.duplicateClip(*clip, name, depth, nullptr);
+            else if (auto field = rt_.targetField(a_, target); field && depth >= 0)
+                rt_.host().duplicateTextField(*field, name, depth);
             break;
         }
-        case RemoveSprite:
-            if (auto clip = rt_.targetClip(a_, pop()))
+        case RemoveSprite: {
+            const Value target = pop();
+            if (auto clip = rt_.targetClip(a_, target))
                 rt_.removeClip(*clip);
+            else if (auto field = rt_.targetField(a_, target))
+                rt_.removeField(*field);
             break;
+        }
         case Trace: {
             const Value v = pop();
             rt_.host().trace(v.isUndefined() ? QStringLiteral("undefined") : rt_.toString(v));

@@ -11,7 +11,8 @@
 
 namespace movie {
 struct SpriteInstance;
-}
+class EditField;
+} // namespace movie
 
 namespace movie::avm1 {
 
@@ -119,7 +120,7 @@ public:
 // the extra members count.
 class Object : public GcCell {
 public:
-    enum class Kind : quint8 { Plain, Function, Array, Clip, Boolean, Number, String, Date, Super };
+    enum class Kind : quint8 { Plain, Function, Array, Clip, Boolean, Number, String, Date, Super, TextField };
 
     explicit Object(Kind kind = Kind::Plain) : kind(kind) {}
     void traceChildren(Tracer& tracer) const override;
@@ -140,6 +141,9 @@ public:
     // which a later clip of the same path is found.
     std::weak_ptr<SpriteInstance> clip;
     QString clipPath;
+    // Text fields: the field, gone once it is removed.
+    std::weak_ptr<EditField> field;
+    std::unique_ptr<NativeState> state;
     // `super`: the object the method runs on, and the object its method was
     // found on; names are looked up from that object's prototype on.
     Object* superThis = nullptr;

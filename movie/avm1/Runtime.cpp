@@ -5,6 +5,7 @@
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
+#include "movie/draw/EditField.h"
 
 #include <cmath>
 
@@ -224,7 +225,7 @@ void Runtime::traceRoots(Tracer& tracer)
 {
     tracer.mark(global_);
     for (Object* p : {protos.object, protos.function, protos.array, protos.string, protos.number, protos.boolean,
-                      protos.movieClip, protos.error, protos.button})
+                      protos.movieClip, protos.error, protos.button, protos.textField, protos.textFormat})
         tracer.mark(p);
     for (const Value& v : stack_)
         tracer.mark(v);
@@ -244,6 +245,7 @@ void Runtime::traceRoots(Tracer& tracer)
         for (const Value& r : a->registers)
             tracer.mark(r);
     }
+    tracer.mark(focus.object);
     std::vector<std::weak_ptr<SpriteInstance>> live;
     for (auto& weak : clips_) {
         if (auto clip = weak.lock()) {
@@ -256,6 +258,10 @@ void Runtime::traceRoots(Tracer& tracer)
         tracer.mark(load.target);
         tracer.mark(load.loader);
     }
+    std::erase_if(fields_, [](const std::weak_ptr<EditField>& f) { return f.expired(); });
+    for (const auto& weak : fields_)
+        if (auto field = weak.lock())
+            tracer.mark(field->object);
 }
 
 void Runtime::collectIfDue()
@@ -301,8 +307,8 @@ Value Runtime::childValue(SpriteInstance& parent, const DisplayObject& child)
 {
     if (child.sprite)
         return Value(clipObject(*child.sprite));
-    if (child.character && child.character->scriptKind == Character::ScriptKind::TextField)
-        return {};
+    if (child.field)
+        return Value(fieldObject(*child.field));
     return Value(clipObject(parent));
 }
 
@@ -503,6 +509,11 @@ Value Runtime::get(Object* o, const QString& name)
             if (clipLookup(*this, o, name, v))
                 return v;
         }
+        if (o->kind == Object::Kind::TextField && name.startsWith(u'_')) {
+            const int index = propertyIndex(name);
+            if (auto field = fieldOf(o); field && index >= 0)
+                return getFieldProperty(*field, index);
+        }
         o = protoOf(o);
     }
     return {};
@@ -540,6 +551,13 @@ void Runtime::set(Object* o, const QString& name, const Value& value)
                 setProperty(*clip, index, value);
                 return;
             }
+        }
+    }
+    if (!own && self->kind == Object::Kind::TextField) {
+        const int index = propertyIndex(name);
+        if (auto field = fieldOf(self); field && index >= 0) {
+            setFieldProperty(*field, index, value);
+            return;
         }
     }
     if (!own) {
@@ -621,6 +639,7 @@ QStringList Runtime::enumerate(Object* o)
 {
     // The player visits the prototype's names first, then the object's own,
     // the most recently added first, then a clip's children, deepest first.
+    // Names hidden from the file's version are visited all the same.
     std::vector<Object*> chain;
     for (Object* p = o; p && chain.size() < size_t(kMaxProtoDepth); p = protoOf(p))
         chain.push_back(p);
@@ -634,7 +653,7 @@ QStringList Runtime::enumerate(Object* o)
         listed = std::move(kept);
         QStringList own;
         level->properties.forEach([&](const Property& p) {
-            if (!(p.attributes & DontEnum) && p.minVersion <= version_)
+            if (!(p.attributes & DontEnum))
                 own << p.name;
         });
         for (qsizetype i = own.size(); i-- > 0;)
@@ -716,7 +735,7 @@ bool Runtime::toBoolean(const Value& v) const
 Value Runtime::toPrimitive(const Value& v)
 {
     Object* o = v.object();
-    if (!o || o->kind == Object::Kind::Clip)
+    if (!o || o->kind == Object::Kind::Clip || o->kind == Object::Kind::TextField)
         return v;
     return callMethod(v, QStringLiteral("valueOf"), {});
 }
@@ -766,6 +785,11 @@ QString Runtime::toString(const Value& v)
     if (o->kind == Object::Kind::Clip) {
         if (auto clip = clipOf(o))
             return targetPath(*clip);
+        return QString();
+    }
+    if (o->kind == Object::Kind::TextField) {
+        if (auto field = fieldOf(o))
+            return fieldPath(*field);
         return QString();
     }
     const Value s = callMethod(v, QStringLiteral("toString"), {});

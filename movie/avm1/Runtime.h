@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+class QRectF;
+
 namespace movie {
 struct SpriteInstance;
 struct DisplayObject;
@@ -22,6 +24,7 @@ class BitmapPixels;
 struct ColorTransform;
 struct Filter;
 using FilterList = std::vector<Filter>;
+class EditField;
 } // namespace movie
 
 namespace movie::avm1 {
@@ -103,6 +106,14 @@ public:
                                       QString& why) = 0;
     // Empties a clip of what it shows, or takes a level away.
     virtual void unloadMovie(SpriteInstance* clip, int level) = 0;
+
+    // A new empty text field standing at `depth` of the parent (replacing
+    // what stood there), `bounds` in twips; a field's copy at another depth
+    // of its parent, in its placement; null when it cannot be done.
+    virtual EditField* createTextField(SpriteInstance& parent, const QString& name, int depth,
+                                       const QRectF& bounds) = 0;
+    virtual EditField* duplicateTextField(EditField& field, const QString& name, int depth) = 0;
+    virtual void removeTextField(EditField& field) = 0;
 };
 
 // A file a script asked for, loaded at the start of a later step: the data
@@ -219,6 +230,37 @@ public:
     std::shared_ptr<SpriteInstance> clipOf(const Value& value) { return clipOf(value.object()); }
     QString targetPath(SpriteInstance& clip, bool slashes = false);
 
+    // --- Text fields (BuiltinsTextField.cpp, ClipProperties.cpp).
+    // A field's script object, made on first need; the field an object
+    // stands for while it stands in its parent.
+    Object* fieldObject(EditField& field);
+    std::shared_ptr<EditField> fieldOf(Object* object);
+    // A field named by a value: its object, or a target path string.
+    std::shared_ptr<EditField> targetField(Activation& a, const Value& target);
+    QString fieldPath(EditField& field, bool slashes = false);
+    DisplayObject* fieldPlacement(EditField& field);
+    // removeTextField and removeMovieClip: only a field a script may have placed.
+    void removeField(EditField& field);
+    Value getFieldProperty(EditField& field, int index);
+    void setFieldProperty(EditField& field, int index, const Value& value);
+    // Fields bound to a variable show its value, and a new field sets it.
+    void syncFieldVariables();
+
+    // --- The focus scripts set (BuiltinsSelection.cpp): a clip (buttons
+    // play as clips) or a text field.
+    struct Focus {
+        Object* object = nullptr;
+        bool selectionSet = false; // a field's selection was set since it got the focus
+    } focus;
+    // The focused object, null when none.
+    Object* focusObject();
+    // Moves the focus (null: none): the one losing it gets onKillFocus, the
+    // one taking it onSetFocus, then Selection's listeners onSetFocus.
+    void setFocus(Object* to);
+    // The focus leaves `object` (a clip or a field) and what stands in it,
+    // as they are hidden or about to be removed.
+    void dropFocusWithin(Object* object);
+
     // --- Objects.
     Object* global() const { return global_; }
     Object* newObject();
@@ -316,6 +358,8 @@ public:
         Object* movieClip = nullptr;
         Object* error = nullptr;
         Object* button = nullptr;
+        Object* textField = nullptr;
+        Object* textFormat = nullptr;
     } protos;
 
     // --- The interpreter (Interpreter.cpp, Paths.cpp).
@@ -419,6 +463,7 @@ private:
     std::shared_ptr<const QStringList> constants_;
     std::deque<Queued> queues_[3];
     std::vector<std::weak_ptr<SpriteInstance>> clips_; // every clip with a script object
+    std::vector<std::weak_ptr<EditField>> fields_;     // every field with a script object or a variable
     QHash<QString, Object*> classes_;
     std::vector<std::unique_ptr<NativeState>> extensions_;
     qint64 workLeft_ = 0;

@@ -1,39 +1,38 @@
 #pragma once
 
-#include <QColor>
+#include "movie/draw/FieldText.h"
+
 #include <QString>
-#include <vector>
 
 namespace movie {
 
-// Text in one style: a run of a field's text.
-struct TextRun {
-    QString text;
-    QString face;      // font name; empty: the field's font
-    double size = 240; // twips
-    QColor color = Qt::black;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
+// How a field reads its HTML: whether paragraph tags and <br> break lines
+// (a multiline field, or any field of a movie before version 7), whether
+// runs of white space shrink to one space (condenseWhite), and whether
+// <font kerning> counts (from version 8).
+struct HtmlReading {
+    bool breaks = true;
+    bool condenseWhite = false;
+    bool kerning = true;
 };
 
-// A paragraph of a field: its runs and how it is laid out (twips).
-struct TextParagraph {
-    int align = 0; // left, right, centre, justified
-    double indent = 0, leftMargin = 0, rightMargin = 0, blockIndent = 0, leading = 0;
-    bool bullet = false;
-    std::vector<TextRun> runs;
-};
+// Reads the HTML that edit fields accept (<p align>, <li>, <br>, <font face
+// size color letterspacing>, <b>, <i>, <u>, <a href target>, <textformat>
+// with its margins, indents, leading and tab stops; the entities of XML)
+// into formatted text, starting from `base` (a complete format). As the
+// player reads it: a closing tag closes only the innermost open tag of its
+// name, text of nothing but white space between tags is dropped, a line
+// break in the text starts a paragraph, and unknown tags are passed over.
+FieldText readHtml(const QString& html, const TextFormat& base, const HtmlReading& how);
 
-// Reads the HTML that edit fields accept (<p align>, <font face size
-// color>, <b>, <i>, <u>, <br>, <li>, <textformat> with indent, leading,
-// margins and block indent; entities) into paragraphs, starting from the
-// field's own style and format. Unknown tags are dropped, their text kept;
-// styles nest to a bounded depth.
-// The text with the entities of edit-field HTML (&lt; &gt; &quot; &apos;
-// &nbsp; &amp;) as the characters they stand for.
-QString decodeEntities(QString text);
+// The HTML the player gives for formatted text: a <P> or <LI> for every
+// paragraph, in a <TEXTFORMAT> when it has margins, indents, leading or tab
+// stops, its runs in nested <FONT> tags with <A>, <B>, <I> and <U> inside.
+QString writeHtml(const FieldText& text);
 
-std::vector<TextParagraph> parseHtmlText(const QString& html, const TextRun& style, const TextParagraph& format);
+// The text with the entities of edit-field HTML (&lt; &gt; &amp; &quot;
+// &apos; &nbsp; and numbered ones) as the characters they stand for; an
+// unknown entity stays as it is.
+QString decodeEntities(QStringView text);
 
 } // namespace movie

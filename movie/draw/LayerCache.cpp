@@ -1,6 +1,7 @@
 #include "movie/draw/LayerCache.h"
 
 #include "movie/Limits.h"
+#include "movie/draw/EditField.h"
 
 #include <algorithm>
 #include <bit>
@@ -28,6 +29,8 @@ void mixObject(quint64& h, const DisplayObject& o, int nesting)
     }
     mix(h, o.character);
     mix(h, o.filters.get());
+    if (o.field)
+        mix(h, o.field->revision());
     mix(h, quint64(o.background.rgba()) | quint64(o.background.isValid()) << 32);
     if (o.scrollRect)
         for (double v : {o.scrollRect->x(), o.scrollRect->y(), o.scrollRect->width(), o.scrollRect->height()})

@@ -2,6 +2,7 @@
 
 #include "movie/Interruption.h"
 #include "movie/Limits.h"
+#include "movie/draw/EditField.h"
 #include "movie/draw/LayerCache.h"
 #include "movie/draw/Layers.h"
 #include "movie/draw/PathOps.h"
@@ -33,8 +34,11 @@ QPainterPath hinted(QPainterPath path, double width)
 }
 
 // Whether an object has anything to draw: a character, a sprite made by a
-// script or an attached picture.
-bool drawsSomething(const DisplayObject& object) { return object.character || object.sprite || object.bitmap; }
+// script, a text field or an attached picture.
+bool drawsSomething(const DisplayObject& object)
+{
+    return object.character || object.sprite || object.field || object.bitmap;
+}
 
 // The regions of the masks a drawing lies within, in device pixels: it
 // shows where they all meet. The painter meets them itself, which costs far
@@ -162,6 +166,8 @@ private:
             drawSprite(object, t, cx, clip);
         else if (object.bitmap)
             drawBitmap(object, t, cx, clip);
+        else if (object.field)
+            drawField(*object.field, t, cx, clip, object.matrix);
         else if (object.character->kind == Character::Kind::Shape)
             drawShape(*object.character->shape, t, cx, clip, object.matrix, object.character->shape);
         else if (object.character->kind == Character::Kind::Morph) {
@@ -326,6 +332,49 @@ private:
         compositeLayer(painter_, image_, layer, area.topLeft(), mode);
     }
 
+    // A field's ground and border, then its text, which shows only within
+    // its bounds. A field that stands all but square to the pixels has its
+    // box on whole pixels, its border one pixel wide on its edges as the
+    // player draws it: around a ground, the corner at the bottom right is
+    // left out.
+    void drawField(const EditField& field, const QTransform& t, const ColorTransform& cx, Clip clip, const Matrix& own)
+    {
+        if (field.background || field.border) {
+            useClip(clip);
+            painter_.setWorldTransform(QTransform());
+            auto colour = [&](quint32 rgb) { return cx.apply(QColor::fromRgb(QRgb(rgb | 0xFF000000U))); };
+            const QPolygonF box = t.map(QPolygonF(field.bounds));
+            const QRectF square = box.boundingRect();
+            if (std::abs(square.width() - std::abs(t.m11()) * field.bounds.width()) < 0.5
+                && std::abs(square.height() - std::abs(t.m22()) * field.bounds.height()) < 0.5) {
+                auto pixel = [](double v) { return std::ceil(v - 0.5 - 1e-6); }; // halves go down
+                const double l = pixel(square.left()), r = pixel(square.right());
+                const double top = pixel(square.top()), bottom = pixel(square.bottom());
+                if (field.background)
+                    painter_.fillRect(QRectF(l, top, r - l, bottom - top), colour(field.backgroundColor));
+                if (field.border) {
+                    const QColor c = colour(field.borderColor);
+                    const double corner = field.background ? 0 : 1;
+                    painter_.fillRect(QRectF(l, top, r - l + 1, 1), c);
+                    painter_.fillRect(QRectF(l, top, 1, bottom - top + 1), c);
+                    painter_.fillRect(QRectF(l, bottom, r - l + corner, 1), c);
+                    painter_.fillRect(QRectF(r, top, 1, bottom - top + corner), c);
+                }
+            } else {
+                painter_.setBrush(field.background ? QBrush(colour(field.backgroundColor)) : QBrush());
+                painter_.setPen(field.border ? QPen(colour(field.borderColor), 1) : QPen(Qt::NoPen));
+                painter_.drawPolygon(box);
+            }
+        }
+        const ShapeDef& text = field.textPicture();
+        if (text.layers.empty())
+            return;
+        QPainterPath inside;
+        inside.addRect(field.bounds);
+        const Regions insideField = within(clip, t.map(inside));
+        drawShape(text, t, cx, Clip{&insideField, ++state_.lastClipId}, own);
+    }
+
     // Where the object draws, in device pixels: the filters of the objects
     // within it included, its own left out.
     QRectF deviceBounds(const DisplayObject& object, const QTransform& t, int nesting)
@@ -354,6 +403,8 @@ private:
         }
         if (object.bitmap)
             return t.mapRect(QRectF(0, 0, object.bitmap->width() * 20.0, object.bitmap->height() * 20.0));
+        if (object.field)
+            return t.mapRect(object.field->bounds);
         const Character& c = *object.character;
         const ShapeDef* shape = c.kind == Character::Kind::Shape ? c.shape.get()
             : c.kind == Character::Kind::Morph                   ? c.morph->at(object.ratio).get()
@@ -487,6 +538,12 @@ private:
     {
         if (!drawsSomething(object) || nesting > limits::kMaxNesting || --state_.budget < 0)
             return;
+        if (object.field) {
+            QPainterPath box;
+            box.addRect(object.field->bounds);
+            out = out.isEmpty() ? t.map(box) : out.united(t.map(box));
+            return;
+        }
         if (object.sprite) {
             // A scroll rectangle masks with its window of the content.
             QTransform inner = t;

@@ -71,6 +71,8 @@ struct ShapeLayer {
     struct Fill {
         FillStyle style;
         QPainterPath path;
+        // `path` filled in one colour.
+        static Fill solid(const QColor& colour, QPainterPath path);
     };
     struct Stroke {
         LineStyle style;

@@ -154,6 +154,15 @@ QPen LineStyle::pen(const ColorTransform& cx, double width, const QTransform& t,
     return p;
 }
 
+ShapeLayer::Fill ShapeLayer::Fill::solid(const QColor& colour, QPainterPath path)
+{
+    Fill fill;
+    fill.style.color = colour;
+    fill.style.prepare();
+    fill.path = std::move(path);
+    return fill;
+}
+
 const QPainterPath& ShapeDef::outline() const
 {
     if (!outline_) {

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -55,41 +56,56 @@ FontDef readFont(SwfReader& r, int version);
 using FontLookup = std::function<const FontDef*(quint16)>;
 
 // Reads DefineText (version 1) or DefineText2 (2) after the character id:
-// its glyphs made into a shape filled in the records' colours.
-ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts);
+// its glyphs made into a shape filled in the records' colours, and the
+// characters they stand for appended to `characters` when given.
+ShapeDef readText(SwfReader& r, int version, const FontLookup& fonts, QString* characters = nullptr);
 
-// A DefineEditText field with its initial text.
+// A DefineEditText field as the file gives it.
 struct EditTextDef {
     QRectF bounds; // twips
-    QString text;  // tags removed from an HTML field
-    QString html;  // an HTML field's text as written; empty for plain fields
+    QString text;  // HTML when `html`
+    QString variable;
+    QString fontClass;
     quint16 fontId = 0;
     bool hasFont = false;
     double height = 240; // twips
-    QColor color = Qt::black;
-    int align = 0; // left, right, centre, justified
-    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    std::optional<QColor> color;
+    std::optional<int> maxLength;
+    bool hasLayout = false;
+    int align = 0;                                                   // left, right, centre, justified
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0; // twips
     bool wordWrap = false;
     bool multiline = false;
     bool password = false;
+    bool readOnly = false;
+    bool autoSize = false;
+    bool noSelect = false;
     bool border = false;
+    bool html = false;
     bool useOutlines = false;
     bool textCut = false; // the text was longer than limits::kMaxFieldText
+    // CSMTextSettings: advanced anti-aliasing, grid fitting (none, pixel,
+    // subpixel), thickness and sharpness.
+    bool advancedAntiAlias = false;
+    int gridFit = 1;
+    double thickness = 0, sharpness = 0;
 };
 
 // Reads DefineEditText after the character id. Text before movie version 6
 // is in the system's 8-bit code page, later in UTF-8.
 EditTextDef readEditText(SwfReader& r, int movieVersion);
 
-// A font of the movie by its name and style; null when it has none such.
-using FontByName = std::function<const FontDef*(const QString& name, bool bold, bool italic)>;
+// The fonts a movie defines, by id and by name.
+class FontSet {
+public:
+    void add(quint16 id, FontDef font);
+    const FontDef* byId(quint16 id) const;
+    // A font of that name, of that style if there is one, else the fullest
+    // of that name; null when there is none.
+    const FontDef* byName(const QString& name, bool bold, bool italic) const;
 
-// The field drawn with a font's glyphs (null `font`: in a system font, which
-// needs a GUI application; without one only the border shows). The runs of
-// an HTML field take the fonts they name, from `fonts` or the system.
-ShapeDef layoutEditText(const EditTextDef& field, const FontDef* font, const FontByName& fonts = {});
-
-// The text of an HTML field: tags dropped, line breaks kept, entities read.
-QString plainTextOfHtml(const QString& html);
+private:
+    std::unordered_map<quint16, std::unique_ptr<FontDef>> fonts_;
+};
 
 } // namespace movie

@@ -2,6 +2,7 @@
 
 #include "movie/Limits.h"
 #include "movie/draw/ShapeDef.h"
+#include "movie/draw/Text.h"
 #include "movie/format/MorphShape.h"
 #include "movie/format/Timeline.h"
 #include "movie/sound/SoundTags.h"
@@ -17,19 +18,20 @@
 
 namespace movie {
 
-// A defined character of the movie's dictionary. Pictures, texts and
-// fields are read into shapes, buttons into one-frame sprites of their
-// normal state.
+// A defined character of the movie's dictionary. Pictures and static
+// texts are read into shapes, buttons into one-frame sprites of their
+// normal state; edit fields become live fields where they are placed.
 struct Character {
-    enum class Kind { Shape, Sprite, Morph };
+    enum class Kind { Shape, Sprite, Morph, EditText };
     Kind kind = Kind::Shape;
     std::shared_ptr<const ShapeDef> shape;
     std::shared_ptr<const Timeline> sprite;
     std::shared_ptr<const MorphShapeDef> morph;
-    // What scripts see: a text field (drawn as a shape), a button (played
-    // as a sprite).
+    // What scripts see: a text field, a button (played as a sprite).
     enum class ScriptKind : quint8 { Plain, TextField, Button };
     ScriptKind scriptKind = ScriptKind::Plain;
+    std::shared_ptr<const EditTextDef> editText = nullptr;
+    QString staticText = {}; // the characters of a static text
 };
 
 // A movie as read from its file: header, dictionary and main timeline.
@@ -61,6 +63,7 @@ public:
     // and its edges stretch one way only. Empty: none.
     QRectF scalingGrid(quint16 id) const;
     const SoundCatalog& sounds() const { return sounds_; }
+    const FontSet& fonts() const { return fonts_; }
     // Empty for a sound movie, else what could not be read.
     const QString& damage() const { return damage_; }
     // Characters that could not be used and draw nothing, each with why;
@@ -89,6 +92,7 @@ private:
     std::unordered_map<quint16, Character> dictionary_;
     std::unordered_map<quint16, QRectF> scalingGrids_;
     SoundCatalog sounds_;
+    FontSet fonts_;
     QString damage_;
     QStringList warnings_;
     QStringList skippedTags_;

@@ -10,6 +10,8 @@
 #include "movie/format/TagCodes.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <functional>
 #include <utility>
 
@@ -321,13 +323,12 @@ private:
         case tag::DefineFont2:
         case tag::DefineFont3: {
             const quint16 id = body.u16();
-            if (fonts_.count(id) || !mayDraw())
+            if (movie_.fonts_.byId(id) || !mayDraw())
                 break;
             const int version = code == tag::DefineFont ? 1 : code == tag::DefineFont2 ? 2 : 3;
-            auto font = std::make_unique<FontDef>(readFont(body, version));
-            for (const QPainterPath& glyph : font->glyphs)
-                pathElementsLeft_ -= glyph.elementCount();
-            fonts_.emplace(id, std::move(font));
+            // Its glyphs are kept as the file's bytes and read as they are
+            // first drawn, each within the edges of a shape.
+            movie_.fonts_.add(id, readFont(body, version));
             break;
         }
         case tag::DefineText:
@@ -335,23 +336,24 @@ private:
             const quint16 id = body.u16();
             if (defined(id) || !mayDraw())
                 break;
-            auto lookup = [this](quint16 font) { return this->font(font); };
-            defineDrawing(id, std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup)));
+            auto lookup = [this](quint16 font) { return movie_.fonts_.byId(font); };
+            QString characters;
+            auto shape =
+                std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup, &characters));
+            defineDrawing(id, std::move(shape), std::move(characters));
             break;
         }
         case tag::DefineEditText: {
             const quint16 id = body.u16();
             if (defined(id) || !mayDraw())
                 break;
-            const EditTextDef field = readEditText(body, movie_.version_);
-            if (field.textCut)
+            auto field = std::make_shared<EditTextDef>(readEditText(body, movie_.version_));
+            if (field->textCut)
                 movie_.warnings_ << QStringLiteral("the text of field %1 is cut to %2 characters")
                                         .arg(id)
                                         .arg(limits::kMaxFieldText);
-            const FontDef* face = field.hasFont ? font(field.fontId) : nullptr;
-            auto byName = [this](const QString& name, bool bold, bool italic) { return fontNamed(name, bold, italic); };
-            defineDrawing(id, std::make_shared<ShapeDef>(layoutEditText(field, face, byName)),
-                          Character::ScriptKind::TextField);
+            define(id, Character{Character::Kind::EditText, nullptr, nullptr, nullptr, Character::ScriptKind::TextField,
+                                 std::move(field)});
             break;
         }
         case tag::DefineButton:
@@ -365,6 +367,23 @@ private:
             if (it != buttons_.end() && !body.overrun())
                 for (FrameCommand& c : it->second->frames.front().commands)
                     c.place.colorTransform = cx, c.place.hasColorTransform = true;
+            break;
+        }
+        case tag::CSMTextSettings: {
+            // How a field's text is smoothed: kept for scripts to read.
+            const quint16 id = body.u16();
+            const quint8 flags = body.u8();
+            const auto it = movie_.dictionary_.find(id);
+            if (body.overrun() || it == movie_.dictionary_.end() || !it->second.editText)
+                break;
+            auto def = std::make_shared<EditTextDef>(*it->second.editText);
+            def->advancedAntiAlias = (flags >> 6) == 1;
+            def->gridFit = std::min((flags >> 3) & 7, 2);
+            for (double* v : {&def->thickness, &def->sharpness}) {
+                const auto f = std::bit_cast<float>(body.u32());
+                *v = std::isfinite(f) ? f : 0;
+            }
+            it->second.editText = std::move(def);
             break;
         }
         case tag::DefineScalingGrid: {
@@ -550,27 +569,6 @@ private:
         };
     }
 
-    const FontDef* font(quint16 id) const
-    {
-        const auto it = fonts_.find(id);
-        return it == fonts_.end() ? nullptr : it->second.get();
-    }
-
-    // A font of that name, of that style if there is one.
-    const FontDef* fontNamed(const QString& name, bool bold, bool italic) const
-    {
-        const FontDef* any = nullptr;
-        for (const auto& [id, font] : fonts_) {
-            if (font->name.compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            if (font->bold == bold && font->italic == italic)
-                return font.get();
-            if (!any || (font->glyphCount() > any->glyphCount()))
-                any = font.get();
-        }
-        return any;
-    }
-
     // Whether a drawing (a shape, morph, text, field or font) is read: none
     // once those read so far hold all the path elements a movie may keep.
     // The first definition of an id stands, so a later one is not read.
@@ -586,9 +584,9 @@ private:
     }
     bool defined(quint16 id) const { return movie_.dictionary_.count(id) > 0; }
 
-    // A shape, text or field read: its path elements count against the movie's.
-    void defineDrawing(quint16 id, std::shared_ptr<ShapeDef> shape,
-                       Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
+    // A shape or static text read (with the characters of a text): its
+    // path elements count against the movie's.
+    void defineDrawing(quint16 id, std::shared_ptr<ShapeDef> shape, QString staticText = {})
     {
         for (const ShapeLayer& layer : shape->layers) {
             for (const ShapeLayer::Fill& fill : layer.fills)
@@ -596,13 +594,13 @@ private:
             for (const ShapeLayer::Stroke& stroke : layer.strokes)
                 pathElementsLeft_ -= stroke.path.elementCount();
         }
-        defineShape(id, std::move(shape), scriptKind);
+        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, Character::ScriptKind::Plain,
+                             nullptr, std::move(staticText)});
     }
 
-    void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape,
-                     Character::ScriptKind scriptKind = Character::ScriptKind::Plain)
+    void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape)
     {
-        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, scriptKind});
+        define(id, Character{Character::Kind::Shape, std::move(shape)});
     }
 
     void define(quint16 id, Character c)
@@ -620,7 +618,6 @@ private:
     qint64 pixelsUsed_ = 0;
     QByteArray jpegTables_;
     std::unordered_map<quint16, QImage> bitmaps_;
-    std::unordered_map<quint16, std::unique_ptr<FontDef>> fonts_;
     std::unordered_map<quint16, std::shared_ptr<Timeline>> buttons_;
 };
 

@@ -3,6 +3,7 @@
 #include "movie/Interruption.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Clock.h"
+#include "movie/draw/EditField.h"
 #include "movie/draw/MovieRenderer.h"
 
 #include <QPainter>
@@ -162,6 +163,7 @@ void MoviePlayer::runStep()
     scripts_->runQueue();
     if (clockKind_ == Clock::Frames)
         runClock(clock_ + framePeriod());
+    scripts_->syncFieldVariables();
     scripts_->collectIfDue();
     for (const QString& warning : scripts_->warnings())
         if (!warnings_.contains(warning))
@@ -175,6 +177,7 @@ void MoviePlayer::advanceClock(double ms)
     if (quit_ || !(ms > 0))
         return;
     runClock(clock_ + ms);
+    scripts_->syncFieldVariables();
     scripts_->collectIfDue();
 }
 
@@ -189,6 +192,17 @@ void MoviePlayer::runClock(double ms)
     workLeft_ = limits::kMaxWorkPerStep;
     avm1::runDueTimers(*scripts_);
     avm1::finishSounds(*scripts_);
+}
+
+void MoviePlayer::placeField(SpriteInstance& parent, int depth, std::shared_ptr<EditField> field)
+{
+    DisplayObject& object = parent.objects[depth];
+    field->parent = parent.weak_from_this();
+    field->depth = depth;
+    object.field = field;
+    // A bound field sets its variable, or shows it, from the start.
+    if (!field->variable.isEmpty())
+        scripts_->fieldObject(*field);
 }
 
 void MoviePlayer::runFrame(SpriteInstance& clip)
@@ -279,10 +293,10 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
     if (!exists)
         return; // nothing to move at that depth
     DisplayObject& object = it->second;
-    if (p.hasCharacter && p.characterId != object.characterId && !object.sprite) {
+    if (p.hasCharacter && p.characterId != object.characterId && !object.sprite && !object.field) {
         // A shape changes its drawing in place; other objects keep theirs.
         const Character* c = instance.movie->character(p.characterId);
-        if (c && c->kind != Character::Kind::Sprite && object.character
+        if (c && c->kind != Character::Kind::Sprite && c->kind != Character::Kind::EditText && object.character
             && object.character->kind != Character::Kind::Sprite) {
             object.characterId = p.characterId;
             object.character = c;
@@ -294,7 +308,7 @@ void MoviePlayer::place(SpriteInstance& instance, const PlaceCommand& p)
 void MoviePlayer::applyPlace(DisplayObject& object, const PlaceCommand& p)
 {
     // What scripts moved, the timeline leaves alone.
-    if (object.sprite && object.sprite->transformedByScript)
+    if ((object.sprite && object.sprite->transformedByScript) || (object.field && object.field->transformedByScript))
         return;
     if (p.hasMatrix) {
         object.matrix = p.matrix;
@@ -345,6 +359,11 @@ DisplayObject* MoviePlayer::instantiate(SpriteInstance& parent, const PlaceComma
         object.clipDepth = p.clipDepth;
     applyPlace(object, p);
     ++version_;
+    if (object.character && object.character->kind == Character::Kind::EditText) {
+        placeField(parent, p.depth,
+                   std::make_shared<EditField>(*object.character->editText, movie_->fonts(), movie_->version()));
+        return &object;
+    }
     if (!isSprite(object))
         return &object;
     std::shared_ptr<SpriteInstance> sprite = newInstance(*object.character->sprite, parent.nesting + 1);
@@ -368,6 +387,8 @@ void MoviePlayer::removeChild(SpriteInstance& parent, int depth)
     if (it == parent.objects.end())
         return;
     std::shared_ptr<SpriteInstance> sprite = it->second.sprite;
+    if (it->second.field)
+        it->second.field->removed = true;
     if (sprite && !sprite->pendingRemoval && delaysRemoval(*sprite)) {
         const int away = -depth - 1;
         if (!parent.objects.count(away)) {
@@ -500,8 +521,8 @@ void MoviePlayer::gotoFrame(SpriteInstance& clip, int frame)
             if (survives) {
                 const PlaceCommand& p = final->place;
                 const bool ratioEqual = !p.hasRatio || p.ratio == object.ratio;
-                if (object.sprite) {
-                    survives = ratioEqual;
+                if (object.sprite || object.field) {
+                    survives = ratioEqual && (object.sprite || p.characterId == object.characterId);
                 } else {
                     survives = ratioEqual && p.hasCharacter && p.characterId == object.characterId
                         && (!p.hasClipDepth || p.clipDepth == object.clipDepth)

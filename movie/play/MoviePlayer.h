@@ -180,6 +180,12 @@ private:
     // Puts `fresh` in the place of `clip`, or as level `level` when `clip`
     // is null; what stood there is unloaded. False when the clip is gone.
     bool putInPlace(const std::shared_ptr<SpriteInstance>& fresh, SpriteInstance* clip, int level);
+    // Text fields scripts make (MoviePlayerScripting.cpp).
+    EditField* createTextField(SpriteInstance& parent, const QString& name, int depth, const QRectF& bounds) override;
+    EditField* duplicateTextField(EditField& field, const QString& name, int depth) override;
+    void removeTextField(EditField& field) override;
+    // A live field standing at `depth` of the parent, whose object is there.
+    void placeField(SpriteInstance& parent, int depth, std::shared_ptr<EditField> field);
 
     std::shared_ptr<const Movie> movie_;
     std::shared_ptr<SpriteInstance> root_;

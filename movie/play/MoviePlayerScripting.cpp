@@ -2,6 +2,7 @@
 // moved and removed by scripts.
 
 #include "movie/Limits.h"
+#include "movie/draw/EditField.h"
 #include "movie/draw/Filters.h"
 #include "movie/draw/MovieRenderer.h"
 #include "movie/play/MoviePlayer.h"
@@ -130,6 +131,8 @@ SpriteInstance* MoviePlayer::duplicateClip(SpriteInstance& clip, const QString& 
     // What the original's scripts drew comes along, to be drawn on apart.
     if (clip.drawing)
         twin->drawing = std::make_shared<Drawing>(*clip.drawing);
+    twin->staticTextGiven = clip.staticTextGiven;
+    clip.staticTextGiven = true;
     return twin;
 }
 
@@ -155,6 +158,8 @@ void MoviePlayer::swapDepths(SpriteInstance& clip, int depth)
         objects.erase(other);
         if (displaced.sprite)
             displaced.sprite->depth = clip.depth;
+        if (displaced.field)
+            displaced.field->depth = clip.depth;
         objects.emplace(clip.depth, std::move(displaced));
     }
     clip.depth = depth;
@@ -199,5 +204,49 @@ void MoviePlayer::drawClip(SpriteInstance& clip, QImage& target, const QTransfor
 QMargins MoviePlayer::filterReach(const FilterList& filters) { return filterMargins(filters, 1); }
 
 void MoviePlayer::filterPicture(QImage& picture, const FilterList& filters) { applyFilters(picture, filters, 1); }
+
+EditField* MoviePlayer::createTextField(SpriteInstance& parent, const QString& name, int depth, const QRectF& bounds)
+{
+    if (!spendWork())
+        return nullptr;
+    removeChild(parent, depth);
+    auto field = std::make_shared<EditField>(QRectF(QPointF(), bounds.size()), movie_->fonts(), movie_->version());
+    DisplayObject& object = parent.objects[depth];
+    object.name = name;
+    object.matrix.tx = bounds.x();
+    object.matrix.ty = bounds.y();
+    placeField(parent, depth, field);
+    ++version_;
+    return field.get();
+}
+
+// A field's copy is a new field in the original's place: its transform and
+// colour, and whether it takes input; nothing of its text.
+EditField* MoviePlayer::duplicateTextField(EditField& field, const QString& name, int depth)
+{
+    auto parent = field.parent.lock();
+    if (!parent || field.removed || !spendWork())
+        return nullptr;
+    const auto it = parent->objects.find(field.depth);
+    if (it == parent->objects.end() || it->second.field.get() != &field)
+        return nullptr;
+    const DisplayObject original = it->second;
+    removeChild(*parent, depth);
+    auto twin = std::make_shared<EditField>(QRectF(), movie_->fonts(), movie_->version());
+    twin->editable = field.editable;
+    DisplayObject& object = parent->objects[depth];
+    object.name = name;
+    object.matrix = original.matrix;
+    object.colorTransform = original.colorTransform;
+    placeField(*parent, depth, twin);
+    ++version_;
+    return twin.get();
+}
+
+void MoviePlayer::removeTextField(EditField& field)
+{
+    if (auto parent = field.parent.lock(); parent && !field.removed)
+        removeChild(*parent, field.depth);
+}
 
 } // namespace movie

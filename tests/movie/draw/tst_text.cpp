@@ -8,10 +8,12 @@
 
 #include "movie/draw/HtmlText.h"
 #include "movie/draw/Text.h"
+#include "movie/writer/ActionWriter.h"
 
 #include <QDir>
 
 using namespace kit;
+using movie::writer::ActionWriter;
 
 namespace {
 
@@ -185,7 +187,7 @@ private slots:
 
     void borderAndHtmlField()
     {
-        SwfWriter::EditTextSpec f = greenField("<p align=\"left\"><font face=\"x\" color=\"#ff0000\">A</font></p>");
+        SwfWriter::EditTextSpec f = greenField("<p align=\"left\"><font color=\"#ff0000\">A</font></p>");
         f.html = true;
         f.border = true;
         f.bounds = QRect(10 * px, 10 * px, 80 * px, 60 * px);
@@ -219,54 +221,87 @@ private slots:
         EXPECT_PIXEL(img, 72, 12, kBlue);
     }
 
-    void htmlParagraphsAndStyles()
+    // HTML as the player reads it: paragraphs end with "\r", tags set the
+    // format of the text inside them.
+    void htmlReadsIntoFormattedText()
     {
-        movie::TextRun base;
-        base.size = 240;
-        base.color = kBlue;
-        movie::TextParagraph format;
-        auto read = [&](const char* html) { return movie::parseHtmlText(QString::fromUtf8(html), base, format); };
+        movie::TextFormat base = movie::TextFormat::defaults();
+        const movie::FieldText t =
+            movie::readHtml("<p align='center'>one</p><p>t<font face=\"Serif\" size=\"30\" "
+                            "color=\"#00ff00\">w</font><b><i><u>o</u></i></b>"
+                            "</p><textformat indent='5' leading='2' leftmargin='3'><li>&lt;&amp;&gt;</li></textformat>",
+                            base, {});
+        QCOMPARE(t.text(), QStringLiteral("one\rtwo\r<&>\r"));
+        QCOMPARE(*t.formatAt(0).align, movie::TextFormat::Align::Center);
+        QCOMPARE(*t.formatAt(4).align, movie::TextFormat::Align::Left);
+        const movie::TextFormat w = t.formatAt(5);
+        QCOMPARE(*w.font, QStringLiteral("Serif"));
+        QCOMPARE(*w.size, 30.0);
+        QCOMPARE(*w.color, 0x00ff00u);
+        QVERIFY(*t.formatAt(6).bold && *t.formatAt(6).italic && *t.formatAt(6).underline);
+        const movie::TextFormat item = t.formatAt(8);
+        QVERIFY(*item.bullet);
+        QCOMPARE(*item.indent, 5.0);
+        QCOMPARE(*item.leading, 2.0);
+        QCOMPARE(*item.leftMargin, 3.0);
+        // Without line breaks (a field that is not multiline) the tags set
+        // formats and nothing more.
+        movie::HtmlReading oneLine;
+        oneLine.breaks = false;
+        QCOMPARE(movie::readHtml("<p>a</p><li>b</li>c<br>d", base, oneLine).text(), QStringLiteral("abcd"));
+    }
 
-        auto ps = read("<p align='center'>one</p><p>two<br/>three</p>");
-        QCOMPARE(ps.size(), size_t(3));
-        QCOMPARE(ps[0].align, 2);
-        QCOMPARE(ps[1].align, 0);
-        QCOMPARE(ps[2].runs.front().text, QStringLiteral("three"));
+    // "&amp;lt;" is "&lt;" as text: each entity is read once.
+    void htmlEntitiesAreReadOnce()
+    {
+        QCOMPARE(movie::decodeEntities(u"&amp;lt; &amp;amp; &lt;b&gt; &#65;&#x42; &nbsp;&bogus;"),
+                 QStringLiteral("&lt; &amp; <b> AB \u00a0&bogus;"));
+        const movie::FieldText t = movie::readHtml("<p>&amp;lt;p&amp;gt;</p>", movie::TextFormat::defaults(), {});
+        QCOMPARE(t.text(), QStringLiteral("&lt;p&gt;\r"));
+    }
 
-        ps = read("<font face=\"Serif\" size=\"30\" color=\"#00ff00\">big</font> <b><i><u>x</u></i></b>&lt;&amp;&gt;");
-        QCOMPARE(ps.size(), size_t(1));
-        const auto& runs = ps[0].runs;
-        QCOMPARE(runs.size(), size_t(4));
-        QCOMPARE(runs[0].face, QStringLiteral("Serif"));
-        QCOMPARE(runs[0].size, 600.0);
-        QCOMPARE(runs[0].color, kGreen);
-        QCOMPARE(runs[1].text, QStringLiteral(" "));
-        QVERIFY(runs[2].bold && runs[2].italic && runs[2].underline);
-        QCOMPARE(runs[3].text, QStringLiteral("<&>"));
-        QCOMPARE(runs[3].color, kBlue);
+    // An empty paragraph before a list item stays a paragraph; only the
+    // item has the bullet (the reference player's HTML for these).
+    void bulletOnlyOnListItems()
+    {
+        movie::TextFormat base = movie::TextFormat::defaults();
+        base.font = QStringLiteral("Noto Sans");
+        base.size = 6;
+        const QString font =
+            QStringLiteral("<FONT FACE=\"Noto Sans\" SIZE=\"6\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">");
+        QCOMPARE(movie::writeHtml(movie::readHtml("<p></p><li>test</li>", base, {})),
+                 QStringLiteral("<P ALIGN=\"LEFT\">%1</FONT></P><LI>%1test</FONT></LI>").arg(font));
+        QCOMPARE(movie::writeHtml(movie::readHtml("<p></p>\n <li>text</li>", base, {})),
+                 QStringLiteral("<P ALIGN=\"LEFT\">%1</FONT></P><LI>%1text</FONT></LI>").arg(font));
+    }
 
-        ps = read("<textformat indent='5' leading='2' leftmargin='3' rightmargin='4'><li>item</li></textformat>");
-        QCOMPARE(ps.size(), size_t(1));
-        QVERIFY(ps[0].bullet);
-        QCOMPARE(ps[0].indent, 100.0);
-        QCOMPARE(ps[0].leading, 40.0);
-        QCOMPARE(ps[0].leftMargin, 60.0);
-        QCOMPARE(ps[0].rightMargin, 80.0);
-
-        // Deeply nested styles and a tag cut off are safe; the text stays.
+    // Deeply nested tags and a tag cut off are safe; the text stays.
+    void htmlNestingIsBounded()
+    {
         QString deep;
         for (int i = 0; i < 1000; ++i)
             deep += "<font size='+1'>";
-        ps = movie::parseHtmlText(deep + "x<b", base, format);
-        QCOMPARE(ps.size(), size_t(1));
-        QCOMPARE(ps[0].runs.back().text, QStringLiteral("x"));
+        const movie::FieldText t = movie::readHtml(deep + "x<b", movie::TextFormat::defaults(), {});
+        QCOMPARE(t.text(), QStringLiteral("x"));
+        QVERIFY(*t.formatAt(0).size <= 127);
     }
 
-    void htmlToPlainText()
+    // A script's new text is drawn at once, the old text gone.
+    void newTextOfAScriptIsDrawn()
     {
-        QCOMPARE(movie::plainTextOfHtml("<p align=\"left\"><b>Hello</b> &amp; &lt;you&gt;</p><p>two<br/>three</p>"),
-                 QStringLiteral("Hello & <you>\ntwo\nthree"));
-        QCOMPARE(movie::plainTextOfHtml("plain"), QStringLiteral("plain"));
+        SwfWriter w = stage(kBlue);
+        w.defineFont(1, squareFont(2), 2);
+        SwfWriter::EditTextSpec f = greenField("");
+        f.text = "A";
+        w.defineEditText(2, f);
+        w.placeObject2(Place::add(1, 2).named("shown"));
+        ActionWriter script;
+        script.getVariable("shown").push({ActionWriter::str("text"), ActionWriter::str("  A")}).op(0x4F);
+        w.doAction(script.bytes());
+        w.showFrame();
+        const QImage img = firstFrame(w);
+        EXPECT_PIXEL(img, 12, 12, kBlue);  // the first "A" gone
+        EXPECT_PIXEL(img, 52, 12, kGreen); // the new one after two spaces: x 42..62
     }
 
     // A field whose font has no glyphs is drawn in a system font.

@@ -1,6 +1,7 @@
-#include "movie/Bounds.h"
+#include "movie/draw/Bounds.h"
 
 #include "movie/Limits.h"
+#include "movie/draw/EditField.h"
 
 namespace movie {
 
@@ -39,6 +40,8 @@ QRectF objectBounds(const DisplayObject& object, int nesting)
         local = object.character->shape->bounds;
     else if (object.character && object.character->kind == Character::Kind::Morph && object.character->morph)
         local = object.character->morph->at(0)->bounds; // the player keeps a morph's first bounds
+    else if (object.field)
+        local = object.field->bounds;
     if (local.isNull())
         return local;
     return object.matrix.toTransform().mapRect(local);
