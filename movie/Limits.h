@@ -26,7 +26,7 @@ constexpr qint64 kMaxPathElements = qint64(1) << 21;
 // masks within masks, a clipped picture fill) are worked out exactly: the
 // cost grows with their square. Larger ones are worked out roughly.
 constexpr int kMaxExactPathElements = 1 << 12;
-constexpr int kMaxDrawingEdges = 200000;              // edges a clip's scripts may draw into it
+constexpr int kMaxDrawingEdges = 200000; // edges a clip's scripts may draw into it
 // Pictures: a side, and the pixels of all pictures of a movie (a title of
 // 1024 x 1024 with a few large photos fits).
 constexpr int kMaxBitmapSide = 8192;

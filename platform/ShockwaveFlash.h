@@ -79,7 +79,7 @@ private:
         bool animating = false;
         quint64 version = 0;
         bool waitsOnClock = false; // scripts' timers wait to be called
-        QStringList warnings; // what the engine's limits cut off, so far
+        QStringList warnings;      // what the engine's limits cut off, so far
     };
     static Seen seen(const movie::MoviePlayer& player);
 

@@ -41,7 +41,7 @@ void installSoundBuiltins(Runtime& rt, Object* global);  // Sound
 void installBroadcasterBuiltins(Runtime& rt, Object* global);
 // The clip methods of geometry: bounds, coordinates, hit tests, masks; Button.
 void installClipGeometryBuiltins(Runtime& rt, Object* global);
-void installSystemBuiltins(Runtime& rt, Object* global); // System and its capabilities
+void installSystemBuiltins(Runtime& rt, Object* global);    // System and its capabilities
 void installTextFieldBuiltins(Runtime& rt, Object* global); // TextField, TextFormat, createTextField
 void installSelectionBuiltins(Runtime& rt, Object* global); // Selection: the focus scripts set
 

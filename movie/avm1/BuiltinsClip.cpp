@@ -210,22 +210,7 @@ Value clipInert(Runtime& rt, NativeCall& c)
     return {};
 }
 
-Value clipFalse(Runtime& rt, NativeCall& c)
-{
-    rt.noteInert(c);
-    return Value(false);
-}
-
 Value clipConstructor(Runtime&, NativeCall& c) { return c.constructing ? Value(c.self) : Value(); }
-
-// An object of inert methods, for the player objects a title may name.
-Object* inertObject(Runtime& rt, std::initializer_list<const char*> methods)
-{
-    Object* o = rt.newObject();
-    for (const char* name : methods)
-        rt.method(o, name, clipInert, DontEnum | DontDelete);
-    return o;
-}
 
 } // namespace
 

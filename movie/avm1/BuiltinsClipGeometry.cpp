@@ -2,9 +2,9 @@
 // root, hit tests, masks set by scripts; and Button, the class of placed
 // buttons.
 
-#include "movie/draw/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/avm1/Builtins.h"
+#include "movie/draw/Bounds.h"
 
 #include <cmath>
 

@@ -3,13 +3,13 @@
 // that take any value; their methods read them as numbers. A colour
 // transform keeps its numbers natively behind properties of its prototype.
 
-#include "movie/draw/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/Geom.h"
 #include "movie/avm1/NumberText.h"
 #include "movie/avm1/Operators.h"
+#include "movie/draw/Bounds.h"
 
 #include <cmath>
 

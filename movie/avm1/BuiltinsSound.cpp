@@ -266,7 +266,8 @@ void installSoundBuiltins(Runtime& rt, Object* global)
                    {"loadSound", soundInert},
                    {"getBytesLoaded", soundGetBytes},
                    {"getBytesTotal", soundGetBytes}});
-    defineAccessors(rt, proto, {{"duration", soundGetDuration, nullptr, 7}, {"position", soundGetPosition, nullptr, 7}});
+    defineAccessors(rt, proto,
+                    {{"duration", soundGetDuration, nullptr, 7}, {"position", soundGetPosition, nullptr, 7}});
     rt.define(global, QStringLiteral("Sound"), Value(sound), DontEnum);
 }
 

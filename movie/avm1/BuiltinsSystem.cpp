@@ -8,9 +8,18 @@ namespace movie::avm1 {
 
 namespace {
 
-Value inert(Runtime&, NativeCall&) { return {}; }
+// Built-ins that answer without doing anything; the tools say so.
+Value inert(Runtime& rt, NativeCall& c)
+{
+    rt.noteInert(c);
+    return {};
+}
 
-Value inertConstructor(Runtime&, NativeCall& c) { return c.constructing ? Value(c.self) : Value(); }
+Value inertConstructor(Runtime& rt, NativeCall& c)
+{
+    rt.noteInert(c);
+    return c.constructing ? Value(c.self) : Value();
+}
 
 Value alwaysFalse(Runtime&, NativeCall&) { return Value(false); }
 

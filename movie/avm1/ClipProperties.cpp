@@ -1,11 +1,11 @@
 // The display properties of clips: _x, _alpha, _name and the rest, read
 // and written by GetProperty/SetProperty and by member access.
 
-#include "movie/draw/Bounds.h"
 #include "movie/DisplayList.h"
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
 #include "movie/avm1/NumberText.h"
+#include "movie/draw/Bounds.h"
 #include "movie/draw/EditField.h"
 
 #include <array>
@@ -135,7 +135,6 @@ void setPlacement(Runtime& rt, DisplayObject& object, ScriptTransform& memory, O
 }
 
 } // namespace
-
 
 int Runtime::propertyIndex(const QString& name)
 {

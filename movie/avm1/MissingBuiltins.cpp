@@ -230,11 +230,21 @@ void Runtime::noteInert(const NativeCall& call)
         return;
     inertNoted_.insert(call.callee);
     QString name;
-    for (Object* p = call.self; p && name.isEmpty(); p = protoOf(p))
-        p->properties.forEach([&](const Property& property) {
+    auto nameIn = [&](Object* o) {
+        o->properties.forEach([&](const Property& property) {
             if (name.isEmpty() && property.value.object() == call.callee)
                 name = property.name;
         });
+    };
+    // A class of the player's that does nothing (XMLSocket, ...).
+    if (call.constructing) {
+        nameIn(global_);
+        if (!name.isEmpty())
+            warn(QStringLiteral("does nothing here: %1").arg(name));
+        return;
+    }
+    for (Object* p = call.self; p && name.isEmpty(); p = protoOf(p))
+        nameIn(p);
     if (name.isEmpty())
         return;
     const QString member = playerMember(*this, call.self, name);

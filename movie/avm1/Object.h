@@ -143,7 +143,6 @@ public:
     QString clipPath;
     // Text fields: the field, gone once it is removed.
     std::weak_ptr<EditField> field;
-    std::unique_ptr<NativeState> state;
     // `super`: the object the method runs on, and the object its method was
     // found on; names are looked up from that object's prototype on.
     Object* superThis = nullptr;

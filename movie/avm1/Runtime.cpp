@@ -214,8 +214,8 @@ void Runtime::spend(qint64 units)
             why = QStringLiteral("the scripts of a frame did more than %1 steps of work: they are stopped for "
                                  "this frame")
                       .arg(limits::kMaxScriptWorkPerStep);
-        if (!why.isEmpty() && !warnings_.contains(why))
-            warnings_ << why;
+        if (!why.isEmpty())
+            warn(why);
         aborted_ = true;
         throw ScriptAbort{};
     }

@@ -323,8 +323,6 @@ public:
     // One unit of work from the step's budget; ends every script when spent,
     // or when scripts hold more memory than they may.
     void spend(qint64 units = 1);
-    // The limits scripts ran into, each noted once.
-    const QStringList& warnings() const { return warnings_; }
     // Ends every script of this step (fscommand quit, limits).
     [[noreturn]] void abort();
     // The constant pool code starts with: the last one a script set.
@@ -419,7 +417,8 @@ public:
     // --- Warnings for the tools (MissingBuiltins.cpp), each given once:
     // what the movie asks of the player that this one does not provide (a
     // global, a member of a built-in object, or a built-in that does
-    // nothing here), and files it could not load.
+    // nothing here), files it could not load, and the limits its scripts
+    // ran into (Runtime.cpp).
     void noteMissingGlobal(const QString& name);
     void noteMissingMember(const Value& on, const QString& name);
     void noteInert(const NativeCall& call);

@@ -628,7 +628,7 @@ void renderClip(QPainter& painter, const Movie& movie, const SpriteInstance& cli
     state.antialiased = antialiased;
     state.movie = &movie;
     const QRectF area = image ? QRectF(image->rect()) : QRectF(painter.viewport());
-    FrameRenderer renderer(painter, image, area, state, 0);
+    FrameRenderer renderer(painter, image, area, state, 0, t);
     renderer.drawSpriteContent(clip, t, cx, Clip{}, Matrix{});
     painter.restore();
 }

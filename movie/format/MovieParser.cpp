@@ -352,8 +352,9 @@ private:
                 movie_.warnings_ << QStringLiteral("the text of field %1 is cut to %2 characters")
                                         .arg(id)
                                         .arg(limits::kMaxFieldText);
-            define(id, Character{Character::Kind::EditText, nullptr, nullptr, nullptr, Character::ScriptKind::TextField,
-                                 std::move(field)});
+            define(id,
+                   Character{Character::Kind::EditText, nullptr, nullptr, nullptr, Character::ScriptKind::TextField,
+                             std::move(field)});
             break;
         }
         case tag::DefineButton:
@@ -594,13 +595,14 @@ private:
             for (const ShapeLayer::Stroke& stroke : layer.strokes)
                 pathElementsLeft_ -= stroke.path.elementCount();
         }
-        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, Character::ScriptKind::Plain,
-                             nullptr, std::move(staticText)});
+        define(id,
+               Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, Character::ScriptKind::Plain,
+                         nullptr, std::move(staticText)});
     }
 
     void defineShape(quint16 id, std::shared_ptr<ShapeDef> shape)
     {
-        define(id, Character{Character::Kind::Shape, std::move(shape)});
+        define(id, Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr});
     }
 
     void define(quint16 id, Character c)

@@ -61,7 +61,7 @@ void merge(GotoPlace& into, const GotoPlace& next)
 
 MoviePlayer::MoviePlayer(std::shared_ptr<const Movie> movie, std::function<void(const QString&)> trace, Clock clock)
     : movie_(std::move(movie)), traceHandler_(std::move(trace)), liveInstances_(std::make_shared<int>(0)),
-      warnings_(movie_->warnings()), clockKind_(clock)
+      clockKind_(clock)
 {
     emptyTimeline_.frames.resize(1);
     emptyTimeline_.declaredFrames = emptyTimeline_.shownFrames = 1;
@@ -165,9 +165,6 @@ void MoviePlayer::runStep()
         runClock(clock_ + framePeriod());
     scripts_->syncFieldVariables();
     scripts_->collectIfDue();
-    for (const QString& warning : scripts_->warnings())
-        if (!warnings_.contains(warning))
-            warnings_ << warning;
 }
 
 double MoviePlayer::framePeriod() const { return 1000.0 / std::clamp(movie_->frameRate(), 1.0, 120.0); }

@@ -40,7 +40,8 @@ public:
     // XML.load, ...); without one, every load fails.
     void setFolder(const QString& folder) { folder_ = MovieFolder(folder); }
     // What the movie asked for that this player does not provide, the tags
-    // it skipped, and what it could not show or load; each once.
+    // it skipped, what it could not show or load, and what the engine's
+    // limits left out of it or stopped of its scripts; each once.
     QStringList warnings() const;
 
     // Back to the first frame, with its scripts run, playing.
@@ -91,9 +92,6 @@ public:
 
     // Whether a script ended the movie (fscommand "quit"): it then stands still.
     bool hasQuit() const { return quit_; }
-    // What the engine's limits left out of the movie (Movie::warnings) and,
-    // from then on, what they stopped of its scripts; each noted once.
-    const QStringList& warnings() const { return warnings_; }
 
     // Draws the frame into `viewport`: the whole stage fitted, keeping its
     // aspect ratio, centred, the rest in the background colour.
@@ -209,7 +207,6 @@ private:
     int instanceNames_ = 0;
     bool quit_ = false;
     std::shared_ptr<int> liveInstances_;
-    QStringList warnings_;
     bool antialiased_ = true;
     SoundTransform movieSound_;
     double clock_ = 0; // ms

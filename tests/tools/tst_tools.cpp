@@ -89,7 +89,7 @@ private slots:
         f.close();
         const QStringList expected{
             "skipped: DefineVideoStream (tag 60)",
-            "not provided: XMLSocket",
+            "does nothing here: XMLSocket",
             "not provided: MovieClip.attachAudio",
             "does nothing here: MovieClip.getURL",
             "not loaded: missing.xml (there is no such file beside the movie)",

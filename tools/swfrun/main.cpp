@@ -33,11 +33,10 @@ namespace {
 
 constexpr int kMaxFrames = 1000000;
 constexpr int kMaxSide = 8192;
-constexpr const char* kUsage =
-    "usage: swfrun MOVIE [--frames N] [--draw [--width W --height H]]\n"
-    "Plays MOVIE for N frames (1 by default) and prints its trace() lines;\n"
-    "--draw also draws every frame offscreen and prints the time a frame takes;\n"
-    "warnings about what it uses that this player lacks go to standard error.\n";
+constexpr const char* kUsage = "usage: swfrun MOVIE [--frames N] [--draw [--width W --height H]]\n"
+                               "Plays MOVIE for N frames (1 by default) and prints its trace() lines;\n"
+                               "--draw also draws every frame offscreen and prints the time a frame takes;\n"
+                               "warnings about what it uses that this player lacks go to standard error.\n";
 
 int fail(const QString& text)
 {

@@ -130,7 +130,7 @@ private slots:
                 movie::Movie::load(path);
                 QFAIL("read a file that is none");
             } catch (const movie::MovieError& e) {
-                QVERIFY2(e.text().endsWith("it is not a file"), qPrintable(e.text()));
+                QVERIFY2(e.text().endsWith("it is not a regular file"), qPrintable(e.text()));
             }
         }
 #else
