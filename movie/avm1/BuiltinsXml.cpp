@@ -3,6 +3,7 @@
 
 #include "movie/Limits.h"
 #include "movie/avm1/Builtins.h"
+#include "movie/draw/HtmlText.h"
 
 namespace movie::avm1 {
 
@@ -160,48 +161,6 @@ QString escapeXml(const QString& text)
     return out;
 }
 
-// The five entities of XML and character references, in one pass; an
-// unknown entity stays as it is.
-QString unescapeXml(QStringView text)
-{
-    if (!text.contains(u'&'))
-        return text.toString();
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype semicolon = text[i] == u'&' ? text.indexOf(u';', i) : -1;
-        if (semicolon < 0 || semicolon - i > 10) {
-            out += text[i];
-            continue;
-        }
-        const QStringView entity = text.mid(i + 1, semicolon - i - 1);
-        char32_t code = 0;
-        if (entity == u"lt")
-            code = '<';
-        else if (entity == u"gt")
-            code = '>';
-        else if (entity == u"amp")
-            code = '&';
-        else if (entity == u"quot")
-            code = '"';
-        else if (entity == u"apos")
-            code = '\'';
-        else if (entity.startsWith(u'#')) {
-            bool ok = false;
-            const uint n = entity.startsWith(u"#x") || entity.startsWith(u"#X") ? entity.mid(2).toUInt(&ok, 16)
-                                                                                : entity.mid(1).toUInt(&ok);
-            code = ok && n > 0 && n <= 0x10FFFF ? char32_t(n) : 0;
-        }
-        if (code == 0) {
-            out += text[i];
-            continue;
-        }
-        out += QString::fromUcs4(&code, 1);
-        i = semicolon;
-    }
-    return out;
-}
-
 // The node as text, written without recursion: a tree may be as deep as
 // a script makes it.
 QString nodeText(Runtime& rt, Object* root)
@@ -269,7 +228,7 @@ public:
                 qsizetype end = s_.indexOf(u'<', i);
                 if (end < 0)
                     end = s_.size();
-                addText(current, unescapeXml(QStringView(s_).mid(i, end - i)));
+                addText(current, decodeEntities(QStringView(s_).mid(i, end - i), false));
                 i = end;
             } else if (starts(i, u"<!--")) {
                 if (!skipPast(i, u"-->"))
@@ -395,7 +354,8 @@ private:
             const qsizetype close = s_.indexOf(s_[j], j + 1);
             if (close < 0)
                 return AttributeOpen;
-            rt_.set(attributesOf(rt_, node), attribute, Value(unescapeXml(QStringView(s_).mid(j + 1, close - j - 1))));
+            rt_.set(attributesOf(rt_, node), attribute,
+                    Value(decodeEntities(QStringView(s_).mid(j + 1, close - j - 1), false)));
             j = close + 1;
         }
     }

@@ -438,8 +438,10 @@ void writeParagraph(const FieldText& text, const FieldText::Paragraph& p, QStrin
 
 } // namespace
 
-QString decodeEntities(QStringView text)
+QString decodeEntities(QStringView text, bool nbsp)
 {
+    if (!text.contains(u'&'))
+        return text.toString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -460,7 +462,7 @@ QString decodeEntities(QStringView text)
             c = '"';
         else if (name == QLatin1String("apos"))
             c = '\'';
-        else if (name == QLatin1String("nbsp"))
+        else if (nbsp && name == QLatin1String("nbsp"))
             c = 0xA0;
         else if (name.startsWith(u'#')) {
             bool ok = false;

@@ -31,8 +31,8 @@ FieldText readHtml(const QString& html, const TextFormat& base, const HtmlReadin
 QString writeHtml(const FieldText& text);
 
 // The text with the entities of edit-field HTML (&lt; &gt; &amp; &quot;
-// &apos; &nbsp; and numbered ones) as the characters they stand for; an
-// unknown entity stays as it is.
-QString decodeEntities(QStringView text);
+// &apos; &nbsp; and numbered ones) as the characters they stand for, in
+// one pass; an unknown entity stays as it is. XML knows no &nbsp;.
+QString decodeEntities(QStringView text, bool nbsp = true);
 
 } // namespace movie
