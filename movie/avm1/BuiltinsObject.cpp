@@ -353,6 +353,7 @@ void Runtime::installBuiltins()
     installFilterBuiltins(*this, global_);
     installBitmapDataBuiltins(*this, global_);
     installDrawingBuiltins(*this, global_);
+    installTabOrderBuiltins(*this, global_);
     installXmlBuiltins(*this, global_);
     installLoadVarsBuiltins(*this, global_);
     installLoadingBuiltins(*this, global_);
