@@ -602,7 +602,8 @@ private:
         text.missingFonts.clear();
         auto lookup = [&](quint16 font) {
             const FontDef* found = movie_.fonts_.byId(font);
-            if (!found && std::find(text.missingFonts.begin(), text.missingFonts.end(), font) == text.missingFonts.end())
+            if (!found
+                && std::find(text.missingFonts.begin(), text.missingFonts.end(), font) == text.missingFonts.end())
                 text.missingFonts.push_back(font);
             return found;
         };
