@@ -7,6 +7,7 @@
 #include "movie/avm1/NumberText.h"
 #include "movie/draw/EditField.h"
 
+#include <QScopeGuard>
 #include <cmath>
 
 namespace movie::avm1 {
@@ -601,12 +602,15 @@ bool Runtime::watchedSet(Object* o, const QString& k, const QString& name, const
     // The callback sees the name, the value the object itself holds and the
     // new one; what it returns is what is set.
     w->running = true;
+    // Done however the callback ends, a script's throw included.
+    const auto done = qScopeGuard([&] {
+        if (auto again = find(); again != o->watches.end())
+            again->running = false;
+    });
     const Property* own = o->properties.find(k);
     const Value args[] = {Value(name), own && !own->isVirtual() ? own->value : Value(), value, w->userData};
     const Value stored = call(Value(w->callback), Value(o), args);
     set(o, name, stored);
-    if (w = find(); w != o->watches.end())
-        w->running = false;
     return true;
 }
 
