@@ -30,6 +30,8 @@ struct DisplayObject {
     std::shared_ptr<const FilterList> filters; // null or empty: none
     bool cacheAsBitmap = false;
     QColor background; // invalid: none
+    // A script's place for it in the Tab order.
+    std::optional<qint32> tabIndex;
     // Scripts: the window of a sprite's content it shows (pixels, from
     // the content's origin), and a picture attached in place of a character.
     std::optional<QRectF> scrollRect;

@@ -58,6 +58,7 @@ void installGeomBuiltins(Runtime& rt, Object* global);
 void installFilterBuiltins(Runtime& rt, Object* global);
 void installBitmapDataBuiltins(Runtime& rt, Object* global);
 void installDrawingBuiltins(Runtime& rt, Object* global);
+void installTabOrderBuiltins(Runtime& rt, Object* global); // tabIndex of clips and buttons
 
 // Files beside the movie: XMLNode and XML; LoadVars; MovieClipLoader and
 // the clip methods that load movies and variables.

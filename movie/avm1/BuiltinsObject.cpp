@@ -138,7 +138,30 @@ Value objectToLocaleString(Runtime& rt, NativeCall& c)
 
 Value objectValueOf(Runtime&, NativeCall& c) { return c.thisValue; }
 
-Value objectWatch(Runtime&, NativeCall&) { return Value(false); }
+Value objectWatch(Runtime& rt, NativeCall& c)
+{
+    Object* callback = c.arg(1).object();
+    if (!c.self || c.count() < 2 || !callback || !callback->isFunction())
+        return Value(false);
+    const QString k = rt.key(rt.toString(c.arg(0)));
+    auto& watches = c.self->watches;
+    auto w = std::find_if(watches.begin(), watches.end(), [&](const Object::Watch& x) { return x.key == k; });
+    if (w == watches.end()) {
+        w = watches.insert(watches.end(), Object::Watch{k, callback, Value(), false});
+        rt.heap().charge(qint64(sizeof(Object::Watch)) + Tracer::bytesOf(k));
+    }
+    w->callback = callback;
+    w->userData = c.arg(2);
+    return Value(true);
+}
+
+Value objectUnwatch(Runtime& rt, NativeCall& c)
+{
+    if (!c.self || c.count() < 1)
+        return Value(false);
+    const QString k = rt.key(rt.toString(c.arg(0)));
+    return Value(std::erase_if(c.self->watches, [&](const Object::Watch& w) { return w.key == k; }) > 0);
+}
 
 Value objectRegisterClass(Runtime& rt, NativeCall& c)
 {
@@ -270,7 +293,7 @@ void installObjectBuiltins(Runtime& rt, Object* global)
     Object* object = rt.newClass(objectFunction, objectProto);
     defineMethods(rt, objectProto,
                   {{"watch", objectWatch, 6},
-                   {"unwatch", objectWatch, 6},
+                   {"unwatch", objectUnwatch, 6},
                    {"addProperty", objectAddProperty, 6},
                    {"valueOf", objectValueOf},
                    {"toString", objectToString},
@@ -330,6 +353,7 @@ void Runtime::installBuiltins()
     installFilterBuiltins(*this, global_);
     installBitmapDataBuiltins(*this, global_);
     installDrawingBuiltins(*this, global_);
+    installTabOrderBuiltins(*this, global_);
     installXmlBuiltins(*this, global_);
     installLoadVarsBuiltins(*this, global_);
     installLoadingBuiltins(*this, global_);

@@ -106,14 +106,14 @@ void Runtime::setFocus(Object* to)
 {
     Object* from = focusObject();
     focus.object = to;
-    if (from == to)
-        return;
-    focus.selectionSet = false;
     if (auto field = fieldOf(to)) {
-        // A field taking the focus has all its text selected.
+        // A field given the focus, even again, has all its text selected.
         field->selectionBegin = 0;
         field->selectionEnd = field->text().size();
     }
+    if (from == to)
+        return;
+    focus.selectionSet = false;
     const Value oldValue = from ? Value(from) : Value::null();
     const Value newValue = to ? Value(to) : Value::null();
     if (from)

@@ -533,6 +533,8 @@ Object* Runtime::fieldObject(EditField& field)
         o->field = field.weak_from_this();
         field.object = o;
         fields_.push_back(field.weak_from_this());
+        // A field broadcasts its own events (onChanged, onScroller ...) and hears them first.
+        initializeBroadcaster(*this, o, true);
     }
     return field.object;
 }

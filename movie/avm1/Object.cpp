@@ -94,6 +94,8 @@ qint64 PropertyMap::bytes() const
 qint64 Object::ownBytes() const
 {
     qint64 bytes = sizeof(Object) + properties.bytes() + (clipPath.isEmpty() ? 0 : Tracer::bytesOf(clipPath));
+    for (const Watch& w : watches)
+        bytes += qint64(sizeof(Watch)) + Tracer::bytesOf(w.key);
     if (script)
         bytes += sizeof(ScriptFunction) + qint64(script->params.size() * sizeof(ScriptFunction::Param));
     return bytes;
@@ -111,6 +113,10 @@ void Object::traceChildren(Tracer& tracer) const
     tracer.mark(superBase);
     for (Object* i : interfaces)
         tracer.mark(i);
+    for (const Watch& w : watches) {
+        tracer.mark(w.callback);
+        tracer.mark(w.userData);
+    }
     if (script) {
         tracer.mark(script->scope);
         tracer.mark(script->baseClip);

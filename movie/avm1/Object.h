@@ -149,6 +149,15 @@ public:
     Object* superBase = nullptr;
     // A class's prototype: the interfaces (their constructors) it implements.
     std::vector<Object*> interfaces;
+    // Object.watch: the names watched, by key, each with the function that
+    // sees a new value first, and what it was given to pass on.
+    struct Watch {
+        QString key;
+        Object* callback = nullptr;
+        Value userData;
+        bool running = false; // the callback's own sets of the name go through
+    };
+    std::vector<Watch> watches;
     // Built-in objects: their native part, shared with what draws it.
     std::shared_ptr<NativeState> state;
 };

@@ -7,6 +7,7 @@
 #include "movie/avm1/NumberText.h"
 #include "movie/draw/EditField.h"
 
+#include <QScopeGuard>
 #include <cmath>
 
 namespace movie::avm1 {
@@ -527,6 +528,8 @@ void Runtime::set(Object* o, const QString& name, const Value& value)
         return; // `super` takes no properties
     Object* self = o;
     const QString k = key(name);
+    if (watchedSet(o, k, name, value))
+        return;
     if (self->kind == Object::Kind::Array) {
         quint32 index = 0;
         if (k == QLatin1String("length")) {
@@ -586,6 +589,29 @@ void Runtime::set(Object* o, const QString& name, const Value& value)
         return;
     own->value = value;
     heap_.charge(value);
+}
+
+bool Runtime::watchedSet(Object* o, const QString& k, const QString& name, const Value& value)
+{
+    const auto find = [&] {
+        return std::find_if(o->watches.begin(), o->watches.end(), [&](const Object::Watch& w) { return w.key == k; });
+    };
+    auto w = find();
+    if (w == o->watches.end() || w->running)
+        return false;
+    // The callback sees the name, the value the object itself holds and the
+    // new one; what it returns is what is set.
+    w->running = true;
+    // Done however the callback ends, a script's throw included.
+    const auto done = qScopeGuard([&] {
+        if (auto again = find(); again != o->watches.end())
+            again->running = false;
+    });
+    const Property* own = o->properties.find(k);
+    const Value args[] = {Value(name), own && !own->isVirtual() ? own->value : Value(), value, w->userData};
+    const Value stored = call(Value(w->callback), Value(o), args);
+    set(o, name, stored);
+    return true;
 }
 
 void Runtime::define(Object* o, const QString& name, const Value& value, quint8 attributes)

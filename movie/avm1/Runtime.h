@@ -432,6 +432,8 @@ public:
     Value registers[4];
 
 private:
+    // Object.watch: runs the watch on `o`'s name `k`, if any, and sets what it returns.
+    bool watchedSet(Object* o, const QString& k, const QString& name, const Value& value);
     friend struct CallDepth;
     struct Queued {
         std::weak_ptr<SpriteInstance> clip;

@@ -329,6 +329,7 @@ private:
             // Its glyphs are kept as the file's bytes and read as they are
             // first drawn, each within the edges of a shape.
             movie_.fonts_.add(id, readFont(body, version));
+            readTextsAwaiting(id);
             break;
         }
         case tag::DefineText:
@@ -336,11 +337,11 @@ private:
             const quint16 id = body.u16();
             if (defined(id) || !mayDraw())
                 break;
-            auto lookup = [this](quint16 font) { return movie_.fonts_.byId(font); };
-            QString characters;
-            auto shape =
-                std::make_shared<ShapeDef>(readText(body, code == tag::DefineText ? 1 : 2, lookup, &characters));
+            AwaitingText text{id, code == tag::DefineText ? 1 : 2, body.rest(), {}};
+            auto [shape, characters] = readStaticText(text);
             defineDrawing(id, std::move(shape), std::move(characters));
+            if (!text.missingFonts.empty())
+                textsAwaiting_.push_back(std::move(text));
             break;
         }
         case tag::DefineEditText: {
@@ -585,16 +586,65 @@ private:
     }
     bool defined(quint16 id) const { return movie_.dictionary_.count(id) > 0; }
 
-    // A shape or static text read (with the characters of a text): its
-    // path elements count against the movie's.
-    void defineDrawing(quint16 id, std::shared_ptr<ShapeDef> shape, QString staticText = {})
+    // A static text may name a font the file defines after it: the player
+    // finds the font when the text is shown, so such a text is read again
+    // as each font it lacks arrives.
+    struct AwaitingText {
+        quint16 id;
+        int version;
+        QByteArray body; // after the character id
+        std::vector<quint16> missingFonts;
+    };
+    std::vector<AwaitingText> textsAwaiting_;
+
+    std::pair<std::shared_ptr<ShapeDef>, QString> readStaticText(AwaitingText& text)
     {
-        for (const ShapeLayer& layer : shape->layers) {
+        text.missingFonts.clear();
+        auto lookup = [&](quint16 font) {
+            const FontDef* found = movie_.fonts_.byId(font);
+            if (!found
+                && std::find(text.missingFonts.begin(), text.missingFonts.end(), font) == text.missingFonts.end())
+                text.missingFonts.push_back(font);
+            return found;
+        };
+        SwfReader body(text.body);
+        QString characters;
+        auto shape = std::make_shared<ShapeDef>(readText(body, text.version, lookup, &characters));
+        return {std::move(shape), std::move(characters)};
+    }
+
+    void readTextsAwaiting(quint16 font)
+    {
+        for (auto it = textsAwaiting_.begin(); it != textsAwaiting_.end();) {
+            const auto& missing = it->missingFonts;
+            if (std::find(missing.begin(), missing.end(), font) == missing.end() || !mayDraw()) {
+                ++it;
+                continue;
+            }
+            auto [shape, characters] = readStaticText(*it);
+            Character& c = movie_.dictionary_.at(it->id);
+            c.shape = shape;
+            c.staticText = std::move(characters);
+            chargePathElements(*shape);
+            it = it->missingFonts.empty() ? textsAwaiting_.erase(it) : it + 1;
+        }
+    }
+
+    void chargePathElements(const ShapeDef& shape)
+    {
+        for (const ShapeLayer& layer : shape.layers) {
             for (const ShapeLayer::Fill& fill : layer.fills)
                 pathElementsLeft_ -= fill.path.elementCount();
             for (const ShapeLayer::Stroke& stroke : layer.strokes)
                 pathElementsLeft_ -= stroke.path.elementCount();
         }
+    }
+
+    // A shape or static text read (with the characters of a text): its
+    // path elements count against the movie's.
+    void defineDrawing(quint16 id, std::shared_ptr<ShapeDef> shape, QString staticText = {})
+    {
+        chargePathElements(*shape);
         define(id,
                Character{Character::Kind::Shape, std::move(shape), nullptr, nullptr, Character::ScriptKind::Plain,
                          nullptr, std::move(staticText)});

@@ -301,6 +301,26 @@ private slots:
         QCOMPARE(tracesOf(colourMovie(), script), QStringList({"b", "1", "a", "0"}));
     }
 
+    // Object.watch: a watched name's new value goes through the function,
+    // which gets the name, the old and new values and its data, and returns
+    // what is set; after unwatch a set is plain again.
+    void watchedNameTakesWhatTheFunctionReturns()
+    {
+        A body;
+        body.getVariable("prop").trace().getVariable("oldVal").trace();
+        body.getVariable("newVal").getVariable("data").op(0x47).op(0x3E); // return newVal + data
+        A script;
+        script.defineFunction("w", {"prop", "oldVal", "newVal", "data"}, body);
+        script.push({A::str("o"), A::str("x"), A::num(1), A::num(1)}).op(0x43).op(0x1D); // o = {x: 1}
+        script.push({A::str("!")}).getVariable("w").push({A::str("x"), A::num(3)});
+        script.getVariable("o").push({A::str("watch")}).op(0x52).trace(); // o.watch("x", w, "!")
+        script.getVariable("o").push({A::str("x"), A::num(2)}).op(0x4F).getVariable("o.x").trace();
+        script.callMethod("o", "unwatch", {A::str("x")}).trace();
+        script.getVariable("o").push({A::str("x"), A::num(3)}).op(0x4F).getVariable("o.x").trace();
+        script.callMethod("o", "unwatch", {A::str("x")}).trace();
+        QCOMPARE(tracesOf(colourMovie(), script), QStringList({"true", "x", "1", "2!", "true", "3", "false"}));
+    }
+
     // A prototype chain that loops ends as a long one does: instanceof and
     // a method call answer, and the script goes on.
     void loopingPrototypeChainsEnd()
