@@ -52,11 +52,11 @@ struct Clip {
     int id = 0;
 };
 
-// The regions of `clip` and one more.
-Regions within(Clip clip, QPainterPath region)
+// The regions of `clip` and one more (a path is shared, not copied).
+Regions within(Clip clip, const QPainterPath& region)
 {
     Regions all = clip.regions ? *clip.regions : Regions{};
-    all.push_back(std::move(region));
+    all.push_back(region);
     return all;
 }
 
@@ -113,7 +113,7 @@ public:
             if (object.clipDepth > 0) {
                 QPainterPath path;
                 maskPath(object, ot, path);
-                masks.push_back({within(active, std::move(path)), object.clipDepth, ++state_.lastClipId});
+                masks.push_back({within(active, path), object.clipDepth, ++state_.lastClipId});
                 continue;
             }
             draw(object, ot, cx.after(object.colorTransform), active);
@@ -135,7 +135,7 @@ private:
             if (placed) {
                 QPainterPath region;
                 maskPath(*placed, transformToRoot(*mask) * root_, region);
-                masked = within(clip, std::move(region));
+                masked = within(clip, region);
                 clip = Clip{&masked, ++state_.lastClipId};
             }
         }
@@ -187,7 +187,7 @@ private:
             QPainterPath window;
             window.addPolygon(t.map(QPolygonF(QRectF(0, 0, r.width() * 20, r.height() * 20))));
             window.closeSubpath();
-            windowed = within(clip, std::move(window));
+            windowed = within(clip, window);
             clip = Clip{&windowed, ++state_.lastClipId};
             inner = QTransform::fromTranslate(-r.x() * 20, -r.y() * 20) * t;
         }
@@ -263,7 +263,7 @@ private:
                     * QTransform::fromTranslate(to.x(), to.y());
                 QPainterPath area;
                 area.addRect(to);
-                const Regions cellClip = within(clip, std::move(area));
+                const Regions cellClip = within(clip, area);
                 drawInstance(*object.sprite, cell, cx, Clip{&cellClip, ++state_.lastClipId});
             }
         }
