@@ -1014,7 +1014,7 @@ bool Machine::callMethod()
     if (!object)
         return false;
     if (object->kind == Object::Kind::Super) {
-        Object* base = object->superBase;
+        Object* base = rt_.superBaseOf(object);
         if (method.isEmpty()) {
             const Value constructor = rt_.get(base, QStringLiteral("__constructor__"));
             Object* f = constructor.object();
@@ -1374,7 +1374,7 @@ Value Runtime::invoke(Object* function, const Value& thisValue, std::span<const 
             Object* s = newObject(nullptr);
             s->kind = Object::Kind::Super;
             s->superThis = self;
-            s->superBase = superBase ? superBase : self;
+            s->superBase = !superBase ? self : superBase == protoOf(self) ? nullptr : superBase;
             zuper = Value(s);
         }
         if (f.flags & PreloadSuper)

@@ -488,6 +488,8 @@ bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
 
 } // namespace
 
+Object* Runtime::superBaseOf(Object* zuper) { return zuper->superBase ? zuper->superBase : protoOf(zuper->superThis); }
+
 Value Runtime::get(Object* o, const QString& name)
 {
     if (!o)
@@ -495,7 +497,7 @@ Value Runtime::get(Object* o, const QString& name)
     Value thisValue(o);
     if (o->kind == Object::Kind::Super) {
         thisValue = Value(o->superThis);
-        o = protoOf(o->superBase);
+        o = protoOf(superBaseOf(o));
     }
     const QString k = key(name);
     for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
