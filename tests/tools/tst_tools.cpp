@@ -36,6 +36,12 @@ Result run(const QString& program, const QStringList& args)
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 // A title that makes an XMLSocket twice, calls a clip's attachAudio and
 // getURL, asks for a file that is not there and holds a video stream.
 QByteArray askingTitle()
@@ -111,10 +117,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("logo.swf");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(askingTitle());
-        f.close();
+        QVERIFY(writeFile(path, askingTitle()));
         const QStringList expected{
             "skipped: DefineVideoStream (tag 60)",
             "does nothing here: XMLSocket",
@@ -140,10 +143,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("beep.swf");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(beepingTitle());
-        f.close();
+        QVERIFY(writeFile(path, beepingTitle()));
         const QString wav = dir.filePath("beep.wav");
         const Result r = run(SWF2PNG_PATH, {path, dir.filePath("frame.png"), "--frame", "6", "--wav", wav});
         QCOMPARE(r.exitCode, 0);
