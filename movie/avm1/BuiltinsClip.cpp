@@ -103,7 +103,13 @@ Value clipCreateEmptyMovieClip(Runtime& rt, NativeCall& c)
     const QString name = rt.toString(c.arg(0));
     if (!scriptDepth(rt, c.arg(1), key))
         return {};
-    return made(rt, rt.host().createEmptyClip(*clip, name, key), nullptr);
+    // An empty clip has no frame to run: it enters its one frame on the
+    // player's next step.
+    SpriteInstance* empty = rt.host().createEmptyClip(*clip, name, key);
+    if (!empty)
+        return {};
+    rt.constructClip(*empty, nullptr, true, false);
+    return Value(empty->object);
 }
 
 Value clipDuplicateMovieClip(Runtime& rt, NativeCall& c)
@@ -344,6 +350,13 @@ void installClipBuiltins(Runtime& rt, Object* global)
                    {"getInstanceAtDepth", clipGetInstanceAtDepth, 7},
                    {"getSWFVersion", clipGetSwfVersion},
                    {"createEmptyMovieClip", clipCreateEmptyMovieClip, 6}});
+    // A clip answers to the mouse with the hand cursor, and keeps the root
+    // of its movie, until a script says otherwise.
+    if (rt.version() >= 6) {
+        rt.define(proto, QStringLiteral("enabled"), Value(true), DontEnum);
+        rt.define(proto, QStringLiteral("useHandCursor"), Value(true), DontEnum);
+        rt.define(proto, QStringLiteral("_lockroot"), Value(false), DontEnum);
+    }
     rt.define(global, QStringLiteral("MovieClip"), Value(movieClip), DontEnum);
 }
 

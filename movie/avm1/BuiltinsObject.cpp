@@ -185,7 +185,9 @@ Value functionCall(Runtime& rt, NativeCall& c)
 {
     if (!c.self || !c.self->isFunction())
         return {};
-    Object* self = c.arg(0).isNullish() ? rt.global() : rt.toObject(c.arg(0));
+    Object* self = c.arg(0).isNullish() ? nullptr : rt.toObject(c.arg(0));
+    if (!self)
+        self = rt.global();
     const std::span<const Value> args = c.count() > 1 ? c.args.subspan(1) : std::span<const Value>();
     return rt.invoke(c.self, Value(self), args, false);
 }
@@ -194,7 +196,9 @@ Value functionApply(Runtime& rt, NativeCall& c)
 {
     if (!c.self || !c.self->isFunction())
         return {};
-    Object* self = c.arg(0).isNullish() ? rt.global() : rt.toObject(c.arg(0));
+    Object* self = c.arg(0).isNullish() ? nullptr : rt.toObject(c.arg(0));
+    if (!self)
+        self = rt.global();
     const std::vector<Value> args = arrayElements(rt, c.arg(1).object());
     return rt.invoke(c.self, Value(self), args, false);
 }

@@ -100,6 +100,9 @@ void installSystemBuiltins(Runtime& rt, Object* global)
     for (const char* name : {"Camera", "ContextMenu", "ContextMenuItem", "LocalConnection", "Microphone",
                              "NetConnection", "NetStream", "PrintJob", "SharedObject", "Video", "XMLSocket"})
         defineInertClass(rt, global, name);
+    for (const auto& [package, name] : {std::pair{"external", "ExternalInterface"}, std::pair{"net", "FileReference"},
+                                        std::pair{"net", "FileReferenceList"}, std::pair{"text", "TextRenderer"}})
+        defineInertClass(rt, flashPackage(rt, global, package), name);
 }
 
 } // namespace movie::avm1

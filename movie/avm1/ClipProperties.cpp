@@ -182,7 +182,7 @@ Value Runtime::getProperty(SpriteInstance& clip, int index)
         cacheTransform(clip, object.matrix);
         return Value(clip.rotation);
     case CurrentFrame:
-        return Value(std::max(1, clip.frame + 1));
+        return Value(clip.frame + 1); // 0 for a clip that has not entered a frame yet
     case TotalFrames:
         return Value(clip.timeline->declaredFrames);
     case FramesLoaded:

@@ -1003,7 +1003,10 @@ Object* Machine::methodCall(QString& method, std::vector<Value>& args)
         return nullptr;
     }
     method = name.isUndefined() ? QString() : rt_.toString(name);
-    return rt_.toObject(on);
+    Object* object = rt_.toObject(on);
+    if (!object)
+        push(Value()); // a value its type's global no longer boxes
+    return object;
 }
 
 bool Machine::callMethod()
@@ -1014,7 +1017,7 @@ bool Machine::callMethod()
     if (!object)
         return false;
     if (object->kind == Object::Kind::Super) {
-        Object* base = object->superBase;
+        Object* base = rt_.superBaseOf(object);
         if (method.isEmpty()) {
             const Value constructor = rt_.get(base, QStringLiteral("__constructor__"));
             Object* f = constructor.object();
@@ -1188,6 +1191,8 @@ Flow Machine::doWith(int begin, int size, Value& result)
     if (v.isNullish())
         return Flow::Normal; // the block is skipped
     Object* o = rt_.toObject(v);
+    if (!o)
+        return Flow::Normal;
     CallDepth depth(rt_); // blocks nest like calls
     ScopeRestore restore{a_, a_.scope};
     a_.scope = rt_.heap().make<Scope>(Scope::Kind::With, o, a_.scope);
@@ -1370,11 +1375,12 @@ Value Runtime::invoke(Object* function, const Value& thisValue, std::span<const 
     }
     if (!(f.flags & SuppressSuper) || (f.flags & PreloadSuper)) {
         Value zuper;
-        if (self && !(f.flags & SuppressSuper)) {
+        // An object constructed without a prototype has no class above it.
+        if (self && !(f.flags & SuppressSuper) && !(constructing && !superBase)) {
             Object* s = newObject(nullptr);
             s->kind = Object::Kind::Super;
             s->superThis = self;
-            s->superBase = superBase ? superBase : self;
+            s->superBase = !superBase ? self : superBase == protoOf(self) ? nullptr : superBase;
             zuper = Value(s);
         }
         if (f.flags & PreloadSuper)

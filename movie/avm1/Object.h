@@ -144,7 +144,9 @@ public:
     // Text fields: the field, gone once it is removed.
     std::weak_ptr<EditField> field;
     // `super`: the object the method runs on, and the object its method was
-    // found on; names are looked up from that object's prototype on.
+    // found on; names are looked up from that object's prototype on. Null:
+    // the object's own prototype, as it is when `super` is used (a method
+    // may give its object another prototype before it calls super()).
     Object* superThis = nullptr;
     Object* superBase = nullptr;
     // A class's prototype: the interfaces (their constructors) it implements.

@@ -489,6 +489,8 @@ bool clipLookup(Runtime& rt, Object* o, const QString& name, Value& out)
 
 } // namespace
 
+Object* Runtime::superBaseOf(Object* zuper) { return zuper->superBase ? zuper->superBase : protoOf(zuper->superThis); }
+
 Value Runtime::get(Object* o, const QString& name)
 {
     if (!o)
@@ -496,7 +498,7 @@ Value Runtime::get(Object* o, const QString& name)
     Value thisValue(o);
     if (o->kind == Object::Kind::Super) {
         thisValue = Value(o->superThis);
-        o = protoOf(o->superBase);
+        o = protoOf(superBaseOf(o));
     }
     const QString k = key(name);
     for (int depth = 0; o && depth < kMaxProtoDepth; ++depth) {
@@ -833,6 +835,18 @@ Object* Runtime::toObject(const Value& v)
     case Value::Type::Number:
     case Value::Type::String: {
         Object* proto = v.isBoolean() ? protos.boolean : v.isNumber() ? protos.number : protos.string;
+        // The player boxes a value with whatever the global of its type's
+        // name holds when it does: a script's class is constructed with it,
+        // and a value that is no class boxes nothing.
+        const Value constructor = get(global_,
+                                      v.isBoolean()      ? QStringLiteral("Boolean")
+                                          : v.isNumber() ? QStringLiteral("Number")
+                                                         : QStringLiteral("String"));
+        Object* f = constructor.object();
+        if (!f || !f->isFunction())
+            return nullptr;
+        if (!f->native || get(f, QStringLiteral("prototype")).object() != proto)
+            return construct(constructor, std::span(&v, 1)).object();
         Object* boxed = newObject(proto);
         boxed->kind = v.isBoolean() ? Object::Kind::Boolean
             : v.isNumber()          ? Object::Kind::Number
@@ -907,7 +921,10 @@ Value Runtime::construct(const Value& constructor, std::span<const Value> args)
     Object* f = constructor.object();
     if (!f || !f->isFunction())
         return {};
-    Object* self = newObject(get(f, QStringLiteral("prototype")).object());
+    const Value prototype = get(f, QStringLiteral("prototype"));
+    Object* self = newObject(prototype.object());
+    if (!prototype.isObject() && !prototype.isUndefined())
+        define(self, kProto, prototype, DontEnum | DontDelete); // kept as it is: the object inherits nothing
     constructionRefused_ = false;
     Value result = constructOn(self, f, args);
     if (std::exchange(constructionRefused_, false))

@@ -282,6 +282,8 @@ public:
     // Names a for..in loop visits, in the order it visits them.
     QStringList enumerate(Object* o);
     Object* protoOf(Object* o);
+    // The object a `super` object stands for, whose prototype its names come from.
+    Object* superBaseOf(Object* zuper);
     // How many links of a prototype chain are followed: a chain that loops
     // ends there, as a long one does.
     static constexpr int kMaxProtoDepth = 255;

@@ -34,6 +34,12 @@ bool objectDrawsAt(const DisplayObject& object, QPointF point, int nesting)
 
 bool drawsAt(const SpriteInstance& sprite, QPointF point, int nesting)
 {
+    // What its scripts drew lies under its children, outside their clipping layers.
+    if (const Drawing* drawing = sprite.drawing.get(); drawing && !drawing->isEmpty()) {
+        const ShapeDef& shape = drawing->shape();
+        if (shape.bounds.contains(point) && shape.outline().contains(point))
+            return true;
+    }
     // The clipping layers in force: each the depth it reaches to and
     // whether the point falls on it.
     std::vector<std::pair<int, bool>> layers;

@@ -3,12 +3,17 @@
 
 #include "movie/format/TagCodes.h"
 #include "movie/writer/ActionWriter.h"
+#include "movie/writer/SoundEncoding.h"
 #include "movie/writer/SwfWriter.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
+
+#include <cmath>
+#include <numbers>
 
 using movie::writer::ActionWriter;
 using movie::writer::SwfWriter;
@@ -31,6 +36,12 @@ Result run(const QString& program, const QStringList& args)
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 // A title that makes an XMLSocket twice, calls a clip's attachAudio and
 // getURL, asks for a file that is not there and holds a video stream.
 QByteArray askingTitle()
@@ -47,6 +58,29 @@ QByteArray askingTitle()
     script.push({A::str("asked")}).trace();
     w.doAction(script.bytes());
     w.showFrame();
+    return w.finish();
+}
+
+// A title whose first frame attaches the sound exported as "Beep" (a
+// second of a 440 Hz tone at half scale) to a Sound object and starts it.
+QByteArray beepingTitle()
+{
+    SwfWriter w(20, 20, 12);
+    movie::SoundFormat format;
+    format.codec = movie::SoundFormat::PcmLittleEndian;
+    format.rate = 22050;
+    std::vector<qint16> tone(22050);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = qint16(std::lround(16383 * std::sin(2 * std::numbers::pi * 440 * double(i) / 22050)));
+    w.defineSound(1, format, quint32(tone.size()), movie::writer::pcm16(tone));
+    w.exportAssets(1, "Beep");
+    A script;
+    script.push({A::str("s"), A::num(0), A::str("Sound")}).op(0x40).op(0x1D);
+    script.callMethod("s", "attachSound", {A::str("Beep")}).op(0x17);
+    script.callMethod("s", "start").op(0x17);
+    w.doAction(script.bytes());
+    for (int f = 0; f < 6; ++f)
+        w.showFrame();
     return w.finish();
 }
 
@@ -83,10 +117,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("logo.swf");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(askingTitle());
-        f.close();
+        QVERIFY(writeFile(path, askingTitle()));
         const QStringList expected{
             "skipped: DefineVideoStream (tag 60)",
             "does nothing here: XMLSocket",
@@ -104,6 +135,26 @@ private slots:
         const Result swf2png = run(SWF2PNG_PATH, {path, dir.filePath("frame.png"), "--frame", "2"});
         QCOMPARE(swf2png.exitCode, 0);
         QCOMPARE(swf2png.err.count("swf2png: " + path + ": "), expected.size());
+    }
+
+    // The sound a script starts is in the WAV swf2png writes: loud from its
+    // first frame on, as loud as the tone (peak half of full scale).
+    void wavHoldsTheSoundAScriptStarts()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("beep.swf");
+        QVERIFY(writeFile(path, beepingTitle()));
+        const QString wav = dir.filePath("beep.wav");
+        const Result r = run(SWF2PNG_PATH, {path, dir.filePath("frame.png"), "--frame", "6", "--wav", wav});
+        QCOMPARE(r.exitCode, 0);
+        QFile in(wav);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        const QByteArray bytes = in.readAll();
+        QVERIFY(bytes.startsWith("RIFF") && bytes.size() > 44 + 4 * 4410);
+        int peak = 0; // the left channel over the first tenth of a second
+        for (qsizetype i = 44; i < 44 + 4 * 4410; i += 4)
+            peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(bytes.constData() + i))));
+        QVERIFY2(peak > 12000 && peak < 20000, qPrintable(QString::number(peak)));
     }
 };
 

@@ -178,6 +178,24 @@ private slots:
 
     // A scroll rectangle shows its window of a clip's content at the clip's
     // place, and nothing of the content outside it.
+    // hitTest with the shape flag finds what a script drew, not only its
+    // box: a triangle's corner is in, the empty half of its box is out.
+    void hitTestOnTheShapeFindsWhatAScriptDrew()
+    {
+        SwfWriter w = stage(kWhite);
+        A a;
+        makePlate(a);
+        a.callMethod("plate", "beginFill", {A::num(0xFF0000)}).op(0x17);
+        for (const auto& [x, y] : {std::pair{40, 0}, {0, 40}, {0, 0}})
+            a.callMethod("plate", "lineTo", {A::num(x), A::num(y)}).op(0x17);
+        a.callMethod("plate", "endFill").op(0x17);
+        for (const auto& [x, y, shape] : {std::tuple{5, 5, true}, {35, 35, true}, {35, 35, false}})
+            a.callMethod("plate", "hitTest", {A::num(x), A::num(y), A::boolean(shape)}).trace();
+        w.doAction(a.bytes());
+        w.showFrame();
+        QCOMPARE(TracedPlayer(w.finish()).traces, QStringList({"true", "false", "true"}));
+    }
+
     void scrollRectShowsItsWindow()
     {
         SwfWriter w = stage(kWhite);

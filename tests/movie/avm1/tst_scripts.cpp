@@ -321,6 +321,43 @@ private slots:
         QCOMPARE(tracesOf(colourMovie(), script), QStringList({"true", "x", "1", "2!", "true", "3", "false"}));
     }
 
+    // A primitive is boxed by the class its type's global names when it is
+    // used: a script's Number is constructed with the value, and a global
+    // that is no class boxes nothing.
+    void primitivesAreBoxedByTheGlobalOfTheirType()
+    {
+        A script;
+        A made;
+        made.push({A::str("made ")}).getVariable("v").op(0x47).trace();
+        script.getVariable("_global").push({A::str("Number")}).defineFunction("", {"v"}, made).op(0x4F);
+        script.getVariable("Number").push({A::str("prototype")}).op(0x4E);
+        script.push({A::str("kind"), A::str("mine")}).op(0x4F); // Number.prototype.kind = "mine"
+        script.push({A::num(42), A::str("kind")}).op(0x4E).trace();
+        script.getVariable("_global").push({A::str("Number"), A::num(0)}).op(0x43).op(0x4F); // _global.Number = {}
+        script.push({A::num(42), A::str("kind")}).op(0x4E).trace();
+        QCOMPARE(tracesOf(colourMovie(), script), QStringList({"made 42", "mine", "undefined"}));
+    }
+
+    // A method that gives its object a class and then calls super() runs
+    // that class's constructor: here Boolean's, so the object is true.
+    void superFollowsAPrototypeGivenBeforeItIsCalled()
+    {
+        A method;
+        method.getVariable("this").push({A::str("__proto__"), A::str("__proto__")});
+        method.getVariable("Boolean").push({A::str("prototype")}).op(0x4E);
+        method.push({A::str("__constructor__")}).getVariable("Boolean").push({A::num(2)}).op(0x43);
+        method.op(0x4F); // this.__proto__ = {__proto__: Boolean.prototype, __constructor__: Boolean}
+        method.push({A::boolean(true), A::num(1)}).getVariable("super").push({A::undefined()}).op(0x52).op(0x17);
+        method.getVariable("this").trace();
+        A script;
+        script.push({A::str("T")}).defineFunction("", {}, A()).op(0x1D);
+        script.getVariable("T").push({A::str("prototype")}).op(0x4E);
+        script.push({A::str("become")}).defineFunction("", {}, method).op(0x4F); // T.prototype.become = ...
+        script.push({A::str("t"), A::num(0), A::str("T")}).op(0x40).op(0x1D);
+        script.callMethod("t", "become").op(0x17);
+        QCOMPARE(tracesOf(colourMovie(), script), QStringList({"true"}));
+    }
+
     // A prototype chain that loops ends as a long one does: instanceof and
     // a method call answer, and the script goes on.
     void loopingPrototypeChainsEnd()
