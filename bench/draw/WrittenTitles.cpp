@@ -121,8 +121,8 @@ QByteArray tintedIntro()
     ShapeSpec ground;
     Matrix square;
     square.a = square.d = width * px / 32768.0;
-    square.tx = width * px / 2;
-    square.ty = height * px / 2;
+    square.tx = width * px / 2.0;
+    square.ty = height * px / 2.0;
     ground.fills.push_back(ShapeSpec::Fill::gradient(ShapeSpec::Fill::Kind::Linear, square,
                                                      {{0, QColor(30, 60, 160)}, {255, QColor(220, 120, 40)}}));
     ground.rect(QRect(0, 0, width * px, height * px), 1);
@@ -144,8 +144,8 @@ QByteArray tintedIntro()
             at.a = at.d = std::cos(a);
             at.b = std::sin(a);
             at.c = -at.b;
-            at.tx = (width / 2 + 220 * std::cos(a)) * px;
-            at.ty = (height / 2 + 220 * std::sin(a)) * px;
+            at.tx = (width / 2.0 + 220 * std::cos(a)) * px;
+            at.ty = (height / 2.0 + 220 * std::sin(a)) * px;
             const auto depth = quint16(2 + i);
             w.placeObject2(frame == 0 ? SwfWriter::Place::add(depth, 2).withMatrix(at)
                                       : SwfWriter::Place::modify(depth).withMatrix(at));

@@ -234,12 +234,12 @@ private slots:
         QCOMPARE(t.text(), QStringLiteral("one\rtwo\r<&>\r"));
         QCOMPARE(*t.formatAt(0).align, movie::TextFormat::Align::Center);
         QCOMPARE(*t.formatAt(4).align, movie::TextFormat::Align::Left);
-        const movie::TextFormat w = t.formatAt(5);
+        const movie::TextFormat& w = t.formatAt(5);
         QCOMPARE(*w.font, QStringLiteral("Serif"));
         QCOMPARE(*w.size, 30.0);
         QCOMPARE(*w.color, 0x00ff00u);
         QVERIFY(*t.formatAt(6).bold && *t.formatAt(6).italic && *t.formatAt(6).underline);
-        const movie::TextFormat item = t.formatAt(8);
+        const movie::TextFormat& item = t.formatAt(8);
         QVERIFY(*item.bullet);
         QCOMPARE(*item.indent, 5.0);
         QCOMPARE(*item.leading, 2.0);
