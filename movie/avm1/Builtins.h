@@ -76,6 +76,11 @@ Value defaultOnData(Runtime& rt, NativeCall& c, const char* parse);
 // "_level3" names level 3; -1 for another name.
 int levelOfName(const QString& target);
 
+// The clip a clip method runs on (null when `this` is none), and where it
+// stands in its parent or on the stage.
+std::shared_ptr<SpriteInstance> thisClip(Runtime& rt, NativeCall& c);
+DisplayObject* thisPlacement(Runtime& rt, NativeCall& c);
+
 // The array elements 0..length-1 of an object, as `apply` and `concat` read them.
 std::vector<Value> arrayElements(Runtime& rt, Object* array);
 qint64 arrayLength(Runtime& rt, Object* array);

@@ -11,6 +11,14 @@
 
 namespace movie::avm1 {
 
+std::shared_ptr<SpriteInstance> thisClip(Runtime& rt, NativeCall& c) { return rt.clipOf(c.self); }
+
+DisplayObject* thisPlacement(Runtime& rt, NativeCall& c)
+{
+    auto clip = thisClip(rt, c);
+    return clip ? rt.host().placement(*clip) : nullptr;
+}
+
 namespace {
 
 // Scripts number depths from 0 for what they place; timeline depths lie
@@ -18,8 +26,6 @@ namespace {
 constexpr int kDepthBias = 16384;
 constexpr qint64 kMaxDepth = 2130706428;
 constexpr qint64 kMaxRemoveDepth = 2130706416;
-
-std::shared_ptr<SpriteInstance> thisClip(Runtime& rt, NativeCall& c) { return rt.clipOf(c.self); }
 
 // A depth argument as a display list key, or false when out of range.
 bool scriptDepth(Runtime& rt, const Value& v, int& key)

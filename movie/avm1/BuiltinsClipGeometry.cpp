@@ -15,8 +15,6 @@ namespace {
 // The bounds of a clip that draws nothing, in twips, as the player gives them.
 constexpr double kNoBounds = 0x7FFFFFF;
 
-std::shared_ptr<SpriteInstance> thisClip(Runtime& rt, NativeCall& c) { return rt.clipOf(c.self); }
-
 // A clip named by a value: the clip itself, or a path from the code running now.
 std::shared_ptr<SpriteInstance> namedClip(Runtime& rt, const Value& v)
 {

@@ -17,8 +17,6 @@ namespace {
 // The largest gradient a fill may have, as the player allows.
 constexpr int kMaxGradientStops = 15;
 
-std::shared_ptr<SpriteInstance> thisClip(Runtime& rt, NativeCall& c) { return rt.clipOf(c.self); }
-
 // The clip's drawing, made on first use; null when `this` is no clip.
 Drawing* drawingOf(Runtime& rt, NativeCall& c)
 {
@@ -280,18 +278,12 @@ Value drawBeginBitmapFill(Runtime& rt, NativeCall& c)
 
 // --- Display settings
 
-DisplayObject* placementOf(Runtime& rt, NativeCall& c)
-{
-    auto clip = thisClip(rt, c);
-    return clip ? rt.host().placement(*clip) : nullptr;
-}
-
 const char* const kBlendModes[] = {"normal", "layer",    "multiply", "screen", "lighten", "darken",  "difference",
                                    "add",    "subtract", "invert",   "alpha",  "erase",   "overlay", "hardlight"};
 
 Value clipBlendMode(Runtime& rt, NativeCall& c)
 {
-    const DisplayObject* placed = placementOf(rt, c);
+    const DisplayObject* placed = thisPlacement(rt, c);
     if (!placed)
         return {};
     const int mode = placed->blendMode >= 1 && placed->blendMode <= 14 ? placed->blendMode : 1;
@@ -300,7 +292,7 @@ Value clipBlendMode(Runtime& rt, NativeCall& c)
 
 Value clipSetBlendMode(Runtime& rt, NativeCall& c)
 {
-    DisplayObject* placed = placementOf(rt, c);
+    DisplayObject* placed = thisPlacement(rt, c);
     if (!placed)
         return {};
     const Value v = c.arg(0);
@@ -323,13 +315,13 @@ Value clipSetBlendMode(Runtime& rt, NativeCall& c)
 
 Value clipCacheAsBitmap(Runtime& rt, NativeCall& c)
 {
-    const DisplayObject* placed = placementOf(rt, c);
+    const DisplayObject* placed = thisPlacement(rt, c);
     return placed ? Value(placed->cacheAsBitmap) : Value();
 }
 
 Value clipSetCacheAsBitmap(Runtime& rt, NativeCall& c)
 {
-    if (DisplayObject* placed = placementOf(rt, c)) {
+    if (DisplayObject* placed = thisPlacement(rt, c)) {
         placed->cacheAsBitmap = rt.toBoolean(c.arg(0));
         rt.host().displayChanged();
     }
@@ -338,7 +330,7 @@ Value clipSetCacheAsBitmap(Runtime& rt, NativeCall& c)
 
 Value clipOpaqueBackground(Runtime& rt, NativeCall& c)
 {
-    const DisplayObject* placed = placementOf(rt, c);
+    const DisplayObject* placed = thisPlacement(rt, c);
     if (!placed || !placed->background.isValid())
         return {};
     return Value(double(placed->background.rgb() & 0xFFFFFF));
@@ -346,7 +338,7 @@ Value clipOpaqueBackground(Runtime& rt, NativeCall& c)
 
 Value clipSetOpaqueBackground(Runtime& rt, NativeCall& c)
 {
-    DisplayObject* placed = placementOf(rt, c);
+    DisplayObject* placed = thisPlacement(rt, c);
     if (!placed)
         return {};
     const Value v = c.arg(0);
@@ -357,13 +349,13 @@ Value clipSetOpaqueBackground(Runtime& rt, NativeCall& c)
 
 Value clipScrollRect(Runtime& rt, NativeCall& c)
 {
-    const DisplayObject* placed = placementOf(rt, c);
+    const DisplayObject* placed = thisPlacement(rt, c);
     return placed && placed->scrollRect ? newRectangle(rt, *placed->scrollRect) : Value();
 }
 
 Value clipSetScrollRect(Runtime& rt, NativeCall& c)
 {
-    DisplayObject* placed = placementOf(rt, c);
+    DisplayObject* placed = thisPlacement(rt, c);
     if (!placed || !placed->sprite)
         return {};
     const Value v = c.arg(0);

@@ -11,21 +11,15 @@ namespace movie::avm1 {
 
 namespace {
 
-DisplayObject* placementOf(Runtime& rt, NativeCall& c)
-{
-    auto clip = rt.clipOf(c.self);
-    return clip ? rt.host().placement(*clip) : nullptr;
-}
-
 Value tabIndex(Runtime& rt, NativeCall& c)
 {
-    const DisplayObject* placed = placementOf(rt, c);
+    const DisplayObject* placed = thisPlacement(rt, c);
     return placed && placed->tabIndex ? Value(*placed->tabIndex) : Value();
 }
 
 Value setTabIndex(Runtime& rt, NativeCall& c)
 {
-    DisplayObject* placed = placementOf(rt, c);
+    DisplayObject* placed = thisPlacement(rt, c);
     if (!placed)
         return {};
     if (c.arg(0).isUndefined()) {

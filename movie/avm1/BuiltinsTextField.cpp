@@ -602,19 +602,19 @@ void installTextFieldBuiltins(Runtime& rt, Object* global)
     rt.protos.textField = proto;
     Object* textField = rt.newClass(fieldConstructor, proto);
     for (int i = 0; i < kPropertyCount; ++i) {
-        const PropertySpec& spec = kProperties[i];
+        const PropertySpec& entry = kProperties[i];
         Object* getter = rt.newFunction(fieldGet);
         getter->primitive = Value(i);
         Object* setter = nullptr;
-        if (!spec.readOnly) {
+        if (!entry.readOnly) {
             setter = rt.newFunction(fieldSet);
             setter->primitive = Value(i);
         }
-        const QString name = QString::fromLatin1(spec.name);
+        const QString name = QString::fromLatin1(entry.name);
         Property& p = proto->properties.add(rt.key(name), name);
         p.getter = getter;
         p.setter = setter;
-        p.minVersion = spec.minVersion;
+        p.minVersion = entry.minVersion;
     }
     defineMethods(rt, proto,
                   {{"replaceSel", fieldReplaceSel},

@@ -2,7 +2,6 @@
 
 #include "movie/avm1/Object.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMargins>
 #include <QRectF>

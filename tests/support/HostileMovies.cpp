@@ -72,7 +72,7 @@ QByteArray actionFlood(int tags)
 
 QByteArray edgeFlood(int edges)
 {
-    // Written bit by bit: a shape spec of millions of records would itself
+    // Written bit by bit: a shape held record by record in memory would itself
     // take gigabytes. A zigzag of the shortest straight edges, filled and
     // stroked.
     BitWriter b;
