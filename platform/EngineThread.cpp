@@ -9,7 +9,6 @@ EngineThread::EngineThread() : stop_(std::make_shared<std::atomic<bool>>(false))
 {
     thread_.setObjectName(QStringLiteral("title movie"));
     worker_.moveToThread(&thread_);
-    thread_.start();
 }
 
 EngineThread::~EngineThread()
@@ -21,6 +20,9 @@ EngineThread::~EngineThread()
 
 void EngineThread::run(Job job)
 {
+    // Started by the first job: most sessions never play the title.
+    if (!thread_.isRunning())
+        thread_.start();
     ++jobsOut_;
     const quint64 generation = generation_;
     QMetaObject::invokeMethod(
