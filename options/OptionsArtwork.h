@@ -3,8 +3,9 @@
 #include <QPixmap>
 #include <QString>
 
-// The pictures and About texts of the options window, drawn by the editor
-// itself.
+// The pictures and About texts of the options window. The pictures are the
+// editor's own, drawn when it is built (tools/make_artwork), so that
+// start-up only copies them.
 namespace OptionsArtwork {
 
 // 32 x 32, transparent: a black triangle pointing right, edged in white.
