@@ -3,6 +3,7 @@
 #include "base/Application.h"
 #include "platform/FontConfiguration.h"
 #include "platform/QtDialogs.h"
+#include "platform/WindowFont.h"
 
 #include <QApplication>
 
@@ -11,6 +12,9 @@ int main(int argc, char* argv[])
     FontConfigurationLoader fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(Application::title());
+    // Every window and dialog in the one face: the toolkit's default face
+    // would otherwise be loaded too, for whatever does not set its own.
+    QApplication::setFont(windowFont());
     // The canvas is the main window; the options window does not keep the
     // program alive on its own.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -10,6 +10,7 @@
 #include "options/TfrmSize.h"
 #include "platform/ShockwaveFlash.h"
 #include "platform/TSpeedButton.h"
+#include "platform/WindowFont.h"
 #include "platform/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -22,16 +23,16 @@
 
 namespace {
 
-QFont windowFont()
+QFont boldWindowFont()
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
+    QFont font = windowFont();
+    font.setBold(true);
     return font;
 }
 
-QFont boldFont(const QString& family)
+QFont boldCourier()
 {
-    QFont font(family);
+    QFont font(QStringLiteral("Courier"));
     font.setPixelSize(11);
     font.setBold(true);
     return font;
@@ -85,11 +86,11 @@ void TForm1::createElements()
     imgPic->unsetCursor(); // the default pointer, the others the arrow
 
     Label1 = place(new TSpeedButton(QStringLiteral("?"), this), 16, 0, 23, 22);
-    Label1->setFont(boldFont(QStringLiteral("MS Sans Serif")));
+    Label1->setFont(boldWindowFont());
     btnMinimize = place(new TSpeedButton(QStringLiteral("_"), this), 48, 0, 23, 22);
-    btnMinimize->setFont(boldFont(QStringLiteral("MS Sans Serif")));
+    btnMinimize->setFont(boldWindowFont());
     btnInfo = place(new TSpeedButton(QStringLiteral("i"), this), 16, 24, 23, 22);
-    btnInfo->setFont(boldFont(QStringLiteral("Courier")));
+    btnInfo->setFont(boldCourier());
 
     txtInfo = place(new TMemo(this), 248, 112, 241, 193);
     txtInfo->setReadOnly(true);

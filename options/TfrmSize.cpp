@@ -18,6 +18,7 @@
 #include "platform/ShockwaveFlash.h"
 #include "platform/TCheckBox.h"
 #include "platform/TSpeedButton.h"
+#include "platform/WindowFont.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -95,14 +96,7 @@ TfrmSize::TfrmSize(TForm1& form1)
     setWindowTitle(QStringLiteral("....::::Corvadine::::...."));
     setFixedSize(426, 204);
 
-    // Where the classic face is missing, the nearest faces of about its
-    // width, so that every caption fits its control.
-    QFont windowFont;
-    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                            QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans Condensed")});
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    setFont(windowFont());
     QPalette colours = palette();
     colours.setColor(QPalette::Window, displayColour(Colours::FormFace));
     colours.setColor(QPalette::WindowText, displayColour(Colours::WindowText));

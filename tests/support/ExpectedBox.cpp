@@ -4,6 +4,8 @@
 // it reads the box's text: the X server offers no other way to get it.
 //
 //   e2e_expected_box OUT.png critical|none TEXT
+#include "platform/WindowFont.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPixmap>
@@ -14,6 +16,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    QApplication::setFont(windowFont()); // as the editor sets it
     if (argc != 4) {
         std::fprintf(stderr, "usage: %s OUT.png critical|none TEXT\n", argv[0]);
         return 2;
