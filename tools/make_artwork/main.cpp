@@ -59,8 +59,8 @@ int main(int argc, char** argv)
         writeTable(out, artwork);
     out << "} // namespace\n\nnamespace ArtworkPixels {\n\n";
     for (const Artwork& artwork : artworks)
-        out << "const Picture " << artwork.name << "{" << artwork.picture.width() << ", "
-            << artwork.picture.height() << ", " << artwork.name << "Pixels};\n";
+        out << "const Picture " << artwork.name << "{" << artwork.picture.width() << ", " << artwork.picture.height()
+            << ", " << artwork.name << "Pixels};\n";
     out << "\n} // namespace ArtworkPixels\n";
     out.flush();
     if (out.status() != QTextStream::Ok || !file.commit()) {
