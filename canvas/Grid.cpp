@@ -3,7 +3,9 @@
 #include "base/ProgramFolder.h"
 #include "canvas/TImage.h"
 
-#include <QPainter>
+#include <QImage>
+
+#include <algorithm>
 
 namespace Grid {
 
@@ -11,15 +13,22 @@ void paintLines(QImage& picture, const QColor& colour)
 {
     if (picture.isNull())
         return;
+    // The pixels of each 1-pixel line are set directly, row by row: the
+    // canvas's pictures are opaque 32-bit ones already (PictureDecoder.h).
+    if (picture.format() != QImage::Format_RGB32)
+        picture.convertTo(QImage::Format_RGB32);
+    const QRgb pixel = colour.rgb();
     const int width = picture.width();
     const int height = picture.height();
-    // Whole-pixel rectangles, so exactly the pixels of each 1-pixel line are
-    // set, whatever the painter's pen rules are.
-    QPainter painter(&picture);
-    for (int i = 0; i < width / kSpacing; ++i)
-        painter.fillRect(i * kSpacing, 0, 1, height, colour);
-    for (int j = 0; j < height / kSpacing; ++j)
-        painter.fillRect(0, j * kSpacing, width, 1, colour);
+    const int lastRowLine = height / kSpacing * kSpacing;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        if (y % kSpacing == 0 && y < lastRowLine)
+            std::fill(row, row + width, pixel);
+        else
+            for (int x = 0; x + kSpacing <= width; x += kSpacing)
+                row[x] = pixel;
+    }
 }
 
 QImage& preparePen(TImage& background) { return background.drawingSurface(); }
