@@ -1,7 +1,9 @@
 // The editor's entry: the application, both windows, then the event loop.
 #include "app/Editor.h"
 #include "base/Application.h"
+#include "canvas/TForm1.h"
 #include "platform/FontConfiguration.h"
+#include "platform/PicturePreloader.h"
 #include "platform/QtDialogs.h"
 #include "platform/WindowFont.h"
 
@@ -11,9 +13,12 @@ int main(int argc, char* argv[])
 {
     FontConfigurationLoader fonts;
     QApplication application(argc, argv);
+    // The canvas's pictures are read while the windows are made.
+    const PicturePreloader pictures(TForm1::startupPictures());
     QApplication::setApplicationName(Application::title());
     // Every window and dialog in the one face: the toolkit's default face
     // would otherwise be loaded too, for whatever does not set its own.
+    fonts.wait();
     QApplication::setFont(windowFont());
     // The canvas is the main window; the options window does not keep the
     // program alive on its own.
@@ -23,7 +28,6 @@ int main(int argc, char* argv[])
     Application::setDialogs(&dialogs);
     int result = 0;
     {
-        fonts.wait();
         Editor editor;
         editor.show();
         result = QApplication::exec();

@@ -38,6 +38,43 @@ QFont boldCourier()
     return font;
 }
 
+// The pictures the canvas loads when it is created, in order: the three
+// optional bitmaps, where their files are, then the buttons and the
+// background by their extensions.
+struct StartupLoad {
+    TImage* TForm1::*element;
+    PicturePreloader::Request request;
+};
+
+std::vector<StartupLoad> startupLoads()
+{
+    using Reader = PicturePreloader::Reader;
+    const struct {
+        TImage* TForm1::*element;
+        const char* file;
+        Reader reader;
+    } pictures[] = {
+        {&TForm1::imgWel, "\\data\\welcome.bmp", Reader::Bitmap},
+        {&TForm1::imgList, "\\data\\list.bmp", Reader::Bitmap},
+        {&TForm1::imgInfo, "\\data\\info.bmp", Reader::Bitmap},
+        {&TForm1::imgExit, "\\data\\ButtonUp.jpg", Reader::ByExtension},
+        {&TForm1::imgSetup, "\\data\\SetupUp.jpg", Reader::ByExtension},
+        {&TForm1::imgBrow, "\\data\\Brow.jpg", Reader::ByExtension},
+        {&TForm1::imgPatch, "\\data\\PatchUp.JPG", Reader::ByExtension},
+        {&TForm1::imgRuss, "\\data\\RussUp.jpg", Reader::ByExtension},
+        {&TForm1::imgPic, "\\data\\PicUp.jpg", Reader::ByExtension},
+        {&TForm1::imgBckGround, "\\data\\BackGround.bmp", Reader::ByExtension},
+    };
+    std::vector<StartupLoad> loads;
+    for (const auto& picture : pictures) {
+        const QString path = ProgramFolder::file(QLatin1String(picture.file));
+        // The bitmaps are optional: each is loaded only where its file is.
+        if (picture.reader == Reader::ByExtension || QFileInfo(path).isFile())
+            loads.push_back({picture.element, {path, picture.reader}});
+    }
+    return loads;
+}
+
 template <typename Element>
 Element* place(Element* element, int left, int top, int width, int height)
 {
@@ -133,29 +170,24 @@ void TForm1::FormCreate()
     setClientHeight(imgBckGround->height());
     setClientWidth(imgBckGround->width());
 
-    const struct {
-        TImage* element;
-        const char* file;
-    } optionalBitmaps[] = {
-        {imgWel, "\\data\\welcome.bmp"}, {imgList, "\\data\\list.bmp"}, {imgInfo, "\\data\\info.bmp"}};
-    for (const auto& bitmap : optionalBitmaps) {
-        const QString path = ProgramFolder::file(QLatin1String(bitmap.file));
-        if (QFileInfo(path).isFile())
-            bitmap.element->loadBitmapFromFile(path);
+    for (const StartupLoad& load : startupLoads()) {
+        TImage* element = this->*load.element;
+        if (load.request.reader == PicturePreloader::Reader::Bitmap)
+            element->loadBitmapFromFile(load.request.path);
+        else
+            element->loadFromFile(load.request.path);
     }
-
-    const struct {
-        TImage* element;
-        const char* file;
-    } pictures[] = {{imgExit, "\\data\\ButtonUp.jpg"},       {imgSetup, "\\data\\SetupUp.jpg"},
-                    {imgBrow, "\\data\\Brow.jpg"},           {imgPatch, "\\data\\PatchUp.JPG"},
-                    {imgRuss, "\\data\\RussUp.jpg"},         {imgPic, "\\data\\PicUp.jpg"},
-                    {imgBckGround, "\\data\\BackGround.bmp"}};
-    for (const auto& picture : pictures)
-        picture.element->loadFromFile(ProgramFolder::file(QLatin1String(picture.file)));
 
     setClientHeight(imgBckGround->height());
     setClientWidth(imgBckGround->width());
+}
+
+std::vector<PicturePreloader::Request> TForm1::startupPictures()
+{
+    std::vector<PicturePreloader::Request> requests;
+    for (const StartupLoad& load : startupLoads())
+        requests.push_back(load.request);
+    return requests;
 }
 
 void TForm1::FormShow()

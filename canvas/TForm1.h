@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/PicturePreloader.h"
+
 #include <QList>
 #include <QWidget>
+#include <vector>
 
 class TImage;
 class TMemo;
@@ -60,6 +63,8 @@ public:
 
     // Creation: loads the pictures and sizes the window.
     void FormCreate();
+    // The picture files that FormCreate loads, for reading them ahead.
+    static std::vector<PicturePreloader::Request> startupPictures();
     // First showing: reads the skin file, then shows the options window.
     void FormShow();
 

@@ -1,15 +1,21 @@
 #include "canvas/TImage.h"
 
 #include "canvas/ElementGeometry.h"
-#include "platform/PictureDecoder.h"
+#include "platform/PicturePreloader.h"
 
 #include <QPainter>
 
 TImage::TImage(QWidget* parent) : QWidget(parent) { setCursor(Qt::ArrowCursor); }
 
-void TImage::loadFromFile(const QString& path) { setPicture(loadPictureFile(path)); }
+void TImage::loadFromFile(const QString& path)
+{
+    setPicture(PicturePreloader::load(path, PicturePreloader::Reader::ByExtension));
+}
 
-void TImage::loadBitmapFromFile(const QString& path) { setPicture(loadBitmapFile(path)); }
+void TImage::loadBitmapFromFile(const QString& path)
+{
+    setPicture(PicturePreloader::load(path, PicturePreloader::Reader::Bitmap));
+}
 
 QImage& TImage::drawingSurface()
 {
