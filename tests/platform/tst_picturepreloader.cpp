@@ -41,7 +41,7 @@ class TestPicturePreloader : public QObject {
 
     QString writeBitmap(const QString& name, QRgb colour)
     {
-        const QString path = dir.filePath(name);
+        QString path = dir.filePath(name);
         QImageWriter writer(path, "bmp");
         if (!writer.write(filled(colour)))
             qFatal("cannot write %s", qPrintable(path));
