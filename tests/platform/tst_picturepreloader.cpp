@@ -91,9 +91,10 @@ private slots:
 
         const QStringList direct = {errorOf(missing, Reader::ByExtension), errorOf(damaged, Reader::Bitmap),
                                     errorOf(named, Reader::ByExtension)};
-        QCOMPARE(direct, QStringList({QStringLiteral("Cannot open file %1").arg(missing),
-                                      QStringLiteral("Bitmap image is not valid"),
-                                      QStringLiteral("Unknown picture file extension (.gif)")}));
+        QCOMPARE(direct,
+                 QStringList({QStringLiteral("Cannot open file %1").arg(missing),
+                              QStringLiteral("Bitmap image is not valid"),
+                              QStringLiteral("Unknown picture file extension (.gif)")}));
         const PicturePreloader preloader(
             {{missing, Reader::ByExtension}, {damaged, Reader::Bitmap}, {named, Reader::ByExtension}});
         QCOMPARE(QStringList({errorOf(missing, Reader::ByExtension), errorOf(damaged, Reader::Bitmap),
