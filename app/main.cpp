@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(Application::title());
     // Every window and dialog in the one face: the toolkit's default face
     // would otherwise be loaded too, for whatever does not set its own.
+    // Choosing the face reads the font list, so the configuration first.
     fonts.wait();
     QApplication::setFont(windowFont());
     // The canvas is the main window; the options window does not keep the
